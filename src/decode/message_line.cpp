@@ -1,0 +1,108 @@
+#include "message_line.h"
+
+#include "capi_message.h"
+#include "code_names.h"
+#include "parameter_structures.h"
+
+namespace ambertap {
+
+namespace {
+
+void appendHeader(ByteReader& message, LineWriter& line) {
+    line.decimal(message.u16(CapiMessage::totalLength), 3);
+    line.character(' ');
+    line.hex(message.u16(CapiMessage::applId), 4);
+    line.character(' ');
+    line.hex(message.u16(CapiMessage::messageNumber), 4);
+    line.character(' ');
+}
+
+void appendName(std::uint16_t commandWord, LineWriter& line) {
+    line.fixedCount([commandWord](char* at, std::size_t count) {
+        messageNames.copyName(commandWord, at, count);
+    });
+    line.character(' ');
+}
+
+// "%08x": PLCI, NCCI or Controller.
+void appendFirstParameter(ByteReader& message, LineWriter& line) {
+    line.hex(message.u32(CapiMessage::firstParameter), 8);
+}
+
+// "%08x %04x": the first parameter, then Info, Reason, Reason_B3 or Reject.
+void appendFirstAndSecondParameters(ByteReader& message, LineWriter& line) {
+    appendFirstParameter(message, line);
+    line.character(' ');
+    line.hex(message.u16(CapiMessage::secondParameter), 4);
+}
+
+// The Cause octets or the charge of an INFO_IND, taken from the Info element
+// whatever its length byte says.
+void appendInformationDetail(ByteReader& message, LineWriter& line) {
+    const std::uint16_t infoNumber = message.u16(InfoIndication::infoNumber);
+    if (infoNumber == InfoIndication::cause) {
+        line.text(" Cause=");
+        line.hex(message.u8(InfoIndication::elementContent), 2);
+        line.character(' ');
+        line.hex(message.u8(InfoIndication::elementContent + 1), 2);
+    } else if (infoNumber == InfoIndication::chargeUnits ||
+               infoNumber == InfoIndication::chargeUnitsAlternative) {
+        line.text(" Charging Units=");
+        line.decimal(message.s32(InfoIndication::elementContent));
+    }
+}
+
+void appendParameters(std::uint16_t commandWord, ByteReader& message, LineWriter& line) {
+    switch (commandWord) {
+        case connectReq:
+            appendConnectReqParameters(message, line);
+            break;
+        case listenReq:
+            appendListenReqParameters(message, line);
+            break;
+        case connectActiveInd:
+            appendConnectActiveIndParameters(message, line);
+            break;
+        case disconnectReq:
+        case connectB3Req:
+        case connectInd:
+        case connectActiveResp:
+        case disconnectResp:
+        case infoResp:
+        case disconnectB3Resp:
+            appendFirstParameter(message, line);
+            break;
+        case connectConf:
+        case disconnectConf:
+        case listenConf:
+        case connectB3Conf:
+        case disconnectInd:
+        case disconnectB3Ind:
+        case connectResp:
+            appendFirstAndSecondParameters(message, line);
+            break;
+        case infoInd:
+            appendFirstAndSecondParameters(message, line);
+            appendInformationDetail(message, line);
+            break;
+        default:
+            break;
+    }
+}
+
+}  // namespace
+
+void appendMessage(ByteReader& message, LineWriter& line) {
+    appendHeader(message, line);
+    const std::uint16_t commandWord = message.u16(CapiMessage::commandWord);
+    appendName(commandWord, line);
+    appendParameters(commandWord, message, line);
+}
+
+void formatMessage(ByteView message, char* out, int room) {
+    LineWriter line(out, room);
+    ByteReader reader(message, line);
+    appendMessage(reader, line);
+}
+
+}  // namespace ambertap

@@ -1,0 +1,147 @@
+#include "parameter_structures.h"
+
+#include <algorithm>
+#include <string_view>
+
+#include "capi_message.h"
+#include "code_names.h"
+
+namespace ambertap {
+
+namespace {
+
+// A party number or subaddress: its fixed octets in hexadecimal, then the
+// digits or subaddress information as text up to the first zero byte. A
+// structure shorter than `threshold` shows only the brackets.
+struct NumberGroup {
+    std::size_t fixedOctets;
+    std::size_t threshold;
+};
+
+constexpr NumberGroup calledPartyNumber{1, 1};
+constexpr NumberGroup callingPartyNumber{2, 2};
+constexpr NumberGroup subaddress{1, 2};
+constexpr NumberGroup connectedNumber{2, 2};
+
+// Matches the scratch text in which the number's text has always been gathered:
+// 79 characters and the terminator.
+constexpr int numberTextRoom = 80;
+
+void appendNumberText(std::span<const std::uint8_t> text, LineWriter& line) {
+    const auto zero = std::find(text.begin(), text.end(), std::uint8_t{0});
+    const auto length = static_cast<std::size_t>(zero - text.begin());
+    char scratch[numberTextRoom];
+    LineWriter shortened(scratch, numberTextRoom);
+    shortened.text(std::string_view(reinterpret_cast<const char*>(text.data()), length));
+    line.text(shortened.view());
+}
+
+void appendNumberGroup(ByteReader& message, const Structure& number, NumberGroup group,
+                       LineWriter& line) {
+    line.character('[');
+    if (number.length >= group.threshold) {
+        const auto content = message.content(number);
+        for (std::size_t octet = 0; octet < group.fixedOctets; ++octet) {
+            line.hex(content[octet], 2);
+            line.character(' ');
+        }
+        appendNumberText(content.subspan(group.fixedOctets), line);
+    }
+    line.text("] ");
+}
+
+// The three protocol numbers that open the B protocol structure, by name. A
+// number is shown only when the structure holds one byte more than it needs.
+void appendProtocolGroup(ByteReader& message, const Structure& protocol, LineWriter& line) {
+    const CodeNameTable* const layers[] = {&b1ProtocolNames, &b2ProtocolNames, &b3ProtocolNames};
+    line.text("B[");
+    std::size_t numberOffset = 0;
+    for (const CodeNameTable* names : layers) {
+        if (protocol.length < numberOffset + 3) {
+            break;
+        }
+        if (numberOffset > 0) {
+            line.text(", ");
+        }
+        // Appended at once: a name for a number without one lives in a shared buffer.
+        line.text(names->nameOf(message.u16(protocol.contentOffset() + numberOffset)));
+        numberOffset += 2;
+    }
+    line.text("] ");
+}
+
+void appendByteGroup(ByteReader& message, const Structure& bytes, std::string_view label,
+                     LineWriter& line) {
+    line.text(label);
+    for (const std::uint8_t byte : message.content(bytes)) {
+        line.character(' ');
+        line.hex(byte, 2);
+    }
+    line.text("] ");
+}
+
+// Each structure of CONNECT_REQ begins right after the previous one's content.
+class StructureChain {
+public:
+    StructureChain(ByteReader& message, std::size_t offset) : message_(message), next_(offset) {}
+
+    Structure next() {
+        const Structure structure = message_.structure(next_);
+        next_ = structure.next();
+        return structure;
+    }
+    // Where a parameter after the last structure read would begin.
+    std::size_t end() const { return next_; }
+
+private:
+    ByteReader& message_;
+    std::size_t next_;
+};
+
+}  // namespace
+
+void appendConnectReqParameters(ByteReader& message, LineWriter& line) {
+    line.decimal(message.s32(ConnectRequest::controller));
+    line.character(' ');
+    line.hex(message.u16(ConnectRequest::cipValue), 4);
+    line.character(' ');
+
+    StructureChain structures(message, ConnectRequest::firstStructure);
+    appendNumberGroup(message, structures.next(), calledPartyNumber, line);
+    appendNumberGroup(message, structures.next(), callingPartyNumber, line);
+    appendNumberGroup(message, structures.next(), subaddress, line);  // called party
+    appendNumberGroup(message, structures.next(), subaddress, line);  // calling party
+    appendProtocolGroup(message, structures.next(), line);
+    appendByteGroup(message, structures.next(), "BC[", line);
+    appendByteGroup(message, structures.next(), "LLC[", line);
+    appendByteGroup(message, structures.next(), "HLC[", line);
+    appendByteGroup(message, structures.next(), "AI[", line);
+
+    // The structures are shown as their length bytes direct; a chain that
+    // runs past the message's Total length is marked afterwards.
+    if (structures.end() > message.u16(CapiMessage::totalLength)) {
+        line.text(" !");
+    }
+}
+
+void appendListenReqParameters(ByteReader& message, LineWriter& line) {
+    line.decimal(message.s32(ListenRequest::controller));
+    line.character(' ');
+    line.hex(message.u32(ListenRequest::infoMask), 8);
+    line.character(' ');
+    line.hex(message.u32(ListenRequest::cipMask), 8);
+    line.character(' ');
+    line.hex(message.u32(ListenRequest::cipMask2), 8);
+    line.character(' ');
+    appendNumberGroup(message, message.structure(ListenRequest::callingPartyNumber),
+                      callingPartyNumber, line);
+}
+
+void appendConnectActiveIndParameters(ByteReader& message, LineWriter& line) {
+    line.hex(message.u32(ConnectActiveIndication::plci), 8);
+    line.character(' ');
+    appendNumberGroup(message, message.structure(ConnectActiveIndication::connectedNumber),
+                      connectedNumber, line);
+}
+
+}  // namespace ambertap

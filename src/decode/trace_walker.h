@@ -1,0 +1,19 @@
+// Printing a trace: one line per recorded message.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+
+namespace ambertap {
+
+// The room of one printed line, terminator included.
+inline constexpr int traceLineRoom = 400;
+
+// Prints the records in the first `count` bytes of `data` to `out`: "Put " or
+// "Get " and the message's line text for the two known directions, "?? %02x"
+// for any other. A record cut off by the end of the data is shown as far as
+// it goes, marked, and ends the walk.
+void printTraceRecords(const std::uint8_t* data, std::size_t count, std::FILE* out = stdout);
+
+}  // namespace ambertap
