@@ -14,7 +14,9 @@ bool ByteReader::holds(std::size_t offset, std::size_t width) {
     return false;
 }
 
-std::uint8_t ByteReader::u8(std::size_t offset) { return holds(offset, 1) ? bytes_.begin[offset] : 0; }
+std::uint8_t ByteReader::u8(std::size_t offset) {
+    return holds(offset, 1) ? bytes_.begin[offset] : 0;
+}
 
 std::uint16_t ByteReader::u16(std::size_t offset) {
     if (!holds(offset, 2)) {

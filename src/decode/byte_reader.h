@@ -32,7 +32,7 @@ struct Structure {
 // built with its cut-off mark, so the line shows exactly the fields that lie
 // inside the data and then says that the message goes on beyond it.
 class ByteReader {
-public:
+  public:
     ByteReader(ByteView bytes, LineWriter& line) : bytes_(bytes), line_(line) {}
 
     std::uint8_t u8(std::size_t offset);
@@ -48,7 +48,7 @@ public:
 
     bool cutOff() const { return cutOff_; }
 
-private:
+  private:
     bool holds(std::size_t offset, std::size_t width);
 
     ByteView bytes_;

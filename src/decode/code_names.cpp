@@ -80,9 +80,8 @@ constexpr CodeNameEntry b1ProtocolEntries[] = {
 };
 
 constexpr CodeNameEntry b2ProtocolEntries[] = {
-    {0, "ISO 7776"}, {1, "Transp"}, {2, "SDLC"},
-    {3, "LAPD"},     {4, "T.30"},   {5, "PPP"},
-    {6, "Transp (No frm)"},         {0, nullptr},
+    {0, "ISO 7776"}, {1, "Transp"},          {2, "SDLC"},  {3, "LAPD"}, {4, "T.30"},
+    {5, "PPP"},      {6, "Transp (No frm)"}, {0, nullptr},
 };
 
 constexpr CodeNameEntry b3ProtocolEntries[] = {

@@ -15,7 +15,7 @@ struct CodeNameEntry {
 // name (code 0 is an ordinary code in most tables). Codes without a name are
 // shown as "0x%x".
 class CodeNameTable {
-public:
+  public:
     constexpr explicit CodeNameTable(const CodeNameEntry* entries) : entries_(entries) {}
 
     // Writes the name with fixed-count copy semantics: at most `count`
@@ -28,7 +28,7 @@ public:
     // until the next code without a name is looked up.
     const char* nameOf(std::uint32_t code) const;
 
-private:
+  private:
     const char* find(std::uint32_t code) const;
 
     const CodeNameEntry* entries_;

@@ -8,7 +8,9 @@ namespace ambertap {
 
 namespace {
 
-std::size_t capacityOf(int room) { return room > 0 ? static_cast<std::size_t>(room) - 1 : 0; }
+std::size_t capacityOf(int room) {
+    return room > 0 ? static_cast<std::size_t>(room) - 1 : 0;
+}
 
 }  // namespace
 
@@ -33,7 +35,9 @@ void LineWriter::text(std::string_view piece) {
     }
 }
 
-void LineWriter::character(char c) { text(std::string_view(&c, 1)); }
+void LineWriter::character(char c) {
+    text(std::string_view(&c, 1));
+}
 
 void LineWriter::hex(std::uint32_t value, int digits) {
     static constexpr char hexDigits[] = "0123456789abcdef";
@@ -68,7 +72,9 @@ void LineWriter::markCutOff() {
     closed_ = true;
 }
 
-void LineWriter::terminate() { out_[length_] = '\0'; }
+void LineWriter::terminate() {
+    out_[length_] = '\0';
+}
 
 void LineWriter::shortenWithOverflowMark() {
     // The line is full to its room here; the mark replaces its last characters.

@@ -16,7 +16,7 @@ namespace ambertap {
 // `cutOffMark`. Either way the line is closed and later pieces are dropped, so
 // the caller can go on appending without checking.
 class LineWriter {
-public:
+  public:
     static constexpr std::string_view overflowMark = "...";
     static constexpr std::string_view cutOffMark = "<cut>";
 
@@ -54,7 +54,7 @@ public:
     std::size_t length() const { return length_; }
     std::string_view view() const { return {out_, length_}; }
 
-private:
+  private:
     std::size_t spaceLeft() const { return capacity_ - length_; }
     void terminate();
     void shortenWithOverflowMark();

@@ -37,18 +37,34 @@ void appendFirstAndSecondParameters(ByteReader& message, LineWriter& line) {
 }
 
 // The Cause octets or the charge of an INFO_IND, taken from the Info element
-// whatever its length byte says.
+// whatever its length byte says. Each detail is read whole before its label
+// is written, so that a detail cut off by the data end leaves no bare label.
+void appendCause(ByteReader& message, LineWriter& line) {
+    const std::uint8_t first = message.u8(InfoIndication::elementContent);
+    const std::uint8_t second = message.u8(InfoIndication::elementContent + 1);
+    line.text(" Cause=");
+    line.hex(first, 2);
+    line.character(' ');
+    line.hex(second, 2);
+}
+
+void appendChargingUnits(ByteReader& message, LineWriter& line) {
+    const std::int32_t units = message.s32(InfoIndication::elementContent);
+    line.text(" Charging Units=");
+    line.decimal(units);
+}
+
 void appendInformationDetail(ByteReader& message, LineWriter& line) {
-    const std::uint16_t infoNumber = message.u16(InfoIndication::infoNumber);
-    if (infoNumber == InfoIndication::cause) {
-        line.text(" Cause=");
-        line.hex(message.u8(InfoIndication::elementContent), 2);
-        line.character(' ');
-        line.hex(message.u8(InfoIndication::elementContent + 1), 2);
-    } else if (infoNumber == InfoIndication::chargeUnits ||
-               infoNumber == InfoIndication::chargeUnitsAlternative) {
-        line.text(" Charging Units=");
-        line.decimal(message.s32(InfoIndication::elementContent));
+    switch (message.u16(InfoIndication::infoNumber)) {
+        case InfoIndication::cause:
+            appendCause(message, line);
+            break;
+        case InfoIndication::chargeUnits:
+        case InfoIndication::chargeUnitsAlternative:
+            appendChargingUnits(message, line);
+            break;
+        default:
+            break;
     }
 }
 

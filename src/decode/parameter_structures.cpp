@@ -82,7 +82,7 @@ void appendByteGroup(ByteReader& message, const Structure& bytes, std::string_vi
 
 // Each structure of CONNECT_REQ begins right after the previous one's content.
 class StructureChain {
-public:
+  public:
     StructureChain(ByteReader& message, std::size_t offset) : message_(message), next_(offset) {}
 
     Structure next() {
@@ -93,7 +93,7 @@ public:
     // Where a parameter after the last structure read would begin.
     std::size_t end() const { return next_; }
 
-private:
+  private:
     ByteReader& message_;
     std::size_t next_;
 };

@@ -1,0 +1,227 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "decode_test_support.h"
+
+namespace ambertap {
+namespace {
+
+using testing::bytesFromHex;
+using testing::formatted;
+using testing::referenceConnectReq;
+
+std::string repeated(const char* hexByte, int count) {
+    std::string hex;
+    for (int i = 0; i < count; ++i) {
+        hex += hexByte;
+        hex += ' ';
+    }
+    return hex;
+}
+
+struct LineCase {
+    const char* message;  // bytes in hexadecimal
+    const char* text;
+};
+
+class StructuredLine : public ::testing::TestWithParam<LineCase> {};
+
+TEST_P(StructuredLine, ShowsTheGroups) {
+    EXPECT_EQ(formatted(bytesFromHex(GetParam().message)), GetParam().text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Messages, StructuredLine,
+    ::testing::Values(
+        LineCase{"41 00 01 00 02 80 05 00 01 00 00 00 10 00 07 81 31 32 33 34 35 36 09 21 80 34 39 "
+                 "33 30 39 38 37 03 80 50 51 02 a0 37 09 01 00 01 00 00 00 00 00 00 03 80 90 a3 02 "
+                 "88 90 02 91 81 05 00 00 00 00 00",
+                 " 65 0001 0005 CONNECT_REQ 1 0010 [81 123456] [21 80 4930987] [80 PQ] [a0 7] "
+                 "B[Transp, Transp, Transp] BC[ 80 90 a3] LLC[ 88 90] HLC[ 91 81] AI[ 00 00 00 00 "
+                 "00] "},
+        LineCase{"17 00 01 00 02 80 05 00 01 00 00 00 00 00 00 00 00 00 00 00 00 00 00",
+                 " 23 0001 0005 CONNECT_REQ 1 0000 [] [] [] [] B[] BC[] LLC[] HLC[] AI[] "},
+        LineCase{
+            "20 00 01 00 02 80 05 00 01 00 00 00 01 00 01 81 01 01 01 80 01 80 01 07 01 aa 01 "
+            "bb 01 cc 01 dd",
+            " 32 0001 0005 CONNECT_REQ 1 0001 [81 ] [] [] [] B[] BC[ aa] LLC[ bb] HLC[ cc] AI[ "
+            "dd] "},
+        LineCase{"29 00 01 00 02 80 05 00 01 00 00 00 01 00 02 81 31 02 01 80 02 80 32 02 80 33 02 "
+                 "01 00 02 aa ab 02 bb bc 02 cc cd 02 dd de",
+                 " 41 0001 0005 CONNECT_REQ 1 0001 [81 1] [01 80 ] [80 2] [80 3] B[] BC[ aa ab] "
+                 "LLC[ bb bc] HLC[ cc cd] AI[ dd de] "},
+        LineCase{"1a 00 01 00 02 80 05 00 fe ff ff ff 02 00 00 00 00 00 00 00 00 00 00 00 00 00",
+                 " 26 0001 0005 CONNECT_REQ -2 0002 [] [] [] [] B[] BC[] LLC[] HLC[] AI[] "},
+        LineCase{"23 00 01 00 05 80 05 00 01 00 00 00 ff 00 00 00 ff 03 ff 1f 00 00 00 00 09 01 80 "
+                 "35 35 35 31 32 33 34 00",
+                 " 35 0001 0005 LISTEN_REQ 1 000000ff 1fff03ff 00000000 [01 80 5551234] "},
+        LineCase{"1a 00 01 00 05 80 05 00 ff ff ff ff 00 00 00 00 01 00 00 00 00 00 00 00 00 00",
+                 " 26 0001 0005 LISTEN_REQ -1 00000000 00000001 00000000 [] "},
+        LineCase{"1a 00 01 00 05 80 05 00 01 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 01 01",
+                 " 26 0001 0005 LISTEN_REQ 1 00000000 00000000 00000000 [] "},
+        LineCase{"1b 00 01 00 03 82 05 00 01 01 00 00 0c 01 80 34 39 33 30 31 32 33 34 35 36 00 00",
+                 " 27 0001 0005 CONNECT_ACTIVE_IND 00000101 [01 80 4930123456] "},
+        LineCase{"11 00 01 00 03 82 05 00 01 01 00 00 02 21 83 00 00",
+                 " 17 0001 0005 CONNECT_ACTIVE_IND 00000101 [21 83 ] "},
+        LineCase{"0e 00 01 00 03 82 05 00 01 01 00 00 01 21",
+                 " 14 0001 0005 CONNECT_ACTIVE_IND 00000101 [] "}));
+
+// A structure whose content runs past the end of the data is not shown; the
+// line stops before it with the cut-off mark.
+INSTANTIATE_TEST_SUITE_P(
+    StructuresPastTheDataEnd, StructuredLine,
+    ::testing::Values(
+        LineCase{"1d 00 01 00 02 80 05 00 01 00 00 00 01 00 00 00 00 00 02 01 00 c8 80 90",
+                 " 29 0001 0005 CONNECT_REQ 1 0001 [] [] [] [] B[] <cut>"},
+        LineCase{"12 00 01 00 02 80 05 00 01 00 00 00 01 00 05 81 31 32",
+                 " 18 0001 0005 CONNECT_REQ 1 0001 <cut>"},
+        LineCase{"11 00 01 00 02 80 05 00 01 00 00 00 01 00 00 00",
+                 " 17 0001 0005 CONNECT_REQ 1 0001 [] [] <cut>"},
+        LineCase{"1c 00 01 00 05 80 05 00 01 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 09 01 80",
+                 " 28 0001 0005 LISTEN_REQ 1 00000000 00000000 00000000 <cut>"},
+        LineCase{"0e 00 01 00 03 82 05 00 01 01 00 00 ff 01 80",
+                 " 14 0001 0005 CONNECT_ACTIVE_IND 00000101 <cut>"}));
+
+// The outgoing call of the documentation with one structure replaced.
+std::string connectReqLine(const std::string& bProtocol) {
+    const std::string structures =
+        "0b 80 34 39 33 30 31 32 33 34 35 36 09 01 80 35 35 35 31 32 "
+        "33 34 00 00 " +
+        bProtocol + " 02 88 90 00 00 00";
+    auto message = bytesFromHex("00 00 01 00 02 80 05 00 01 00 00 00 10 00 " + structures);
+    message[0] = static_cast<std::uint8_t>(message.size());
+    return formatted(message);
+}
+
+struct ProtocolCase {
+    const char* structure;
+    const char* group;
+};
+
+class ProtocolGroup : public ::testing::TestWithParam<ProtocolCase> {};
+
+TEST_P(ProtocolGroup, NamesEachNumberTheStructureHolds) {
+    const std::string line = connectReqLine(GetParam().structure);
+    const std::string before = "CONNECT_REQ 1 0010 [80 4930123456] [01 80 5551234] [] [] ";
+    const std::string after = "BC[ 88 90] LLC[] HLC[] AI[] ";
+    EXPECT_EQ(line.substr(line.find("CONNECT_REQ")), before + GetParam().group + " " + after);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Thresholds, ProtocolGroup,
+    ::testing::Values(
+        ProtocolCase{"00", "B[]"}, ProtocolCase{"02 01 00", "B[]"},
+        ProtocolCase{"03 01 00 00", "B[Transp]"}, ProtocolCase{"04 01 00 02 00", "B[Transp]"},
+        ProtocolCase{"05 01 00 02 00 00", "B[Transp, SDLC]"},
+        ProtocolCase{"06 01 00 02 00 03 00", "B[Transp, SDLC]"},
+        ProtocolCase{"07 01 00 02 00 03 00 00", "B[Transp, SDLC, X.25 DCE]"},
+        ProtocolCase{"09 00 00 00 00 01 00 00 00 00", "B[HDLC Frm, ISO 7776, T.90NL]"},
+        ProtocolCase{"09 07 00 34 12 05 00 00 00 00", "B[0x7, 0x1234, 0x5]"},
+        ProtocolCase{"09 06 00 06 00 04 00 00 00 00", "B[56 kBit/s, Transp (No frm), T.30]"}));
+
+struct OverrunCase {
+    int totalLength;
+    const char* ending;
+};
+
+class OverrunMark : public ::testing::TestWithParam<OverrunCase> {};
+
+// The structures end at offset 54; a Total length short of that marks the line.
+TEST_P(OverrunMark, MarksStructuresRunningPastTheTotalLength) {
+    auto message = bytesFromHex(
+        "00 00 01 00 02 80 05 00 01 00 00 00 10 00 0b 80 34 39 33 30 31 32 33 34 35 36 09 01 80 "
+        "35 35 35 31 32 33 34 00 00 09 00 00 00 00 00 00 00 00 00 02 88 90 00 00 00");
+    ASSERT_EQ(message.size(), 54u);
+    message[0] = static_cast<std::uint8_t>(GetParam().totalLength);
+    const std::string line = formatted(message);
+    const std::string ending = GetParam().ending;
+    EXPECT_EQ(line.substr(line.size() - ending.size()), ending) << line;
+}
+
+INSTANTIATE_TEST_SUITE_P(TotalLengths, OverrunMark,
+                         ::testing::Values(OverrunCase{55, "LLC[] HLC[] AI[] "},
+                                           OverrunCase{54, "LLC[] HLC[] AI[] "},
+                                           OverrunCase{53, "LLC[] HLC[] AI[]  !"},
+                                           OverrunCase{0, "LLC[] HLC[] AI[]  !"}));
+
+struct NumberCase {
+    std::string calledPartyNumber;
+    std::string group;
+};
+
+class NumberText : public ::testing::TestWithParam<NumberCase> {};
+
+TEST_P(NumberText, ShowsTheTextUpToItsFirstZeroByte) {
+    auto message = bytesFromHex("00 00 01 00 02 80 05 00 01 00 00 00 10 00 " +
+                                GetParam().calledPartyNumber + " 00 00 00 00 00 00 00 00");
+    message[0] = static_cast<std::uint8_t>(message.size());
+    const std::string line = formatted(message);
+    const std::string start = "CONNECT_REQ 1 0010 ";
+    const auto group = line.find(start) + start.size();
+    EXPECT_EQ(line.substr(group, line.find("] ", group) + 2 - group), GetParam().group);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    CalledPartyNumbers, NumberText,
+    ::testing::Values(
+        NumberCase{"09 80 31 32 07 33 34 00 35 36",
+                   "[80 12\x07"
+                   "34] "},
+        NumberCase{"01 81", "[81 ] "}, NumberCase{"03 81 00 31", "[81 ] "},
+        NumberCase{"03 81 ff 7f", "[81 \xff\x7f] "},
+        // The text holds at most 79 characters; a longer one is shortened.
+        NumberCase{"50 81 " + repeated("31", 79), "[81 " + std::string(79, '1') + "] "},
+        NumberCase{"51 81 " + repeated("31", 80), "[81 " + std::string(76, '1') + "...] "},
+        NumberCase{"ff 81 " + repeated("32", 254), "[81 " + std::string(76, '2') + "...] "}));
+
+TEST(ConnectReqLine, IsCutAtEveryOffsetWithoutReadingPastTheData) {
+    const auto message = referenceConnectReq();
+    const std::string whole = formatted(message);
+    for (std::size_t size = 0; size < message.size(); ++size) {
+        const std::string line = formatted(
+            std::vector<std::uint8_t>(message.begin(), message.begin() + static_cast<long>(size)));
+        ASSERT_GE(line.size(), 5u) << size;
+        ASSERT_EQ(line.substr(line.size() - 5), "<cut>") << size;
+        std::string shown = line.substr(0, line.size() - 5);
+        if (!whole.starts_with(shown)) {
+            shown.pop_back();  // the space that sets the mark apart
+        }
+        EXPECT_TRUE(whole.starts_with(shown)) << size << ": " << line;
+    }
+}
+
+TEST(ConnectReqLine, WithLargeElementsIsShortenedToItsRoom) {
+    auto message = bytesFromHex(
+        "00 00 01 00 02 80 05 00 01 00 00 00 10 00 07 81 31 32 33 34 35 "
+        "36 00 00 00 00 " +
+        repeated("ff", 1) + repeated("a5", 255) + repeated("40", 1) + repeated("b6", 64) +
+        repeated("ff", 1) + repeated("c7", 255) + repeated("ff", 1) + repeated("d8", 255));
+    const std::string line = formatted(message);
+    EXPECT_EQ(line.size(), 395u);
+    EXPECT_TRUE(
+        line.starts_with("  0 0001 0005 CONNECT_REQ 1 0010 [81 123456] [] [] [] B[] BC[ "
+                         "a5 a5 a5"));
+    EXPECT_TRUE(line.ends_with(" a5 a5 ...")) << line;
+}
+
+// Every structure at its largest: the longest text a CONNECT_REQ can ask for.
+TEST(ConnectReqLine, LongestPossibleFillsTheRoomExactly) {
+    std::string structures;
+    for (const char* byte : {"31", "31", "31", "31", "00", "a0", "b0", "c0", "d0"}) {
+        structures += "ff " + repeated(byte, 255);
+    }
+    auto message = bytesFromHex("ff ff ff ff 02 80 ff ff 00 00 00 80 ff ff " + structures);
+    ASSERT_EQ(message.size(), 14u + 9 * 256);
+    for (const int room : {396, 200, 20}) {
+        const std::string line = formatted(message, room);
+        EXPECT_EQ(line.size(), static_cast<std::size_t>(room - 1));
+        EXPECT_TRUE(line.ends_with("...")) << line;
+    }
+    EXPECT_TRUE(formatted(message).starts_with(
+        "65535 ffff ffff CONNECT_REQ -2147483648 ffff [31 " + std::string(76, '1') +
+        "...] [31 31 " + std::string(76, '1') + "...] [31 " + std::string(76, '1') + "...] [31 "));
+}
+
+}  // namespace
+}  // namespace ambertap
