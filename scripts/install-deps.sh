@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that the given build stages need, and nothing
+# when they are all present already. Stages: native, fuzz, coverage, windows.
+set -euo pipefail
+
+packages_for() {
+    case "$1" in
+        native) echo cmake ninja-build g++ libgtest-dev libbenchmark-dev ;;
+        fuzz) echo clang libclang-rt-14-dev ;;
+        coverage) echo gcovr ;;
+        windows) echo g++-mingw-w64-x86-64-win32 gcc-mingw-w64-x86-64-win32 wine wine64 ;;
+        *) echo "unknown stage: $1" >&2; exit 2 ;;
+    esac
+}
+
+missing=()
+for stage in "$@"; do
+    for package in $(packages_for "$stage"); do
+        if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+            missing+=("$package")
+        fi
+    done
+done
+
+if ((${#missing[@]} > 0)); then
+    echo "Installing: ${missing[*]}"
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq
+    apt-get install -y -qq "${missing[@]}" >/dev/null
+fi
