@@ -1,0 +1,81 @@
+// Every sample trace in the cases folder is printed and compared with the
+// text beside it: name.bin holds the trace bytes, name.out the exact output.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "trace_walker.h"
+
+namespace ambertap {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The trace buffer that the driver fills.
+constexpr std::size_t traceBufferSize = 10000;
+
+std::vector<fs::path> traceFiles() {
+    std::vector<fs::path> traces;
+    for (const auto& entry : fs::directory_iterator(AMBERTAP_GOLDEN_CASES)) {
+        if (entry.path().extension() == ".bin") {
+            traces.push_back(entry.path());
+        }
+    }
+    std::sort(traces.begin(), traces.end());
+    return traces;
+}
+
+std::string readFile(const fs::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+std::string printed(const std::string& trace) {
+    std::FILE* captured = std::tmpfile();
+    if (captured == nullptr) {
+        ADD_FAILURE() << "cannot open a temporary file";
+        return {};
+    }
+    printTraceRecords(reinterpret_cast<const std::uint8_t*>(trace.data()), trace.size(), captured);
+    std::rewind(captured);
+    std::string text;
+    for (int c = std::fgetc(captured); c != EOF; c = std::fgetc(captured)) {
+        text.push_back(static_cast<char>(c));
+    }
+    std::fclose(captured);
+    return text;
+}
+
+class GoldenTrace : public testing::TestWithParam<fs::path> {};
+
+TEST_P(GoldenTrace, PrintsTheExpectedLines) {
+    const fs::path& tracePath = GetParam();
+    const fs::path expectedPath = fs::path(tracePath).replace_extension(".out");
+    ASSERT_TRUE(fs::exists(expectedPath)) << expectedPath << " is missing";
+
+    const std::string trace = readFile(tracePath);
+    ASSERT_GE(trace.size(), 1u) << "the walker is never called without data";
+    ASSERT_LE(trace.size(), traceBufferSize) << "more than the trace buffer holds";
+
+    EXPECT_EQ(printed(trace), readFile(expectedPath)) << "for " << tracePath;
+}
+
+std::string testName(const testing::TestParamInfo<fs::path>& info) {
+    std::string name = info.param.stem().string();
+    std::replace_if(
+        name.begin(), name.end(), [](unsigned char c) { return !std::isalnum(c); }, '_');
+    return name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, GoldenTrace, testing::ValuesIn(traceFiles()), testName);
+
+}  // namespace
+}  // namespace ambertap
