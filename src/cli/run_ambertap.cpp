@@ -1,0 +1,70 @@
+#include "run_ambertap.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+#include "trace_device.h"
+#include "trace_walker.h"
+
+namespace ambertap {
+
+namespace {
+
+constexpr std::size_t traceBufferSize = 10000;
+
+struct RunMode {
+    bool usageWanted = false;
+    bool clearWanted = false;
+};
+
+void writeBanner(std::FILE* err) {
+    std::fprintf(err, "Ambertap Version 0.001 (%s) for CAPI 2.0 / Orvane 7100\n", __DATE__);
+    std::fputs("Copyright (c) 2026 the Ambertap developers\n", err);
+}
+
+// Scans every option, so each bad letter gets its own message.
+RunMode scanOptions(int argumentCount, const char* const* argumentVector, OptionParser& options,
+                    std::FILE* err) {
+    RunMode mode;
+    int letter = 0;
+    while ((letter = options.nextOption(argumentCount, argumentVector, "c", err)) != endOfOptions) {
+        if (letter == 'c') {
+            mode.clearWanted = true;
+        } else {
+            mode.usageWanted = true;
+        }
+    }
+    return mode;
+}
+
+int readAndPrintTrace(DeviceSystem& system, std::FILE* out, std::FILE* err) {
+    std::array<std::uint8_t, traceBufferSize> buffer{};
+    const std::ptrdiff_t count =
+        readTrace(system, traceDeviceName, buffer.data(), buffer.size(), err);
+    if (count == traceReadFailed) {
+        return exitDeviceFailure;
+    }
+    if (count > 0) {
+        printTraceRecords(buffer.data(), static_cast<std::size_t>(count), out);
+    }
+    return exitSuccess;
+}
+
+}  // namespace
+
+int runAmbertap(int argumentCount, const char* const* argumentVector, OptionParser& options,
+                DeviceSystem& system, std::FILE* out, std::FILE* err) {
+    writeBanner(err);
+    const RunMode mode = scanOptions(argumentCount, argumentVector, options, err);
+    if (mode.usageWanted) {
+        std::fputs("\nUse: Ambertap [-c]\n\t -c\t   clear trace buffer\n", err);
+        return exitUsage;
+    }
+    if (mode.clearWanted) {
+        return clearTrace(system, traceDeviceName, err) ? exitSuccess : exitDeviceFailure;
+    }
+    return readAndPrintTrace(system, out, err);
+}
+
+}  // namespace ambertap

@@ -1,0 +1,62 @@
+#include "trace_device.h"
+
+#include <algorithm>
+#include <optional>
+
+namespace ambertap {
+
+namespace {
+
+// Opens, requests, waits if the driver finishes later, closes. Returns the
+// byte count the driver reported, or nullopt after a failure, reported on
+// `err`. The device stays open until a pending request is done, because the
+// driver writes into the caller's buffer until then.
+std::optional<std::size_t> requestOnce(DeviceSystem& system, const char* deviceName,
+                                       const ControlRequest& request, std::FILE* err) {
+    const std::optional<DeviceHandle> device = system.open(deviceName);
+    if (!device) {
+        std::fprintf(err, "Cannot open %s: Error %d\n", deviceName, system.lastError());
+        return std::nullopt;
+    }
+    RequestOutcome outcome = system.control(*device, request);
+    if (outcome.state == RequestState::pending) {
+        outcome = system.waitForResult(*device);
+    }
+    // Taken before the close, which may set an error state of its own.
+    const int error = outcome.state == RequestState::done ? 0 : system.lastError();
+    system.close(*device);
+    if (outcome.state != RequestState::done) {
+        std::fprintf(err, "DeviceIoControl: Error %d\n", error);
+        return std::nullopt;
+    }
+    return outcome.bytesReturned;
+}
+
+}  // namespace
+
+std::ptrdiff_t readTrace(DeviceSystem& system, const char* deviceName, std::uint8_t* buffer,
+                         std::size_t bufferSize, std::FILE* err) {
+    const ControlRequest request{traceReadCode, buffer, bufferSize};
+    const std::optional<std::size_t> count = requestOnce(system, deviceName, request, err);
+    if (!count) {
+        return traceReadFailed;
+    }
+    // A driver that claims more than the buffer holds must not send the
+    // reader past its end.
+    return static_cast<std::ptrdiff_t>(std::min(*count, bufferSize));
+}
+
+bool clearTrace(DeviceSystem& system, const char* deviceName, std::FILE* err) {
+    const ControlRequest request{traceClearCode, nullptr, 0};
+    return requestOnce(system, deviceName, request, err).has_value();
+}
+
+std::ptrdiff_t readTrace(const char* deviceName, std::uint8_t* buffer, std::size_t bufferSize) {
+    return readTrace(*makePlatformDeviceSystem(), deviceName, buffer, bufferSize);
+}
+
+bool clearTrace(const char* deviceName) {
+    return clearTrace(*makePlatformDeviceSystem(), deviceName);
+}
+
+}  // namespace ambertap

@@ -1,0 +1,32 @@
+// Reading and clearing the driver's trace. Each operation opens the device,
+// makes one request, closes the device and reports its own failure as one
+// line on the error stream.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+
+#include "device_system.h"
+
+namespace ambertap {
+
+// The driver's trace interface.
+inline constexpr const char* traceDeviceName = "\\\\.\\OV7100D";
+
+// What readTrace returns when the device could not be opened or the request
+// failed; an empty trace reads as 0.
+inline constexpr std::ptrdiff_t traceReadFailed = -1;
+
+// Copies the driver's trace into `buffer`. Returns the number of bytes it
+// holds, never more than `bufferSize`, or traceReadFailed.
+std::ptrdiff_t readTrace(DeviceSystem& system, const char* deviceName, std::uint8_t* buffer,
+                         std::size_t bufferSize, std::FILE* err = stderr);
+// Empties the driver's trace. Returns whether it succeeded.
+bool clearTrace(DeviceSystem& system, const char* deviceName, std::FILE* err = stderr);
+
+// The same, through the operating system this program was built for.
+std::ptrdiff_t readTrace(const char* deviceName, std::uint8_t* buffer, std::size_t bufferSize);
+bool clearTrace(const char* deviceName);
+
+}  // namespace ambertap
