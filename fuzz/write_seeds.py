@@ -1,0 +1,103 @@
+#!/usr/bin/env python3
+"""Writes the fuzzers' seed corpora into fuzz/corpus/<fuzzer>/.
+
+The seeds are the documented message examples: each as a message for the
+message-line fuzzer (with a room in front), as a trace record for the walker
+fuzzer, and a few argument vectors for the option scanner. Run it again after
+changing the examples; the files are kept in the repository.
+"""
+
+import pathlib
+import shutil
+
+CORPUS = pathlib.Path(__file__).resolve().parent / "corpus"
+
+MESSAGES = {
+    "connect_b3_req": "0d 00 01 00 82 80 05 00 01 01 00 00 00",
+    "connect_conf": "0e 00 01 00 02 81 05 00 01 01 00 00 00 00",
+    "disconnect_ind": "0e 00 01 00 04 82 05 00 01 01 00 00 90 34",
+    "disconnect_req": "0d 00 01 00 04 80 05 00 01 01 00 00 00",
+    "data_b3_req": "16 00 01 00 86 80 05 00 01 01 01 00 78 56 34 12 04 00 01 00 00 00",
+    "unnamed_0x8103": "0c 00 01 00 03 81 05 00 01 01 00 00",
+    "bare_connect": "0c 00 01 00 02 00 05 00 01 00 00 00",
+    "info_ind_cause": "11 00 01 00 08 82 05 00 01 01 00 00 08 00 02 80 90",
+    "info_ind_charge": "13 00 01 00 08 82 05 00 01 01 00 00 00 40 04 0c 00 00 00",
+    "info_ind_charge_alternative": "13 00 01 00 08 82 05 00 01 01 00 00 01 40 04 ff ff ff ff",
+    "info_ind_other": "13 00 01 00 08 82 05 00 01 01 00 00 02 40 04 0c 00 00 00",
+    "connect_req": "41 00 01 00 02 80 05 00 01 00 00 00 10 00 07 81 31 32 33 34 35 36 09 21 80 "
+    "34 39 33 30 39 38 37 03 80 50 51 02 a0 37 09 01 00 01 00 00 00 00 00 00 03 80 90 a3 "
+    "02 88 90 02 91 81 05 00 00 00 00 00",
+    "connect_req_empty": "17 00 01 00 02 80 05 00 01 00 00 00 00 00 00 00 00 00 00 00 00 00 00",
+    "connect_req_short_structures": "20 00 01 00 02 80 05 00 01 00 00 00 01 00 01 81 01 01 01 80 "
+    "01 80 01 07 01 aa 01 bb 01 cc 01 dd",
+    "connect_req_two_byte_structures": "29 00 01 00 02 80 05 00 01 00 00 00 01 00 02 81 31 02 01 "
+    "80 02 80 32 02 80 33 02 01 00 02 aa ab 02 bb bc 02 cc cd 02 dd de",
+    "listen_req": "23 00 01 00 05 80 05 00 01 00 00 00 ff 00 00 00 ff 03 ff 1f 00 00 00 00 09 01 "
+    "80 35 35 35 31 32 33 34 00",
+    "listen_req_all_controllers": "1a 00 01 00 05 80 05 00 ff ff ff ff 00 00 00 00 01 00 00 00 "
+    "00 00 00 00 00 00",
+    "connect_active_ind": "1b 00 01 00 03 82 05 00 01 01 00 00 0c 01 80 34 39 33 30 31 32 33 "
+    "34 35 36 00 00",
+    "connect_active_ind_no_digits": "11 00 01 00 03 82 05 00 01 01 00 00 02 21 83 00 00",
+}
+
+# The three-record buffer: a put message, a record of another direction, a
+# got message.
+THREE_RECORDS = (
+    "01 16 16 00 01 00 86 80 05 00 01 01 01 00 00 00 00 00 00 00 01 00 00 00 "
+    "07 0e 0e 00 01 00 02 81 05 00 01 01 00 00 00 00 "
+    "02 0e 0e 00 01 00 02 81 05 00 01 01 00 00 00 00"
+)
+
+# The accepted letters, then the arguments; the first byte turns the error
+# messages on.
+ARGUMENT_VECTORS = {
+    "clear": ["c", "-c"],
+    "clear_slash": ["c", "/c"],
+    "bad_letter": ["c", "-x"],
+    "grouped": ["c", "-cx"],
+    "grouped_same": ["c", "-cc"],
+    "stops_at_operand": ["c", "foo", "-c"],
+    "double_dash_letter": ["c", "--c"],
+    "double_dash": ["c", "--", "-c"],
+    "lone_dash": ["c", "-"],
+    "lone_slash": ["c", "/"],
+    "parameter_attached": ["cf:", "-ffile"],
+    "parameter_apart": ["cf:", "-f", "file", "-c"],
+    "parameter_missing": ["cf:", "-cf"],
+}
+
+ROOM_OF_A_LINE = 396  # after "Put " or "Get " in a 400-character line
+
+
+def room_prefix(room):
+    value = room - 1  # the fuzzer reads 1 + value % 400
+    return bytes([value & 0xFF, value >> 8])
+
+
+def write(folder, name, data):
+    path = CORPUS / folder / name
+    path.write_bytes(data)
+
+
+def main():
+    for folder in ("trace_walker", "message_line", "option_parser"):
+        shutil.rmtree(CORPUS / folder, ignore_errors=True)
+        (CORPUS / folder).mkdir(parents=True)
+
+    for name, text in MESSAGES.items():
+        message = bytes.fromhex(text)
+        write("message_line", name, room_prefix(ROOM_OF_A_LINE) + message)
+        write("trace_walker", name, bytes([1, len(message)]) + message)
+    for room in (1, 16, 40):
+        message = bytes.fromhex(MESSAGES["connect_req"])
+        write("message_line", f"connect_req_room_{room}", room_prefix(room) + message)
+    write("trace_walker", "three_records", bytes.fromhex(THREE_RECORDS))
+
+    for name, (letters, *arguments) in ARGUMENT_VECTORS.items():
+        segments = b"\x00".join(text.encode() for text in [letters, *arguments])
+        write("option_parser", name, b"\x01" + segments)
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,83 @@
+#!/usr/bin/env bash
+# Builds the fuzzers with clang (the fuzz preset) and runs each for a bounded
+# time, starting from its seed corpus in fuzz/corpus/. Prints the executions
+# per fuzzer and fails if any fuzzer finds an input that crashes or breaks a
+# checked property; that input is left in build/fuzz/artifacts/<fuzzer>/.
+#
+# Usage: scripts/fuzz.sh [SECONDS_PER_FUZZER] [FUZZER...]
+#   SECONDS_PER_FUZZER  default 20, so the three fuzzers take about a minute
+#   FUZZER              trace_walker, message_line, option_parser (default: all)
+#
+# Reproduce a finding:  build/fuzz/fuzz/<fuzzer>_fuzzer build/fuzz/artifacts/<fuzzer>/crash-...
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+seconds=${1:-20}
+shift || true
+fuzzers=("$@")
+if ((${#fuzzers[@]} == 0)); then
+    fuzzers=(trace_walker message_line option_parser)
+fi
+
+"$root/scripts/install-deps.sh" native fuzz
+
+build="$root/build/fuzz"
+cmake --preset fuzz -S "$root" -B "$build" >/dev/null
+targets=()
+for fuzzer in "${fuzzers[@]}"; do
+    targets+=("${fuzzer}_fuzzer")
+done
+cmake --build "$build" --target "${targets[@]}"
+
+# The longest input that can reach each fuzzer's code: a full trace buffer for
+# the walker; a message and its room, or a command line, for the others.
+max_len_of() {
+    case "$1" in
+        trace_walker) echo 10000 ;;
+        message_line) echo 4096 ;;
+        option_parser) echo 512 ;;
+        *) echo "unknown fuzzer: $1" >&2; exit 2 ;;
+    esac
+}
+
+failed=()
+summary=()
+for fuzzer in "${fuzzers[@]}"; do
+    corpus="$build/corpus/$fuzzer"
+    artifacts="$build/artifacts/$fuzzer"
+    log="$build/logs/$fuzzer.log"
+    mkdir -p "$corpus" "$artifacts" "$(dirname "$log")"
+    # The working corpus grows here between runs; the seeds stay as they are.
+    cp "$root/fuzz/corpus/$fuzzer/"* "$corpus/"
+    if [[ $fuzzer == trace_walker ]]; then
+        for trace in "$root"/tests/golden/cases/*.bin; do
+            cp "$trace" "$corpus/golden_$(basename "$trace")"
+        done
+    fi
+
+    echo "== $fuzzer: ${seconds}s"
+    status=0
+    "$build/fuzz/${fuzzer}_fuzzer" -max_total_time="$seconds" -max_len="$(max_len_of "$fuzzer")" \
+        -timeout=10 -print_final_stats=1 -artifact_prefix="$artifacts/" "$corpus" >"$log" 2>&1 ||
+        status=$?
+
+    executions=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
+    if [[ -z $executions ]]; then
+        executions=$(grep -aoE '^#[0-9]+' "$log" | tail -1 | tr -d '#')
+    fi
+    if ((status == 0)); then
+        summary+=("$(printf '%-14s %12s executions  ok' "$fuzzer" "${executions:-0}")")
+    else
+        failed+=("$fuzzer")
+        summary+=("$(printf '%-14s %12s executions  FAILED' "$fuzzer" "${executions:-0}")")
+        grep -aE 'breaks|ERROR:|SUMMARY:|Test unit written' "$log" | head -8 || true
+        echo "   full log: $log"
+    fi
+done
+
+echo "== fuzzing summary (${seconds}s per fuzzer)"
+printf '%s\n' "${summary[@]}"
+if ((${#failed[@]} > 0)); then
+    echo "Findings in: ${failed[*]}; inputs in $build/artifacts/" >&2
+    exit 1
+fi
