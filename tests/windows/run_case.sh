@@ -1,0 +1,116 @@
+#!/bin/sh
+# One end-to-end case of ambertap.exe under Wine. Each argument is one step,
+# its words separated by spaces, run in order:
+#
+#   control ARG...         stand_in_control.exe ARG... (a file to load is named
+#                          relative to the source tree)
+#   run EXIT OUT ERR ARG...
+#                          ambertap.exe ARG...; its exit code must be EXIT, its
+#                          standard output and error the files OUT and ERR of
+#                          expected/ ("-" for nothing)
+#   version OUT            version_info.exe on ambertap.exe; its output must be
+#                          the file OUT of expected/
+#
+# The programs, the source tree and the Wine session come from the
+# environment: AMBERTAP_EXE, STAND_IN_CONTROL_EXE, VERSION_INFO_EXE,
+# SOURCE_DIR, WINE_SESSION_PREFIX. Lines are compared without their closing CR,
+# and the build date in the banner is compared as "(DATE)".
+set -eu
+# Steps are split into words; none of them is a file pattern.
+set -f
+
+here=$(cd "$(dirname "$0")" && pwd)
+expected_dir="$SOURCE_DIR/tests/windows/expected"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+
+in_session() {
+    sh "$here/wine_session.sh" "$WINE_SESSION_PREFIX" exec "$@"
+}
+
+expected_file() {
+    if [ "$1" = - ]; then
+        echo /dev/null
+    else
+        echo "$expected_dir/$1"
+    fi
+}
+
+# Compares one stream; a difference is shown and counted, the case goes on.
+compare() {
+    label=$1
+    expected=$2
+    actual=$3
+    if ! diff -u --label "expected $label" --label "actual $label" "$expected" "$actual" >&2; then
+        failures=$((failures + 1))
+    fi
+}
+
+# Text mode ends lines in CR LF; a CR inside a line is the program's output.
+without_cr() {
+    sed 's/\r$//' "$1"
+}
+
+banner_date_as_placeholder() {
+    sed '1s/^\(Ambertap Version [^ ]* (\)[A-Z][a-z][a-z] [ 0-9][0-9] [0-9]\{4\})/\1DATE)/'
+}
+
+step_control() {
+    if [ "$1" = load ]; then
+        in_session "$STAND_IN_CONTROL_EXE" load "$SOURCE_DIR/$2"
+    else
+        in_session "$STAND_IN_CONTROL_EXE" "$@"
+    fi
+}
+
+step_run() {
+    expected_exit=$1
+    expected_stdout=$(expected_file "$2")
+    expected_stderr=$(expected_file "$3")
+    shift 3
+    echo "run: ambertap.exe $*" >&2
+    status=0
+    in_session "$AMBERTAP_EXE" "$@" >"$work/raw.stdout" 2>"$work/raw.stderr" || status=$?
+    without_cr "$work/raw.stdout" >"$work/stdout"
+    without_cr "$work/raw.stderr" | banner_date_as_placeholder >"$work/stderr"
+    compare "standard output" "$expected_stdout" "$work/stdout"
+    compare "standard error" "$expected_stderr" "$work/stderr"
+    if [ "$status" -ne "$expected_exit" ]; then
+        echo "exit code: expected $expected_exit, got $status" >&2
+        failures=$((failures + 1))
+    fi
+}
+
+step_version() {
+    status=0
+    # Run beside the program so that its plain file name reaches it.
+    (cd "$(dirname "$AMBERTAP_EXE")" &&
+        in_session "$VERSION_INFO_EXE" "$(basename "$AMBERTAP_EXE")") >"$work/raw.stdout" ||
+        status=$?
+    without_cr "$work/raw.stdout" >"$work/stdout"
+    compare "version resource" "$(expected_file "$1")" "$work/stdout"
+    if [ "$status" -ne 0 ]; then
+        echo "version_info.exe: exit code $status" >&2
+        failures=$((failures + 1))
+    fi
+}
+
+for step in "$@"; do
+    # A step's words are split on purpose.
+    # shellcheck disable=SC2086
+    set -- $step
+    kind=$1
+    shift
+    case $kind in
+    control) step_control "$@" ;;
+    run) step_run "$@" ;;
+    version) step_version "$@" ;;
+    *)
+        echo "run_case: unknown step: $step" >&2
+        exit 2
+        ;;
+    esac
+done
+
+[ "$failures" -eq 0 ]

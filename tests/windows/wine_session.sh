@@ -1,0 +1,80 @@
+#!/bin/sh
+# A Wine session of its own for the end-to-end tests and the demo: a prefix
+# made fresh, one persistent wineserver that keeps the stand-in trace driver
+# loaded between programs, and no display.
+#
+#   wine_session.sh PREFIX start               make a fresh prefix, keep its wineserver running
+#   wine_session.sh PREFIX load-driver SYSFILE install and start the stand-in trace driver
+#   wine_session.sh PREFIX exec PROGRAM ARG... run a Windows program in the session
+#   wine_session.sh PREFIX stop                end the wineserver, remove the prefix
+#
+# PREFIX must be an absolute path.
+set -eu
+
+if [ $# -lt 2 ]; then
+    sed -n '2,11s/^# \{0,1\}//p' "$0" >&2
+    exit 2
+fi
+prefix=$1
+action=$2
+shift 2
+
+export WINEPREFIX="$prefix"
+export WINEDEBUG=-all
+# No Mono or Gecko installer, and no debugger that waits for a crash to be seen.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
+unset DISPLAY WAYLAND_DISPLAY
+
+service=OV7100D
+
+# Runs a Wine command quietly; shows what it said only when it fails.
+quietly() {
+    log="$prefix.log"
+    if ! "$@" >"$log" 2>&1; then
+        echo "wine_session: failed: $*" >&2
+        cat "$log" >&2
+        rm -f "$log"
+        return 1
+    fi
+    rm -f "$log"
+}
+
+stop_server() {
+    if [ -d "$prefix" ]; then
+        wineserver -k 2>/dev/null || true
+    fi
+}
+
+case $action in
+start)
+    # A server left running by an interrupted run would outlive its prefix.
+    stop_server
+    rm -rf "$prefix"
+    mkdir -p "$(dirname "$prefix")"
+    quietly wine wineboot -i
+    # The first boot restarts the service manager; creating a service before
+    # that has settled fails, so wait until the server is idle and gone.
+    wineserver -w
+    # The server stays in the background: it must not hold the caller's
+    # output open, or whoever waits for that output waits for ever.
+    wineserver -p </dev/null >/dev/null 2>&1
+    ;;
+load-driver)
+    sysfile=$1
+    cp "$sysfile" "$prefix/drive_c/windows/system32/drivers/ov7100d.sys"
+    quietly wine sc create "$service" type= kernel start= auto \
+        binPath= 'C:\windows\system32\drivers\ov7100d.sys'
+    quietly wine sc start "$service"
+    ;;
+exec)
+    exec wine "$@"
+    ;;
+stop)
+    stop_server
+    rm -rf "$prefix"
+    ;;
+*)
+    echo "wine_session: unknown action: $action" >&2
+    exit 2
+    ;;
+esac
