@@ -58,6 +58,10 @@ start)
     # The server stays in the background: it must not hold the caller's
     # output open, or whoever waits for that output waits for ever.
     wineserver -p </dev/null >/dev/null 2>&1
+    # The first program of a server session starts Wine's system processes,
+    # which keep its standard streams open for as long as they run: let a
+    # quiet one start them, so that no later program's output stays open.
+    quietly wine cmd /c exit
     ;;
 load-driver)
     sysfile=$1

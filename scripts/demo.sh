@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# Shows ambertap's main job on a Debian machine: builds ambertap.exe and the
+# stand-in trace driver, loads the driver with the trace of an outgoing data
+# call (samples/outgoing_call.hex), and runs ambertap.exe under Wine: once to
+# print the trace, once with -c to clear it, and once more to show it empty.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/install-deps.sh windows
+if ! command -v cmake >/dev/null || ! command -v ninja >/dev/null; then
+    echo "Installing: cmake ninja-build"
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq
+    apt-get install -y -qq cmake ninja-build >/dev/null
+fi
+
+build=build/mingw
+echo "== Building ambertap.exe and the stand-in trace driver"
+cmake --preset mingw >/dev/null
+cmake --build "$build" --target ambertap stand_in_driver stand_in_control
+
+session() {
+    sh tests/windows/wine_session.sh "$PWD/$build/demo-wineprefix" "$@"
+}
+
+output=$(mktemp -d)
+trap 'session stop; rm -rf "$output"' EXIT
+
+# Shows what one run wrote: standard error (banner, messages) first, as the
+# program writes it before any trace line, then standard output, each line
+# without the CR of Windows text mode.
+ambertap() {
+    local status=0
+    echo
+    echo "\$ ambertap.exe $*"
+    session exec "$build/src/cli/ambertap.exe" "$@" </dev/null \
+        >"$output/stdout" 2>"$output/stderr" || status=$?
+    sed 's/\r$//' "$output/stderr" "$output/stdout"
+    echo "(exit code $status)"
+}
+
+echo "== Starting Wine in a fresh prefix and loading the driver with samples/outgoing_call.hex"
+session start
+session load-driver "$build/tests/windows/driver/ov7100d.sys"
+session exec "$build/tests/windows/stand_in_control.exe" load samples/outgoing_call.hex
+
+ambertap
+ambertap -c
+ambertap
