@@ -2,14 +2,15 @@
 # One end-to-end case of ambertap.exe under Wine. Each argument is one step,
 # its words separated by spaces, run in order:
 #
-#   control ARG...         stand_in_control.exe ARG... (a file to load is named
-#                          relative to the source tree)
+#   control ARG...         stand_in_control.exe ARG...
 #   run EXIT OUT ERR ARG...
 #                          ambertap.exe ARG...; its exit code must be EXIT, its
-#                          standard output and error the files OUT and ERR of
-#                          expected/ ("-" for nothing)
+#                          standard output and error the files OUT and ERR
+#                          ("-" for nothing)
 #   version OUT            version_info.exe on ambertap.exe; its output must be
-#                          the file OUT of expected/
+#                          the file OUT
+#
+# Files are named relative to the source tree.
 #
 # The programs, the source tree and the Wine session come from the
 # environment: AMBERTAP_EXE, STAND_IN_CONTROL_EXE, VERSION_INFO_EXE,
@@ -20,7 +21,6 @@ set -eu
 set -f
 
 here=$(cd "$(dirname "$0")" && pwd)
-expected_dir="$SOURCE_DIR/tests/windows/expected"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failures=0
@@ -33,7 +33,7 @@ expected_file() {
     if [ "$1" = - ]; then
         echo /dev/null
     else
-        echo "$expected_dir/$1"
+        echo "$SOURCE_DIR/$1"
     fi
 }
 
