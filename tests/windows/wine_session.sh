@@ -18,6 +18,13 @@ fi
 prefix=$1
 action=$2
 shift 2
+case $prefix in
+/*) ;;
+*)
+    echo "wine_session: the prefix must be an absolute path: $prefix" >&2
+    exit 2
+    ;;
+esac
 
 export WINEPREFIX="$prefix"
 export WINEDEBUG=-all
