@@ -7,12 +7,6 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh windows
-if ! command -v cmake >/dev/null || ! command -v ninja >/dev/null; then
-    echo "Installing: cmake ninja-build"
-    export DEBIAN_FRONTEND=noninteractive
-    apt-get update -qq
-    apt-get install -y -qq cmake ninja-build >/dev/null
-fi
 
 build=build/mingw
 echo "== Building ambertap.exe and the stand-in trace driver"

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that the given build stages need, and nothing
 # when they are all present already. Stages: native, fuzz, coverage, windows.
+# Every stage includes what any build needs: CMake and Ninja.
 set -euo pipefail
 
 packages_for() {
     case "$1" in
-        native) echo cmake ninja-build g++ libgtest-dev libbenchmark-dev ;;
+        native) echo g++ libgtest-dev libbenchmark-dev ;;
         fuzz) echo clang libclang-rt-14-dev ;;
         coverage) echo gcovr ;;
         windows) echo g++-mingw-w64-x86-64-win32 gcc-mingw-w64-x86-64-win32 wine wine64 ;;
@@ -15,7 +16,7 @@ packages_for() {
 
 missing=()
 for stage in "$@"; do
-    for package in $(packages_for "$stage"); do
+    for package in cmake ninja-build $(packages_for "$stage"); do
         if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
             missing+=("$package")
         fi

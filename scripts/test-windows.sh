@@ -7,12 +7,6 @@ cd "$(dirname "$0")/.."
 started=$SECONDS
 
 scripts/install-deps.sh windows
-if ! command -v cmake >/dev/null || ! command -v ninja >/dev/null; then
-    echo "Installing: cmake ninja-build"
-    export DEBIAN_FRONTEND=noninteractive
-    apt-get update -qq
-    apt-get install -y -qq cmake ninja-build >/dev/null
-fi
 
 cmake --preset mingw >/dev/null
 cmake --build --preset mingw

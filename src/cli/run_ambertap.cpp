@@ -21,6 +21,9 @@ struct RunMode {
 void writeBanner(std::FILE* err) {
     std::fprintf(err, "Ambertap Version 0.001 (%s) for CAPI 2.0 / Orvane 7100\n", __DATE__);
     std::fputs("Copyright (c) 2026 the Ambertap developers\n", err);
+    // Where standard error is buffered (Windows, when it is not a console),
+    // the banner must still come before the trace lines on a shared pipe.
+    std::fflush(err);
 }
 
 // Scans every option, so each bad letter gets its own message.

@@ -7,6 +7,9 @@
 #                          ambertap.exe ARG...; its exit code must be EXIT, its
 #                          standard output and error the files OUT and ERR
 #                          ("-" for nothing)
+#   run-shared EXIT OUT ARG...
+#                          ambertap.exe ARG... with standard output and error
+#                          into one file, which must read as the file OUT
 #   version OUT            version_info.exe on ambertap.exe; its output must be
 #                          the file OUT
 #
@@ -82,6 +85,21 @@ step_run() {
     fi
 }
 
+step_run_shared() {
+    expected_exit=$1
+    expected_output=$(expected_file "$2")
+    shift 2
+    echo "run-shared: ambertap.exe $*" >&2
+    status=0
+    in_session "$AMBERTAP_EXE" "$@" >"$work/raw.output" 2>&1 || status=$?
+    without_cr "$work/raw.output" | banner_date_as_placeholder >"$work/output"
+    compare "shared output" "$expected_output" "$work/output"
+    if [ "$status" -ne "$expected_exit" ]; then
+        echo "exit code: expected $expected_exit, got $status" >&2
+        failures=$((failures + 1))
+    fi
+}
+
 step_version() {
     status=0
     # Run beside the program so that its plain file name reaches it.
@@ -105,6 +123,7 @@ for step in "$@"; do
     case $kind in
     control) step_control "$@" ;;
     run) step_run "$@" ;;
+    run-shared) step_run_shared "$@" ;;
     version) step_version "$@" ;;
     *)
         echo "run_case: unknown step: $step" >&2
