@@ -27,12 +27,22 @@ constexpr NumberGroup connectedNumber{2, 2};
 // 79 characters and the terminator.
 constexpr int numberTextRoom = 80;
 
+// Bytes pass through as they are, printable or not, except those that would
+// break the line: a line break inside a number would split its line in two
+// and could forge a line of its own.
+char shownCharacter(std::uint8_t byte) {
+    return byte == '\n' || byte == '\r' ? '.' : static_cast<char>(byte);
+}
+
 void appendNumberText(std::span<const std::uint8_t> text, LineWriter& line) {
-    const auto zero = std::find(text.begin(), text.end(), std::uint8_t{0});
-    const auto length = static_cast<std::size_t>(zero - text.begin());
     char scratch[numberTextRoom];
     LineWriter shortened(scratch, numberTextRoom);
-    shortened.text(std::string_view(reinterpret_cast<const char*>(text.data()), length));
+    for (const std::uint8_t byte : text) {
+        if (byte == 0) {
+            break;
+        }
+        shortened.character(shownCharacter(byte));
+    }
     line.text(shortened.view());
 }
 

@@ -2,7 +2,9 @@
 // installed, and checks everything it writes and its exit code.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -29,8 +31,10 @@ std::string contentsOf(const std::string& path) {
 
 // The arguments are quoted for the shell; none of them holds a quote.
 ProcessResult runProgram(const std::vector<std::string>& arguments) {
-    const std::string outPath = ::testing::TempDir() + "ambertap_out.txt";
-    const std::string errPath = ::testing::TempDir() + "ambertap_err.txt";
+    // Named for this process: the cases run as parallel processes.
+    const std::string stem = ::testing::TempDir() + "ambertap_" + std::to_string(getpid());
+    const std::string outPath = stem + "_out.txt";
+    const std::string errPath = stem + "_err.txt";
     std::string command = std::string("'") + AMBERTAP_PROGRAM + "'";
     for (const std::string& argument : arguments) {
         command += " '" + argument + "'";
@@ -43,6 +47,8 @@ ProcessResult runProgram(const std::vector<std::string>& arguments) {
     }
     result.out = contentsOf(outPath);
     result.err = contentsOf(errPath);
+    std::remove(outPath.c_str());
+    std::remove(errPath.c_str());
     return result;
 }
 

@@ -170,6 +170,8 @@ INSTANTIATE_TEST_SUITE_P(
                    "34] "},
         NumberCase{"01 81", "[81 ] "}, NumberCase{"03 81 00 31", "[81 ] "},
         NumberCase{"03 81 ff 7f", "[81 \xff\x7f] "},
+        // Line breaks would split the line and could forge one.
+        NumberCase{"07 81 31 0a 32 0d 0a 33", "[81 1.2..3] "},
         // The text holds at most 79 characters; a longer one is shortened.
         NumberCase{"50 81 " + repeated("31", 79), "[81 " + std::string(79, '1') + "] "},
         NumberCase{"51 81 " + repeated("31", 80), "[81 " + std::string(76, '1') + "...] "},
