@@ -8,6 +8,12 @@
 
 namespace ambertap::testing {
 
+// Message bytes in hexadecimal and the text formatMessage writes for them.
+struct LineCase {
+    const char* message;
+    const char* text;
+};
+
 // "0d 00 01" -> {0x0d, 0x00, 0x01}; spaces between bytes are optional.
 std::vector<std::uint8_t> bytesFromHex(std::string_view hex);
 

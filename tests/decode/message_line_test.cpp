@@ -9,11 +9,7 @@ namespace {
 
 using testing::bytesFromHex;
 using testing::formatted;
-
-struct LineCase {
-    const char* message;  // bytes in hexadecimal
-    const char* text;
-};
+using testing::LineCase;
 
 class MessageLine : public ::testing::TestWithParam<LineCase> {};
 

@@ -9,6 +9,7 @@ namespace {
 
 using testing::bytesFromHex;
 using testing::formatted;
+using testing::LineCase;
 using testing::referenceConnectReq;
 
 std::string repeated(const char* hexByte, int count) {
@@ -19,11 +20,6 @@ std::string repeated(const char* hexByte, int count) {
     }
     return hex;
 }
-
-struct LineCase {
-    const char* message;  // bytes in hexadecimal
-    const char* text;
-};
 
 class StructuredLine : public ::testing::TestWithParam<LineCase> {};
 

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "captured_stream.h"
 #include "decode_test_support.h"
 
 namespace ambertap {
@@ -17,14 +18,9 @@ using testing::bytesFromHex;
 std::string printed(const std::vector<std::uint8_t>& trace) {
     const auto data = std::make_unique<std::uint8_t[]>(trace.size());
     std::copy(trace.begin(), trace.end(), data.get());
-    char* text = nullptr;
-    std::size_t size = 0;
-    std::FILE* out = open_memstream(&text, &size);
-    printTraceRecords(data.get(), trace.size(), out);
-    std::fclose(out);
-    std::string result(text, size);
-    std::free(text);
-    return result;
+    testing::CapturedStream out;
+    printTraceRecords(data.get(), trace.size(), out.file());
+    return out.text();
 }
 
 struct WalkCase {

@@ -20,6 +20,17 @@ const std::string openCall = "open \\\\.\\OV7100D";
 const std::string readCall = "control 100 16";
 const std::string clearCall = "control 101 0";
 
+// A failed request leaves error 31; the close then leaves 6, which must never
+// be the one reported.
+void script(FakeDeviceSystem& system, std::optional<int> openError, RequestState requestState,
+            RequestState completion) {
+    system.openError = openError;
+    system.requestState = requestState;
+    system.completion = completion;
+    system.requestError = 31;
+    system.closeError = 6;
+}
+
 struct ReadCase {
     const char* name;
     std::optional<int> openError;
@@ -96,13 +107,9 @@ class ReadTraceTest : public ::testing::TestWithParam<ReadCase> {};
 TEST_P(ReadTraceTest, ReportsAndReturns) {
     const ReadCase& c = GetParam();
     FakeDeviceSystem system;
-    system.openError = c.openError;
-    system.requestState = c.requestState;
-    system.completion = c.completion;
+    script(system, c.openError, c.requestState, c.completion);
     system.trace = c.trace;
     system.reportedBytes = c.reportedBytes;
-    system.requestError = 31;
-    system.closeError = 6;  // a close that disturbs the error state must not show
     CapturedStream err;
     system.messages = err.file();
     std::uint8_t buffer[bufferSize] = {};
@@ -154,11 +161,7 @@ class ClearTraceTest : public ::testing::TestWithParam<ClearCase> {};
 TEST_P(ClearTraceTest, ReportsAndReturns) {
     const ClearCase& c = GetParam();
     FakeDeviceSystem system;
-    system.openError = c.openError;
-    system.requestState = c.requestState;
-    system.completion = c.completion;
-    system.requestError = 31;
-    system.closeError = 6;
+    script(system, c.openError, c.requestState, c.completion);
     CapturedStream err;
 
     EXPECT_EQ(clearTrace(system, traceDeviceName, err.file()), c.result);

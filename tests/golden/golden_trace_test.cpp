@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "captured_stream.h"
 #include "trace_walker.h"
 
 namespace ambertap {
@@ -39,22 +40,13 @@ std::string readFile(const fs::path& path) {
 }
 
 std::string printed(const std::string& trace) {
-    std::FILE* captured = std::tmpfile();
-    if (captured == nullptr) {
-        ADD_FAILURE() << "cannot open a temporary file";
-        return {};
-    }
-    printTraceRecords(reinterpret_cast<const std::uint8_t*>(trace.data()), trace.size(), captured);
-    std::rewind(captured);
-    std::string text;
-    for (int c = std::fgetc(captured); c != EOF; c = std::fgetc(captured)) {
-        text.push_back(static_cast<char>(c));
-    }
-    std::fclose(captured);
-    return text;
+    ambertap::testing::CapturedStream captured;
+    printTraceRecords(reinterpret_cast<const std::uint8_t*>(trace.data()), trace.size(),
+                      captured.file());
+    return captured.text();
 }
 
-class GoldenTrace : public testing::TestWithParam<fs::path> {};
+class GoldenTrace : public ::testing::TestWithParam<fs::path> {};
 
 TEST_P(GoldenTrace, PrintsTheExpectedLines) {
     const fs::path& tracePath = GetParam();
@@ -68,14 +60,14 @@ TEST_P(GoldenTrace, PrintsTheExpectedLines) {
     EXPECT_EQ(printed(trace), readFile(expectedPath)) << "for " << tracePath;
 }
 
-std::string testName(const testing::TestParamInfo<fs::path>& info) {
+std::string testName(const ::testing::TestParamInfo<fs::path>& info) {
     std::string name = info.param.stem().string();
     std::replace_if(
         name.begin(), name.end(), [](unsigned char c) { return !std::isalnum(c); }, '_');
     return name;
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, GoldenTrace, testing::ValuesIn(traceFiles()), testName);
+INSTANTIATE_TEST_SUITE_P(Cases, GoldenTrace, ::testing::ValuesIn(traceFiles()), testName);
 
 }  // namespace
 }  // namespace ambertap
