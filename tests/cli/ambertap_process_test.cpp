@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "banner.h"
+#include "case_names.h"
 
 namespace ambertap {
 namespace {
@@ -89,7 +90,7 @@ TEST_P(ProcessTest, WritesAndExits) {
 }
 
 INSTANTIATE_TEST_SUITE_P(NoDriver, ProcessTest, ::testing::ValuesIn(processCases),
-                         [](const auto& test) { return std::string(test.param.name); });
+                         testing::NamedByRow());
 
 }  // namespace
 }  // namespace ambertap

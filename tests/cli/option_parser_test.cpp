@@ -6,11 +6,13 @@
 #include <vector>
 
 #include "captured_stream.h"
+#include "case_names.h"
 
 namespace ambertap {
 namespace {
 
 struct ScanCase {
+    const char* name;
     std::vector<const char*> arguments;  // after the program name
     const char* optionLetters;
     std::vector<std::string> results;  // "c", "f=name" with its parameter, "?", "end"
@@ -19,30 +21,40 @@ struct ScanCase {
 };
 
 const ScanCase scanCases[] = {
-    {{}, "c", {"end"}, "", 1},
-    {{"-c"}, "c", {"c", "end"}, "", 2},
-    {{"/c"}, "c", {"c", "end"}, "", 2},
-    {{"-cc"}, "c", {"c", "c", "end"}, "", 2},
-    {{"-c", "/c"}, "c", {"c", "c", "end"}, "", 3},
-    {{"-x"}, "c", {"?", "end"}, "Ungueltige Option: x\n", 2},
-    {{"-cx"}, "c", {"c", "?", "end"}, "Ungueltige Option: x\n", 2},
-    {{"-xc"}, "c", {"?", "c", "end"}, "Ungueltige Option: x\n", 2},
-    {{"-x", "-c"}, "c", {"?", "c", "end"}, "Ungueltige Option: x\n", 3},
-    {{"-xy"}, "c", {"?", "?", "end"}, "Ungueltige Option: x\nUngueltige Option: y\n", 2},
-    {{"foo", "-c"}, "c", {"end"}, "", 1},
-    {{"--c"}, "c", {"end"}, "", 2},
-    {{"--", "-c"}, "c", {"end"}, "", 2},
-    {{"-"}, "c", {"end"}, "", 1},
-    {{"/"}, "c", {"end"}, "", 1},
-    {{"/", "-c"}, "c", {"end"}, "", 1},
-    {{"-c", "-", "-c"}, "c", {"c", "end"}, "", 2},
-    {{"-:"}, "c:", {"?", "end"}, "Ungueltige Option: :\n", 2},
-    {{"-cvalue"}, "c:", {"c=value", "end"}, "", 2},
-    {{"-c", "value", "rest"}, "c:", {"c=value", "end"}, "", 3},
-    {{"-c"}, "c:", {"?", "end"}, "Option 'c' braucht Parameter\n", 3},
-    {{"-cf", "name"}, "cf:", {"c", "f=name", "end"}, "", 3},
-    {{"-cfname", "-c"}, "cf:", {"c", "f=name", "c", "end"}, "", 3},
-    {{"-cf"}, "cf:", {"c", "?", "end"}, "Option 'f' braucht Parameter\n", 3},
+    {"no_arguments", {}, "c", {"end"}, "", 1},
+    {"dash_c", {"-c"}, "c", {"c", "end"}, "", 2},
+    {"slash_c", {"/c"}, "c", {"c", "end"}, "", 2},
+    {"grouped_cc", {"-cc"}, "c", {"c", "c", "end"}, "", 2},
+    {"dash_c_then_slash_c", {"-c", "/c"}, "c", {"c", "c", "end"}, "", 3},
+    {"bad_letter", {"-x"}, "c", {"?", "end"}, "Ungueltige Option: x\n", 2},
+    {"bad_letter_after_c", {"-cx"}, "c", {"c", "?", "end"}, "Ungueltige Option: x\n", 2},
+    {"bad_letter_before_c", {"-xc"}, "c", {"?", "c", "end"}, "Ungueltige Option: x\n", 2},
+    {"bad_letter_then_dash_c", {"-x", "-c"}, "c", {"?", "c", "end"}, "Ungueltige Option: x\n", 3},
+    {"every_bad_letter",
+     {"-xy"},
+     "c",
+     {"?", "?", "end"},
+     "Ungueltige Option: x\nUngueltige Option: y\n",
+     2},
+    {"operand_ends_options", {"foo", "-c"}, "c", {"end"}, "", 1},
+    {"double_dash_letter_ends_options", {"--c"}, "c", {"end"}, "", 2},
+    {"double_dash_ends_options", {"--", "-c"}, "c", {"end"}, "", 2},
+    {"lone_dash_ends_options", {"-"}, "c", {"end"}, "", 1},
+    {"lone_slash_ends_options", {"/"}, "c", {"end"}, "", 1},
+    {"lone_slash_hides_dash_c", {"/", "-c"}, "c", {"end"}, "", 1},
+    {"lone_dash_after_c", {"-c", "-", "-c"}, "c", {"c", "end"}, "", 2},
+    {"colon_is_no_letter", {"-:"}, "c:", {"?", "end"}, "Ungueltige Option: :\n", 2},
+    {"parameter_in_same_argument", {"-cvalue"}, "c:", {"c=value", "end"}, "", 2},
+    {"parameter_in_next_argument", {"-c", "value", "rest"}, "c:", {"c=value", "end"}, "", 3},
+    {"parameter_missing", {"-c"}, "c:", {"?", "end"}, "Option 'c' braucht Parameter\n", 3},
+    {"grouped_with_parameter_next", {"-cf", "name"}, "cf:", {"c", "f=name", "end"}, "", 3},
+    {"grouped_with_parameter_inside", {"-cfname", "-c"}, "cf:", {"c", "f=name", "c", "end"}, "", 3},
+    {"grouped_parameter_missing",
+     {"-cf"},
+     "cf:",
+     {"c", "?", "end"},
+     "Option 'f' braucht Parameter\n",
+     3},
 };
 
 std::string describe(int result, const char* parameter) {
@@ -79,7 +91,8 @@ TEST_P(OptionScanTest, ScansToTheEnd) {
     EXPECT_EQ(parser.optionIndex, c.finalIndex);
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, OptionScanTest, ::testing::ValuesIn(scanCases));
+INSTANTIATE_TEST_SUITE_P(Table, OptionScanTest, ::testing::ValuesIn(scanCases),
+                         testing::NamedByRow());
 
 TEST(OptionScan, QuietWhenErrorReportsAreOff) {
     const char* vector[] = {"ambertap", "-x", "-c", nullptr};

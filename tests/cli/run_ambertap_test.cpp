@@ -7,6 +7,7 @@
 
 #include "banner.h"
 #include "captured_stream.h"
+#include "case_names.h"
 #include "fake_device_system.h"
 
 namespace ambertap {
@@ -118,7 +119,7 @@ TEST_P(RunAmbertapTest, MakesOneRequestAndExits) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Script, RunAmbertapTest, ::testing::ValuesIn(runCases),
-                         [](const auto& test) { return std::string(test.param.name); });
+                         testing::NamedByRow());
 
 // A driver claiming more than the tool's buffer holds gets only the buffer
 // walked: records of direction 9 and length 0 fill it, one line each.

@@ -5,33 +5,41 @@
 #include <string>
 #include <vector>
 
+#include "case_names.h"
+
 namespace ambertap {
 namespace {
 
+using testing::NamedByRow;
+
 struct NameCase {
+    const char* name;
     const CodeNameTable* table;
     std::uint32_t code;
-    const char* name;
+    const char* shown;
 };
 
 class NameOf : public ::testing::TestWithParam<NameCase> {};
 
 TEST_P(NameOf, GivesTheNameOrTheCodeInHexadecimal) {
-    EXPECT_STREQ(GetParam().table->nameOf(GetParam().code), GetParam().name);
+    EXPECT_STREQ(GetParam().table->nameOf(GetParam().code), GetParam().shown);
 }
 
-INSTANTIATE_TEST_SUITE_P(Tables, NameOf,
-                         ::testing::Values(NameCase{&b1ProtocolNames, 0, "HDLC Frm"},
-                                           NameCase{&b1ProtocolNames, 6, "56 kBit/s"},
-                                           NameCase{&b1ProtocolNames, 7, "0x7"},
-                                           NameCase{&b2ProtocolNames, 0, "ISO 7776"},
-                                           NameCase{&b2ProtocolNames, 6, "Transp (No frm)"},
-                                           NameCase{&b3ProtocolNames, 3, "X.25 DCE"},
-                                           NameCase{&b3ProtocolNames, 9, "0x9"},
-                                           NameCase{&b3ProtocolNames, 0xffff, "0xffff"},
-                                           NameCase{&b3ProtocolNames, 0xffffffff, "0xffffffff"},
-                                           NameCase{&messageNames, 0x0002, "CONNECT"},
-                                           NameCase{&messageNames, 0x0000, "0x0"}));
+INSTANTIATE_TEST_SUITE_P(
+    Tables, NameOf,
+    ::testing::Values(NameCase{"b1_code_0_is_no_end_marker", &b1ProtocolNames, 0, "HDLC Frm"},
+                      NameCase{"b1_code_6", &b1ProtocolNames, 6, "56 kBit/s"},
+                      NameCase{"b1_code_7_unnamed", &b1ProtocolNames, 7, "0x7"},
+                      NameCase{"b2_code_0", &b2ProtocolNames, 0, "ISO 7776"},
+                      NameCase{"b2_code_6", &b2ProtocolNames, 6, "Transp (No frm)"},
+                      NameCase{"b3_code_3", &b3ProtocolNames, 3, "X.25 DCE"},
+                      NameCase{"b3_code_9_unnamed", &b3ProtocolNames, 9, "0x9"},
+                      NameCase{"b3_code_ffff_unnamed", &b3ProtocolNames, 0xffff, "0xffff"},
+                      NameCase{"b3_code_ffffffff_unnamed", &b3ProtocolNames, 0xffffffff,
+                               "0xffffffff"},
+                      NameCase{"message_bare_CONNECT", &messageNames, 0x0002, "CONNECT"},
+                      NameCase{"message_code_0_unnamed", &messageNames, 0x0000, "0x0"}),
+    NamedByRow());
 
 // The text for a code without a name lives in one buffer shared by all tables.
 TEST(NameOf, UnnamedCodeTextIsReplacedByTheNextMiss) {
@@ -44,6 +52,7 @@ TEST(NameOf, UnnamedCodeTextIsReplacedByTheNextMiss) {
 }
 
 struct CopyCase {
+    const char* name;
     std::uint32_t code;
     std::size_t count;
     std::string written;  // all `count` characters, NULs included
@@ -62,15 +71,21 @@ TEST_P(CopyName, WritesExactlyTheFixedCountAndNothingBeyond) {
 INSTANTIATE_TEST_SUITE_P(
     Counts, CopyName,
     ::testing::Values(
-        CopyCase{0x8203, 40, std::string("CONNECT_ACTIVE_IND") + std::string(22, '\0')},
-        CopyCase{0x8086, 5, "DATA_"}, CopyCase{0x8086, 11, std::string("DATA_B3_REQ")},
-        CopyCase{0x8086, 12, std::string("DATA_B3_REQ\0", 12)}, CopyCase{0x0002, 0, ""},
-        CopyCase{0x0002, 8, std::string("CONNECT\0", 8)},
+        CopyCase{"count_40_pads_CONNECT_ACTIVE_IND", 0x8203, 40,
+                 std::string("CONNECT_ACTIVE_IND") + std::string(22, '\0')},
+        CopyCase{"count_5_cuts_DATA_B3_REQ", 0x8086, 5, "DATA_"},
+        CopyCase{"count_11_fits_DATA_B3_REQ_unterminated", 0x8086, 11, std::string("DATA_B3_REQ")},
+        CopyCase{"count_12_terminates_DATA_B3_REQ", 0x8086, 12, std::string("DATA_B3_REQ\0", 12)},
+        CopyCase{"count_0_writes_nothing", 0x0002, 0, ""},
+        CopyCase{"count_8_terminates_CONNECT", 0x0002, 8, std::string("CONNECT\0", 8)},
         // A code without a name: "0x%x" and its terminator, nothing padded...
-        CopyCase{0x8201, 10, std::string("0x8201\0####", 10)},
+        CopyCase{"count_10_unnamed_not_padded", 0x8201, 10, std::string("0x8201\0####", 10)},
         // ...and never more than the count allows.
-        CopyCase{0x8201, 7, std::string("0x8201\0", 7)}, CopyCase{0x8201, 6, "0x8201"},
-        CopyCase{0x8201, 3, "0x8"}, CopyCase{0x8201, 0, ""}));
+        CopyCase{"count_7_unnamed_terminated", 0x8201, 7, std::string("0x8201\0", 7)},
+        CopyCase{"count_6_unnamed_unterminated", 0x8201, 6, "0x8201"},
+        CopyCase{"count_3_cuts_unnamed", 0x8201, 3, "0x8"},
+        CopyCase{"count_0_unnamed_writes_nothing", 0x8201, 0, ""}),
+    NamedByRow());
 
 // Every name of a message with a subcommand is its command's bare name and the
 // subcommand's suffix; the commands lacking a subcommand print in hexadecimal.

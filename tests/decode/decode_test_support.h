@@ -10,6 +10,7 @@ namespace ambertap::testing {
 
 // Message bytes in hexadecimal and the text formatMessage writes for them.
 struct LineCase {
+    const char* name;
     const char* message;
     const char* text;
 };

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "case_names.h"
 #include "decode_test_support.h"
 
 namespace ambertap {
@@ -10,6 +11,7 @@ namespace {
 using testing::bytesFromHex;
 using testing::formatted;
 using testing::LineCase;
+using testing::NamedByRow;
 using testing::referenceConnectReq;
 
 std::string repeated(const char* hexByte, int count) {
@@ -30,54 +32,72 @@ TEST_P(StructuredLine, ShowsTheGroups) {
 INSTANTIATE_TEST_SUITE_P(
     Messages, StructuredLine,
     ::testing::Values(
-        LineCase{"41 00 01 00 02 80 05 00 01 00 00 00 10 00 07 81 31 32 33 34 35 36 09 21 80 34 39 "
+        LineCase{"outgoing_call",
+                 "41 00 01 00 02 80 05 00 01 00 00 00 10 00 07 81 31 32 33 34 35 36 09 21 80 34 39 "
                  "33 30 39 38 37 03 80 50 51 02 a0 37 09 01 00 01 00 00 00 00 00 00 03 80 90 a3 02 "
                  "88 90 02 91 81 05 00 00 00 00 00",
                  " 65 0001 0005 CONNECT_REQ 1 0010 [81 123456] [21 80 4930987] [80 PQ] [a0 7] "
                  "B[Transp, Transp, Transp] BC[ 80 90 a3] LLC[ 88 90] HLC[ 91 81] AI[ 00 00 00 00 "
                  "00] "},
-        LineCase{"17 00 01 00 02 80 05 00 01 00 00 00 00 00 00 00 00 00 00 00 00 00 00",
+        LineCase{"all_structures_empty",
+                 "17 00 01 00 02 80 05 00 01 00 00 00 00 00 00 00 00 00 00 00 00 00 00",
                  " 23 0001 0005 CONNECT_REQ 1 0000 [] [] [] [] B[] BC[] LLC[] HLC[] AI[] "},
         LineCase{
+            "one_byte_structures",
             "20 00 01 00 02 80 05 00 01 00 00 00 01 00 01 81 01 01 01 80 01 80 01 07 01 aa 01 "
             "bb 01 cc 01 dd",
             " 32 0001 0005 CONNECT_REQ 1 0001 [81 ] [] [] [] B[] BC[ aa] LLC[ bb] HLC[ cc] AI[ "
             "dd] "},
-        LineCase{"29 00 01 00 02 80 05 00 01 00 00 00 01 00 02 81 31 02 01 80 02 80 32 02 80 33 02 "
+        LineCase{"two_byte_structures",
+                 "29 00 01 00 02 80 05 00 01 00 00 00 01 00 02 81 31 02 01 80 02 80 32 02 80 33 02 "
                  "01 00 02 aa ab 02 bb bc 02 cc cd 02 dd de",
                  " 41 0001 0005 CONNECT_REQ 1 0001 [81 1] [01 80 ] [80 2] [80 3] B[] BC[ aa ab] "
                  "LLC[ bb bc] HLC[ cc cd] AI[ dd de] "},
-        LineCase{"1a 00 01 00 02 80 05 00 fe ff ff ff 02 00 00 00 00 00 00 00 00 00 00 00 00 00",
+        LineCase{"controller_negative",
+                 "1a 00 01 00 02 80 05 00 fe ff ff ff 02 00 00 00 00 00 00 00 00 00 00 00 00 00",
                  " 26 0001 0005 CONNECT_REQ -2 0002 [] [] [] [] B[] BC[] LLC[] HLC[] AI[] "},
-        LineCase{"23 00 01 00 05 80 05 00 01 00 00 00 ff 00 00 00 ff 03 ff 1f 00 00 00 00 09 01 80 "
+        LineCase{"LISTEN_REQ",
+                 "23 00 01 00 05 80 05 00 01 00 00 00 ff 00 00 00 ff 03 ff 1f 00 00 00 00 09 01 80 "
                  "35 35 35 31 32 33 34 00",
                  " 35 0001 0005 LISTEN_REQ 1 000000ff 1fff03ff 00000000 [01 80 5551234] "},
-        LineCase{"1a 00 01 00 05 80 05 00 ff ff ff ff 00 00 00 00 01 00 00 00 00 00 00 00 00 00",
+        LineCase{"LISTEN_REQ_controller_negative",
+                 "1a 00 01 00 05 80 05 00 ff ff ff ff 00 00 00 00 01 00 00 00 00 00 00 00 00 00",
                  " 26 0001 0005 LISTEN_REQ -1 00000000 00000001 00000000 [] "},
-        LineCase{"1a 00 01 00 05 80 05 00 01 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 01 01",
+        LineCase{"LISTEN_REQ_calling_number_below_threshold",
+                 "1a 00 01 00 05 80 05 00 01 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 01 01",
                  " 26 0001 0005 LISTEN_REQ 1 00000000 00000000 00000000 [] "},
-        LineCase{"1b 00 01 00 03 82 05 00 01 01 00 00 0c 01 80 34 39 33 30 31 32 33 34 35 36 00 00",
+        LineCase{"CONNECT_ACTIVE_IND",
+                 "1b 00 01 00 03 82 05 00 01 01 00 00 0c 01 80 34 39 33 30 31 32 33 34 35 36 00 00",
                  " 27 0001 0005 CONNECT_ACTIVE_IND 00000101 [01 80 4930123456] "},
-        LineCase{"11 00 01 00 03 82 05 00 01 01 00 00 02 21 83 00 00",
+        LineCase{"CONNECT_ACTIVE_IND_fixed_octets_only",
+                 "11 00 01 00 03 82 05 00 01 01 00 00 02 21 83 00 00",
                  " 17 0001 0005 CONNECT_ACTIVE_IND 00000101 [21 83 ] "},
-        LineCase{"0e 00 01 00 03 82 05 00 01 01 00 00 01 21",
-                 " 14 0001 0005 CONNECT_ACTIVE_IND 00000101 [] "}));
+        LineCase{"CONNECT_ACTIVE_IND_number_below_threshold",
+                 "0e 00 01 00 03 82 05 00 01 01 00 00 01 21",
+                 " 14 0001 0005 CONNECT_ACTIVE_IND 00000101 [] "}),
+    NamedByRow());
 
 // A structure whose content runs past the end of the data is not shown; the
 // line stops before it with the cut-off mark.
 INSTANTIATE_TEST_SUITE_P(
     StructuresPastTheDataEnd, StructuredLine,
     ::testing::Values(
-        LineCase{"1d 00 01 00 02 80 05 00 01 00 00 00 01 00 00 00 00 00 02 01 00 c8 80 90",
+        LineCase{"BC_past_data_end",
+                 "1d 00 01 00 02 80 05 00 01 00 00 00 01 00 00 00 00 00 02 01 00 c8 80 90",
                  " 29 0001 0005 CONNECT_REQ 1 0001 [] [] [] [] B[] <cut>"},
-        LineCase{"12 00 01 00 02 80 05 00 01 00 00 00 01 00 05 81 31 32",
+        LineCase{"called_number_past_data_end",
+                 "12 00 01 00 02 80 05 00 01 00 00 00 01 00 05 81 31 32",
                  " 18 0001 0005 CONNECT_REQ 1 0001 <cut>"},
-        LineCase{"11 00 01 00 02 80 05 00 01 00 00 00 01 00 00 00",
+        LineCase{"calling_number_length_byte_missing",
+                 "11 00 01 00 02 80 05 00 01 00 00 00 01 00 00 00",
                  " 17 0001 0005 CONNECT_REQ 1 0001 [] [] <cut>"},
-        LineCase{"1c 00 01 00 05 80 05 00 01 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 09 01 80",
+        LineCase{"LISTEN_REQ_number_past_data_end",
+                 "1c 00 01 00 05 80 05 00 01 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 09 01 80",
                  " 28 0001 0005 LISTEN_REQ 1 00000000 00000000 00000000 <cut>"},
-        LineCase{"0e 00 01 00 03 82 05 00 01 01 00 00 ff 01 80",
-                 " 14 0001 0005 CONNECT_ACTIVE_IND 00000101 <cut>"}));
+        LineCase{"CONNECT_ACTIVE_IND_number_past_data_end",
+                 "0e 00 01 00 03 82 05 00 01 01 00 00 ff 01 80",
+                 " 14 0001 0005 CONNECT_ACTIVE_IND 00000101 <cut>"}),
+    NamedByRow());
 
 // The outgoing call of the documentation with one structure replaced.
 std::string connectReqLine(const std::string& bProtocol) {
@@ -91,6 +111,7 @@ std::string connectReqLine(const std::string& bProtocol) {
 }
 
 struct ProtocolCase {
+    const char* name;
     const char* structure;
     const char* group;
 };
@@ -107,14 +128,61 @@ TEST_P(ProtocolGroup, NamesEachNumberTheStructureHolds) {
 INSTANTIATE_TEST_SUITE_P(
     Thresholds, ProtocolGroup,
     ::testing::Values(
-        ProtocolCase{"00", "B[]"}, ProtocolCase{"02 01 00", "B[]"},
-        ProtocolCase{"03 01 00 00", "B[Transp]"}, ProtocolCase{"04 01 00 02 00", "B[Transp]"},
-        ProtocolCase{"05 01 00 02 00 00", "B[Transp, SDLC]"},
-        ProtocolCase{"06 01 00 02 00 03 00", "B[Transp, SDLC]"},
-        ProtocolCase{"07 01 00 02 00 03 00 00", "B[Transp, SDLC, X.25 DCE]"},
-        ProtocolCase{"09 00 00 00 00 01 00 00 00 00", "B[HDLC Frm, ISO 7776, T.90NL]"},
-        ProtocolCase{"09 07 00 34 12 05 00 00 00 00", "B[0x7, 0x1234, 0x5]"},
-        ProtocolCase{"09 06 00 06 00 04 00 00 00 00", "B[56 kBit/s, Transp (No frm), T.30]"}));
+        ProtocolCase{"empty", "00", "B[]"}, ProtocolCase{"length_2", "02 01 00", "B[]"},
+        ProtocolCase{"length_3_b1", "03 01 00 00", "B[Transp]"},
+        ProtocolCase{"length_4_b1", "04 01 00 02 00", "B[Transp]"},
+        ProtocolCase{"length_5_b1_b2", "05 01 00 02 00 00", "B[Transp, SDLC]"},
+        ProtocolCase{"length_6_b1_b2", "06 01 00 02 00 03 00", "B[Transp, SDLC]"},
+        ProtocolCase{"length_7_all_three", "07 01 00 02 00 03 00 00", "B[Transp, SDLC, X.25 DCE]"},
+        ProtocolCase{"length_9_code_0_in_every_layer", "09 00 00 00 00 01 00 00 00 00",
+                     "B[HDLC Frm, ISO 7776, T.90NL]"},
+        ProtocolCase{"length_9_unnamed_codes", "09 07 00 34 12 05 00 00 00 00",
+                     "B[0x7, 0x1234, 0x5]"},
+        ProtocolCase{"length_9_highest_codes", "09 06 00 06 00 04 00 00 00 00",
+                     "B[56 kBit/s, Transp (No frm), T.30]"}),
+    NamedByRow());
+
+// Every entry of the three protocol tables, shown in its own layer above Transp.
+struct ProtocolEntry {
+    int layer;
+    int code;
+    const char* name;
+};
+
+class ProtocolName : public ::testing::TestWithParam<ProtocolEntry> {};
+
+TEST_P(ProtocolName, ShowsTheEntryInItsLayer) {
+    const auto [layer, code, name] = GetParam();
+    std::string structure = "0" + std::to_string(2 * layer + 1) + " ";
+    std::string group = "B[";
+    for (int lower = 1; lower < layer; ++lower) {
+        structure += "01 00 ";
+        group += "Transp, ";
+    }
+    const std::string line = connectReqLine(structure + "0" + std::to_string(code) + " 00 00");
+    const auto start = line.find("B[");
+    EXPECT_EQ(line.substr(start, line.find(" BC[") - start), group + name + "]");
+}
+
+std::string entryName(const ::testing::TestParamInfo<ProtocolEntry>& info) {
+    const ProtocolEntry& entry = info.param;
+    return "b" + std::to_string(entry.layer) + "_" + std::to_string(entry.code) + "_" +
+           testing::identifierFrom(entry.name);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Tables, ProtocolName,
+    ::testing::Values(ProtocolEntry{1, 0, "HDLC Frm"}, ProtocolEntry{1, 1, "Transp"},
+                      ProtocolEntry{1, 2, "V.110 asyn"}, ProtocolEntry{1, 3, "V.110 syn"},
+                      ProtocolEntry{1, 4, "T.30"}, ProtocolEntry{1, 5, "HDLC Frm I"},
+                      ProtocolEntry{1, 6, "56 kBit/s"}, ProtocolEntry{2, 0, "ISO 7776"},
+                      ProtocolEntry{2, 1, "Transp"}, ProtocolEntry{2, 2, "SDLC"},
+                      ProtocolEntry{2, 3, "LAPD"}, ProtocolEntry{2, 4, "T.30"},
+                      ProtocolEntry{2, 5, "PPP"}, ProtocolEntry{2, 6, "Transp (No frm)"},
+                      ProtocolEntry{3, 0, "Transp"}, ProtocolEntry{3, 1, "T.90NL"},
+                      ProtocolEntry{3, 2, "ISO 8208"}, ProtocolEntry{3, 3, "X.25 DCE"},
+                      ProtocolEntry{3, 4, "T.30"}),
+    entryName);
 
 struct OverrunCase {
     int totalLength;
@@ -122,6 +190,10 @@ struct OverrunCase {
 };
 
 class OverrunMark : public ::testing::TestWithParam<OverrunCase> {};
+
+std::string totalLengthName(const ::testing::TestParamInfo<OverrunCase>& info) {
+    return "total_length_" + std::to_string(info.param.totalLength);
+}
 
 // The structures end at offset 54; a Total length short of that marks the line.
 TEST_P(OverrunMark, MarksStructuresRunningPastTheTotalLength) {
@@ -139,9 +211,11 @@ INSTANTIATE_TEST_SUITE_P(TotalLengths, OverrunMark,
                          ::testing::Values(OverrunCase{55, "LLC[] HLC[] AI[] "},
                                            OverrunCase{54, "LLC[] HLC[] AI[] "},
                                            OverrunCase{53, "LLC[] HLC[] AI[]  !"},
-                                           OverrunCase{0, "LLC[] HLC[] AI[]  !"}));
+                                           OverrunCase{0, "LLC[] HLC[] AI[]  !"}),
+                         totalLengthName);
 
 struct NumberCase {
+    const char* name;
     std::string calledPartyNumber;
     std::string group;
 };
@@ -160,18 +234,22 @@ TEST_P(NumberText, ShowsTheTextUpToItsFirstZeroByte) {
 
 INSTANTIATE_TEST_SUITE_P(
     CalledPartyNumbers, NumberText,
-    ::testing::Values(
-        NumberCase{"09 80 31 32 07 33 34 00 35 36",
-                   "[80 12\x07"
-                   "34] "},
-        NumberCase{"01 81", "[81 ] "}, NumberCase{"03 81 00 31", "[81 ] "},
-        NumberCase{"03 81 ff 7f", "[81 \xff\x7f] "},
-        // Line breaks would split the line and could forge one.
-        NumberCase{"07 81 31 0a 32 0d 0a 33", "[81 1.2..3] "},
-        // The text holds at most 79 characters; a longer one is shortened.
-        NumberCase{"50 81 " + repeated("31", 79), "[81 " + std::string(79, '1') + "] "},
-        NumberCase{"51 81 " + repeated("31", 80), "[81 " + std::string(76, '1') + "...] "},
-        NumberCase{"ff 81 " + repeated("32", 254), "[81 " + std::string(76, '2') + "...] "}));
+    ::testing::Values(NumberCase{"zero_byte_ends_text", "09 80 31 32 07 33 34 00 35 36",
+                                 "[80 12\x07"
+                                 "34] "},
+                      NumberCase{"fixed_octet_only", "01 81", "[81 ] "},
+                      NumberCase{"zero_byte_first", "03 81 00 31", "[81 ] "},
+                      NumberCase{"bytes_pass_through", "03 81 ff 7f", "[81 \xff\x7f] "},
+                      // Line breaks would split the line and could forge one.
+                      NumberCase{"line_breaks_as_dots", "07 81 31 0a 32 0d 0a 33", "[81 1.2..3] "},
+                      // The text holds at most 79 characters; a longer one is shortened.
+                      NumberCase{"text_of_79_characters", "50 81 " + repeated("31", 79),
+                                 "[81 " + std::string(79, '1') + "] "},
+                      NumberCase{"text_of_80_shortened", "51 81 " + repeated("31", 80),
+                                 "[81 " + std::string(76, '1') + "...] "},
+                      NumberCase{"text_of_253_shortened", "ff 81 " + repeated("32", 254),
+                                 "[81 " + std::string(76, '2') + "...] "}),
+    NamedByRow());
 
 TEST(ConnectReqLine, IsCutAtEveryOffsetWithoutReadingPastTheData) {
     const auto message = referenceConnectReq();

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "captured_stream.h"
+#include "case_names.h"
 #include "decode_test_support.h"
 
 namespace ambertap {
@@ -28,10 +29,6 @@ struct WalkCase {
     const char* trace;  // bytes in hexadecimal
     const char* output;
 };
-
-std::string caseName(const ::testing::TestParamInfo<WalkCase>& walk) {
-    return walk.param.name;
-}
 
 class Walker : public ::testing::TestWithParam<WalkCase> {};
 
@@ -64,7 +61,7 @@ INSTANTIATE_TEST_SUITE_P(
                                "?? 00\n"
                                "?? 00\n"},
                       WalkCase{"ZeroLengthRecords", "00 00 00 00 ff 00", "?? 00\n?? 00\n?? ff\n"}),
-    caseName);
+    testing::NamedByRow());
 
 // A record that the data ends inside is shown as far as it goes, marked, and
 // ends the walk.
@@ -81,7 +78,7 @@ INSTANTIATE_TEST_SUITE_P(
                  "Get  14 0001 0005 CONNECT_CONF <cut>\n"},
         WalkCase{"AfterTheLastField", "02 0e 0e 00 01 00 02 81 05 00 01 01 00 00 00 00",
                  "Get  14 0001 0005 CONNECT_CONF 00000101 0000\n"}),
-    caseName);
+    testing::NamedByRow());
 
 TEST(Walker, PrintsAnIncomingCall) {
     const auto trace = bytesFromHex(

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "captured_stream.h"
+#include "case_names.h"
 #include "fake_device_system.h"
 
 namespace ambertap {
@@ -127,7 +128,7 @@ TEST_P(ReadTraceTest, ReportsAndReturns) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Script, ReadTraceTest, ::testing::ValuesIn(readCases),
-                         [](const auto& test) { return std::string(test.param.name); });
+                         testing::NamedByRow());
 
 struct ClearCase {
     const char* name;
@@ -170,7 +171,7 @@ TEST_P(ClearTraceTest, ReportsAndReturns) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Script, ClearTraceTest, ::testing::ValuesIn(clearCases),
-                         [](const auto& test) { return std::string(test.param.name); });
+                         testing::NamedByRow());
 
 #ifndef _WIN32
 // The real system, with no trace driver installed: the device name maps onto
@@ -214,7 +215,7 @@ TEST_P(PlatformDeviceTest, ClearFails) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Posix, PlatformDeviceTest, ::testing::ValuesIn(platformCases),
-                         [](const auto& test) { return std::string(test.param.name); });
+                         testing::NamedByRow());
 
 TEST(PlatformDevice, PlainOperationsUseTheRealSystem) {
     std::uint8_t buffer[bufferSize] = {};

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -13,6 +12,7 @@
 #include <vector>
 
 #include "captured_stream.h"
+#include "case_names.h"
 #include "trace_walker.h"
 
 namespace ambertap {
@@ -61,10 +61,7 @@ TEST_P(GoldenTrace, PrintsTheExpectedLines) {
 }
 
 std::string testName(const ::testing::TestParamInfo<fs::path>& info) {
-    std::string name = info.param.stem().string();
-    std::replace_if(
-        name.begin(), name.end(), [](unsigned char c) { return !std::isalnum(c); }, '_');
-    return name;
+    return testing::identifierFrom(info.param.stem().string());
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, GoldenTrace, ::testing::ValuesIn(traceFiles()), testName);
