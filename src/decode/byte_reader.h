@@ -35,21 +35,60 @@ class ByteReader {
   public:
     ByteReader(ByteView bytes, LineWriter& line) : bytes_(bytes), line_(line) {}
 
-    std::uint8_t u8(std::size_t offset);
-    std::uint16_t u16(std::size_t offset);
-    std::uint32_t u32(std::size_t offset);
+    std::uint8_t u8(std::size_t offset) { return holds(offset, 1) ? at(offset)[0] : 0; }
+
+    std::uint16_t u16(std::size_t offset) {
+        if (!holds(offset, 2)) {
+            return 0;
+        }
+        const std::uint8_t* bytes = at(offset);
+        return static_cast<std::uint16_t>(bytes[0] | bytes[1] << 8);
+    }
+
+    std::uint32_t u32(std::size_t offset) {
+        if (!holds(offset, 4)) {
+            return 0;
+        }
+        const std::uint8_t* bytes = at(offset);
+        return static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
+               static_cast<std::uint32_t>(bytes[2]) << 16 |
+               static_cast<std::uint32_t>(bytes[3]) << 24;
+    }
+
     std::int32_t s32(std::size_t offset) { return static_cast<std::int32_t>(u32(offset)); }
 
     // The structure at `offset`, whole: a structure whose content runs past
     // the end of the data counts as cut off.
-    Structure structure(std::size_t offset);
+    Structure structure(std::size_t offset) {
+        const std::size_t length = u8(offset);
+        if (cutOff_ || !holds(offset + 1, length)) {
+            return Structure{offset, 0};
+        }
+        return Structure{offset, length};
+    }
+
     // The content bytes of a structure returned by `structure`.
-    std::span<const std::uint8_t> content(const Structure& structure) const;
+    std::span<const std::uint8_t> content(const Structure& structure) const {
+        if (structure.length == 0) {
+            return {};
+        }
+        return {at(structure.contentOffset()), structure.length};
+    }
 
     bool cutOff() const { return cutOff_; }
 
   private:
-    bool holds(std::size_t offset, std::size_t width);
+    bool holds(std::size_t offset, std::size_t width) {
+        const std::size_t size = bytes_.size();
+        if (offset <= size && width <= size - offset) {
+            return true;
+        }
+        markCutOff();
+        return false;
+    }
+    // Only for offsets that `holds` has let through.
+    const std::uint8_t* at(std::size_t offset) const { return bytes_.begin + offset; }
+    void markCutOff();
 
     ByteView bytes_;
     LineWriter& line_;

@@ -1,7 +1,9 @@
 #include "code_names.h"
 
+#include <array>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 
 namespace ambertap {
 
@@ -91,12 +93,61 @@ constexpr CodeNameEntry b3ProtocolEntries[] = {
 // "0x" and up to eight digits of a 32-bit code, and the terminator.
 char unnamedCodeText[12];
 
+// Every command word that a message name can have, in one slot each: the
+// command byte under no subcommand, REQ, CONF, IND or RESP.
+constexpr std::size_t commandCount = 256;
+constexpr std::size_t subcommandCount = 5;
+
+constexpr bool hasMessageSlot(std::uint32_t word) {
+    const std::uint32_t subcommand = word >> 8;
+    return subcommand == 0 || (subcommand >= 0x80 && subcommand <= 0x83);
+}
+
+constexpr std::size_t messageSlot(std::uint32_t word) {
+    const std::uint32_t subcommand = word >> 8;
+    const std::uint32_t subcommandSlot = subcommand == 0 ? 0 : subcommand - 0x7f;
+    return subcommandSlot * commandCount + (word & 0xff);
+}
+
+// Where each slot's name is among the message names: 0 for none, entry k as
+// k + 1. Made from the same entries that the table scans, so that the line
+// finds a name in one step and finds the same one.
+constexpr auto messageNameIndex = [] {
+    std::array<std::uint8_t, subcommandCount * commandCount> index{};
+    std::uint8_t number = 0;
+    for (const CodeNameEntry* entry = messageNameEntries; entry->name != nullptr; ++entry) {
+        if (!hasMessageSlot(entry->code)) {
+            throw "a message name's code is not a command word";
+        }
+        if (index[messageSlot(entry->code)] != 0) {
+            throw "two message names for one command word";
+        }
+        index[messageSlot(entry->code)] = ++number;
+    }
+    return index;
+}();
+
+// The names in entry order after an empty one, with their lengths.
+constexpr auto messageNameTexts = [] {
+    std::array<std::string_view, std::size(messageNameEntries)> texts{};
+    for (std::size_t entry = 0; messageNameEntries[entry].name != nullptr; ++entry) {
+        texts[entry + 1] = messageNameEntries[entry].name;
+    }
+    return texts;
+}();
+
 }  // namespace
 
 constinit const CodeNameTable messageNames(messageNameEntries);
 constinit const CodeNameTable b1ProtocolNames(b1ProtocolEntries);
 constinit const CodeNameTable b2ProtocolNames(b2ProtocolEntries);
 constinit const CodeNameTable b3ProtocolNames(b3ProtocolEntries);
+
+std::string_view messageName(std::uint16_t commandWord) {
+    return hasMessageSlot(commandWord)
+               ? messageNameTexts[messageNameIndex[messageSlot(commandWord)]]
+               : std::string_view();
+}
 
 const char* CodeNameTable::find(std::uint32_t code) const {
     for (const CodeNameEntry* entry = entries_; entry->name != nullptr; ++entry) {

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 namespace ambertap {
 
@@ -39,5 +40,9 @@ extern const CodeNameTable messageNames;
 extern const CodeNameTable b1ProtocolNames;
 extern const CodeNameTable b2ProtocolNames;
 extern const CodeNameTable b3ProtocolNames;
+
+// The name that messageNames holds for a command word, or an empty text when
+// it holds none; found in one step rather than by a scan.
+std::string_view messageName(std::uint16_t commandWord);
 
 }  // namespace ambertap

@@ -1,94 +1,128 @@
 #include "line_writer.h"
 
-#include <algorithm>
-#include <charconv>
-#include <cstring>
-
 namespace ambertap {
 
 namespace {
 
-std::size_t capacityOf(int room) {
-    return room > 0 ? static_cast<std::size_t>(room) - 1 : 0;
+// "00" to "99", two characters for every value below 100.
+constexpr auto decimalPairs = [] {
+    std::array<char, 200> pairs{};
+    for (std::size_t value = 0; value < 100; ++value) {
+        pairs[2 * value] = static_cast<char>('0' + value / 10);
+        pairs[2 * value + 1] = static_cast<char>('0' + value % 10);
+    }
+    return pairs;
+}();
+
+std::size_t decimalDigits(std::uint64_t value) {
+    std::size_t digits = 1;
+    for (; value >= 10; value /= 10) {
+        ++digits;
+    }
+    return digits;
+}
+
+// Writes `value` right-aligned in `field` characters at `at`: spaces, the
+// sign, the digits. The field is wide enough for the sign and digits.
+void writeDecimalField(char* at, std::size_t field, std::uint64_t value, bool negative) {
+    char* first = at + field;
+    while (value >= 100) {
+        first -= 2;
+        std::memcpy(first, &decimalPairs[2 * (value % 100)], 2);
+        value /= 100;
+    }
+    if (value >= 10) {
+        first -= 2;
+        std::memcpy(first, &decimalPairs[2 * value], 2);
+    } else {
+        *--first = static_cast<char>('0' + value);
+    }
+    if (negative) {
+        *--first = '-';
+    }
+    while (first > at) {
+        *--first = ' ';
+    }
 }
 
 }  // namespace
 
-LineWriter::LineWriter(char* out, int room) : out_(out), capacity_(capacityOf(room)) {
+LineWriter::LineWriter(char* out, int room)
+    : begin_(out),
+      end_(out),
+      roomLeft_(room > 0 ? static_cast<std::size_t>(room) : 0),
+      capacity_(room > 0 ? static_cast<std::size_t>(room) - 1 : 0) {
     // With no room at all there is not even space for the terminator.
-    closed_ = room <= 0;
-    if (!closed_) {
-        terminate();
-    }
-}
-
-void LineWriter::text(std::string_view piece) {
-    if (closed_) {
+    if (room <= 0) {
+        close();
         return;
     }
-    const std::size_t fitting = std::min(piece.size(), spaceLeft());
-    std::memcpy(out_ + length_, piece.data(), fitting);
-    length_ += fitting;
-    terminate();
-    if (fitting < piece.size()) {
-        shortenWithOverflowMark();
-    }
-}
-
-void LineWriter::character(char c) {
-    text(std::string_view(&c, 1));
-}
-
-void LineWriter::hex(std::uint32_t value, int digits) {
-    static constexpr char hexDigits[] = "0123456789abcdef";
-    char buffer[8];
-    const int width = std::clamp(digits, 1, 8);
-    for (int place = width - 1; place >= 0; --place) {
-        buffer[place] = hexDigits[value & 0xfu];
-        value >>= 4;
-    }
-    text(std::string_view(buffer, static_cast<std::size_t>(width)));
+    *end_ = '\0';
 }
 
 void LineWriter::decimal(std::int64_t value, int width) {
-    char digits[24];
-    const auto result = std::to_chars(std::begin(digits), std::end(digits), value);
-    const auto length = static_cast<std::size_t>(result.ptr - digits);
-    for (std::size_t padding = length; padding < static_cast<std::size_t>(std::max(width, 0));
-         ++padding) {
+    const std::uint64_t magnitude =
+        value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
+    const std::size_t length = decimalDigits(magnitude) + (value < 0 ? 1 : 0);
+    const std::size_t columns = width > 0 ? static_cast<std::size_t>(width) : 0;
+    const std::size_t field = std::max(columns, length);
+    if (fits(field)) {
+        writeDecimalField(end_, field, magnitude, value < 0);
+        advance(field);
+        return;
+    }
+    // The sign and up to 19 digits of any 64-bit value.
+    char digits[20];
+    writeDecimalField(digits, length, magnitude, value < 0);
+    for (std::size_t column = length; column < field; ++column) {
         character(' ');
     }
     text(std::string_view(digits, length));
+}
+
+char* LineWriter::writeAt(char* at, SpacedHexBytes piece) {
+    for (const std::uint8_t byte : piece.bytes) {
+        at[0] = ' ';
+        std::memcpy(at + 1, &detail::hexPairs[2 * byte], 2);
+        at += 3;
+    }
+    return at;
+}
+
+void LineWriter::cutToRoom(SpacedHexBytes piece) {
+    for (const std::uint8_t byte : piece.bytes) {
+        append(' ', Hex{byte, 2});
+    }
 }
 
 void LineWriter::markCutOff() {
     if (closed_) {
         return;
     }
-    if (length_ > 0 && out_[length_ - 1] != ' ') {
+    if (end_ > begin_ && end_[-1] != ' ') {
         character(' ');
     }
     text(cutOffMark);
-    closed_ = true;
+    close();
 }
 
-void LineWriter::terminate() {
-    out_[length_] = '\0';
+void LineWriter::cutToRoom(std::string_view piece) {
+    if (closed_) {
+        return;
+    }
+    const std::size_t fitting = spaceLeft();
+    std::memcpy(end_, piece.data(), fitting);
+    advance(fitting);
+    shortenWithOverflowMark();
 }
 
 void LineWriter::shortenWithOverflowMark() {
     // The line is full to its room here; the mark replaces its last characters.
     const std::size_t markLength = std::min(overflowMark.size(), capacity_);
-    std::memcpy(out_ + capacity_ - markLength, overflowMark.data(), markLength);
-    length_ = capacity_;
-    terminate();
-    closed_ = true;
-}
-
-std::size_t LineWriter::lengthWithin(const char* text, std::size_t count) {
-    const void* terminator = std::memchr(text, '\0', count);
-    return terminator ? static_cast<std::size_t>(static_cast<const char*>(terminator) - text)
-                      : count;
+    std::memcpy(begin_ + capacity_ - markLength, overflowMark.data(), markLength);
+    end_ = begin_ + capacity_;
+    *end_ = '\0';
+    close();
 }
 
 }  // namespace ambertap

@@ -1,11 +1,28 @@
 // Builds one line of text in a buffer of fixed room, piece by piece.
 #pragma once
 
+#include <algorithm>
+#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
+#include <iterator>
+#include <span>
 #include <string_view>
 
 namespace ambertap {
+
+// A number in lower-case hexadecimal, zero-padded to `digits` places ("%0Nx"),
+// 1 to 8: a piece whose width is known before it is written.
+struct Hex {
+    std::uint32_t value;
+    int digits;
+};
+
+// " %02x" for each byte.
+struct SpacedHexBytes {
+    std::span<const std::uint8_t> bytes;
+};
 
 // Appends text at the end of a line that never grows past its room: `room`
 // characters including the terminator, the same unit the line's owner counts
@@ -15,6 +32,10 @@ namespace ambertap {
 // `overflowMark`; a message that ends before the data its line needs ends with
 // `cutOffMark`. Either way the line is closed and later pieces are dropped, so
 // the caller can go on appending without checking.
+//
+// Pieces are checked against the room as a whole, then written straight in;
+// only pieces that do not fit take the slower path that cuts them and closes
+// the line.
 class LineWriter {
   public:
     static constexpr std::string_view overflowMark = "...";
@@ -22,27 +43,42 @@ class LineWriter {
 
     LineWriter(char* out, int room);
 
-    void text(std::string_view piece);
-    void character(char c);
-    // Lower-case hexadecimal, zero-padded to `digits` places ("%0Nx").
-    void hex(std::uint32_t value, int digits);
+    // Texts, characters, Hex and SpacedHexBytes pieces, one after the other.
+    // When they do not all fit, they are appended one by one, so the line is
+    // cut exactly where it would have been.
+    template <typename... Pieces>
+    void append(const Pieces&... pieces) {
+        const std::size_t width = (widthOf(pieces) + ...);
+        if (!fits(width)) {
+            (appendAlone(pieces), ...);
+            return;
+        }
+        char* at = end_;
+        ((at = writeAt(at, pieces)), ...);
+        advance(width);
+    }
+
+    void text(std::string_view piece) { append(piece); }
+    void character(char c) { append(c); }
+    void hex(std::uint32_t value, int digits) { append(Hex{value, digits}); }
+
     // Signed decimal, right-aligned in `width` columns ("%Nd").
     void decimal(std::int64_t value, int width = 0);
 
-    // Lets `fill(at, count)` write at most `count` characters at the end of the
-    // text, unterminated if it fills them all; a text that fills them all is
-    // taken as one that did not fit.
-    template <typename Fill>
-    void fixedCount(Fill fill) {
-        if (closed_) {
+    // The bytes as characters, each shown through `show`, in one bounded copy.
+    template <typename Show>
+    void characters(std::span<const std::uint8_t> bytes, Show show) {
+        const bool whole = fits(bytes.size());
+        if (!whole && closed_) {
             return;
         }
-        const std::size_t count = spaceLeft();
-        fill(out_ + length_, count);
-        const std::size_t written = lengthWithin(out_ + length_, count);
-        length_ += written;
-        terminate();
-        if (written == count) {
+        const std::size_t count = whole ? bytes.size() : spaceLeft();
+        char* const at = end_;
+        for (std::size_t i = 0; i < count; ++i) {
+            at[i] = show(bytes[i]);
+        }
+        advance(count);
+        if (!whole) {
             shortenWithOverflowMark();
         }
     }
@@ -51,19 +87,110 @@ class LineWriter {
     void markCutOff();
 
     bool closed() const { return closed_; }
-    std::size_t length() const { return length_; }
-    std::string_view view() const { return {out_, length_}; }
+    std::size_t length() const { return static_cast<std::size_t>(end_ - begin_); }
+    std::string_view view() const { return {begin_, length()}; }
 
   private:
-    std::size_t spaceLeft() const { return capacity_ - length_; }
-    void terminate();
-    void shortenWithOverflowMark();
-    static std::size_t lengthWithin(const char* text, std::size_t count);
+    // A hexadecimal number's digits, for the slow path.
+    struct HexText {
+        char digits[8];
+        std::size_t width;
+        std::string_view view() const { return {digits, width}; }
+    };
 
-    char* out_;
+    static std::size_t widthOf(std::string_view piece) { return piece.size(); }
+    static std::size_t widthOf(char) { return 1; }
+    static std::size_t widthOf(Hex piece) { return hexWidth(piece.digits); }
+    static std::size_t widthOf(SpacedHexBytes piece) { return 3 * piece.bytes.size(); }
+
+    static char* writeAt(char* at, std::string_view piece) {
+        std::memcpy(at, piece.data(), piece.size());
+        return at + piece.size();
+    }
+    static char* writeAt(char* at, char c) {
+        *at = c;
+        return at + 1;
+    }
+    static char* writeAt(char* at, Hex piece) {
+        const std::size_t width = hexWidth(piece.digits);
+        writeHex(at, piece.value, width);
+        return at + width;
+    }
+    static char* writeAt(char* at, SpacedHexBytes piece);
+
+    // One piece, cut at the room when it does not fit.
+    template <typename Piece>
+    void appendAlone(const Piece& piece) {
+        if (fits(widthOf(piece))) {
+            advance(static_cast<std::size_t>(writeAt(end_, piece) - end_));
+        } else {
+            cutToRoom(piece);
+        }
+    }
+
+    // A piece of `width` characters fits when it leaves room for the
+    // terminator; a closed line has no room left at all.
+    bool fits(std::size_t width) const { return width < roomLeft_; }
+    std::size_t spaceLeft() const { return roomLeft_ > 0 ? roomLeft_ - 1 : 0; }
+    void advance(std::size_t written) {
+        end_ += written;
+        roomLeft_ -= written;
+        *end_ = '\0';
+    }
+    void cutToRoom(char c) { cutToRoom(std::string_view(&c, 1)); }
+    void cutToRoom(Hex piece) { cutToRoom(hexText(piece.value, hexWidth(piece.digits)).view()); }
+    void cutToRoom(SpacedHexBytes piece);
+    void cutToRoom(std::string_view piece);
+    void shortenWithOverflowMark();
+    void close() {
+        closed_ = true;
+        roomLeft_ = 0;
+    }
+
+    static std::size_t hexWidth(int digits) {
+        return digits < 1 ? 1 : digits > 8 ? 8 : static_cast<std::size_t>(digits);
+    }
+    static void writeHex(char* at, std::uint32_t value, std::size_t width);
+    static HexText hexText(std::uint32_t value, std::size_t width);
+
+    char* begin_;
+    char* end_;             // where the terminator is
+    std::size_t roomLeft_;  // from end_ on, terminator included; 0 once closed
     std::size_t capacity_;  // characters, the terminator not counted
-    std::size_t length_ = 0;
     bool closed_ = false;
 };
+
+namespace detail {
+
+// "00" to "ff", two characters for every byte value.
+inline constexpr auto hexPairs = [] {
+    constexpr char digits[] = "0123456789abcdef";
+    std::array<char, 512> pairs{};
+    for (std::size_t value = 0; value < 256; ++value) {
+        pairs[2 * value] = digits[value >> 4];
+        pairs[2 * value + 1] = digits[value & 0xf];
+    }
+    return pairs;
+}();
+
+}  // namespace detail
+
+// Writes `width` digits at `at`, the last digit of `value` last, two at a time.
+inline void LineWriter::writeHex(char* at, std::uint32_t value, std::size_t width) {
+    std::size_t place = width;
+    for (; place >= 2; place -= 2) {
+        std::memcpy(at + place - 2, &detail::hexPairs[2 * (value & 0xffu)], 2);
+        value >>= 8;
+    }
+    if (place == 1) {
+        at[0] = detail::hexPairs[2 * (value & 0xfu) + 1];
+    }
+}
+
+inline LineWriter::HexText LineWriter::hexText(std::uint32_t value, std::size_t width) {
+    HexText text{{}, width};
+    writeHex(text.digits, value, width);
+    return text;
+}
 
 }  // namespace ambertap

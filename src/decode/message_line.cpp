@@ -8,32 +8,32 @@ namespace ambertap {
 
 namespace {
 
+// Each field is read before the space that leads up to it is written: the
+// cut-off mark keeps its space either way, and the text stays one piece.
 void appendHeader(ByteReader& message, LineWriter& line) {
     line.decimal(message.u16(CapiMessage::totalLength), 3);
-    line.character(' ');
-    line.hex(message.u16(CapiMessage::applId), 4);
-    line.character(' ');
-    line.hex(message.u16(CapiMessage::messageNumber), 4);
-    line.character(' ');
+    const std::uint16_t applId = message.u16(CapiMessage::applId);
+    line.append(' ', Hex{applId, 4});
+    const std::uint16_t messageNumber = message.u16(CapiMessage::messageNumber);
+    line.append(' ', Hex{messageNumber, 4}, ' ');
 }
 
+// The name, or the command word as "0x%x" when it has none; cut at the room
+// like any other piece.
 void appendName(std::uint16_t commandWord, LineWriter& line) {
-    line.fixedCount([commandWord](char* at, std::size_t count) {
-        messageNames.copyName(commandWord, at, count);
-    });
-    line.character(' ');
+    const std::string_view name = messageName(commandWord);
+    line.append(name.empty() ? messageNames.nameOf(commandWord) : name, ' ');
 }
 
 // "%08x": PLCI, NCCI or Controller.
 void appendFirstParameter(ByteReader& message, LineWriter& line) {
-    line.hex(message.u32(CapiMessage::firstParameter), 8);
+    line.append(Hex{message.u32(CapiMessage::firstParameter), 8});
 }
 
 // "%08x %04x": the first parameter, then Info, Reason, Reason_B3 or Reject.
 void appendFirstAndSecondParameters(ByteReader& message, LineWriter& line) {
     appendFirstParameter(message, line);
-    line.character(' ');
-    line.hex(message.u16(CapiMessage::secondParameter), 4);
+    line.append(' ', Hex{message.u16(CapiMessage::secondParameter), 4});
 }
 
 // The Cause octets or the charge of an INFO_IND, taken from the Info element
@@ -42,10 +42,7 @@ void appendFirstAndSecondParameters(ByteReader& message, LineWriter& line) {
 void appendCause(ByteReader& message, LineWriter& line) {
     const std::uint8_t first = message.u8(InfoIndication::elementContent);
     const std::uint8_t second = message.u8(InfoIndication::elementContent + 1);
-    line.text(" Cause=");
-    line.hex(first, 2);
-    line.character(' ');
-    line.hex(second, 2);
+    line.append(" Cause=", Hex{first, 2}, ' ', Hex{second, 2});
 }
 
 void appendChargingUnits(ByteReader& message, LineWriter& line) {

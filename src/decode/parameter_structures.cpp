@@ -1,6 +1,7 @@
 #include "parameter_structures.h"
 
 #include <algorithm>
+#include <cstring>
 #include <string_view>
 
 #include "capi_message.h"
@@ -23,9 +24,9 @@ constexpr NumberGroup callingPartyNumber{2, 2};
 constexpr NumberGroup subaddress{1, 2};
 constexpr NumberGroup connectedNumber{2, 2};
 
-// Matches the scratch text in which the number's text has always been gathered:
-// 79 characters and the terminator.
-constexpr int numberTextRoom = 80;
+// The number's text has always been gathered in a scratch text of 79
+// characters and its terminator; a longer text is shortened to the same width.
+constexpr std::size_t numberTextLength = 79;
 
 // Bytes pass through as they are, printable or not, except those that would
 // break the line: a line break inside a number would split its line in two
@@ -34,16 +35,23 @@ char shownCharacter(std::uint8_t byte) {
     return byte == '\n' || byte == '\r' ? '.' : static_cast<char>(byte);
 }
 
+// The text ends at its first zero byte.
+std::span<const std::uint8_t> upToZeroByte(std::span<const std::uint8_t> bytes) {
+    const void* zero = bytes.empty() ? nullptr : std::memchr(bytes.data(), 0, bytes.size());
+    return zero ? bytes.first(static_cast<std::size_t>(static_cast<const std::uint8_t*>(zero) -
+                                                       bytes.data()))
+                : bytes;
+}
+
 void appendNumberText(std::span<const std::uint8_t> text, LineWriter& line) {
-    char scratch[numberTextRoom];
-    LineWriter shortened(scratch, numberTextRoom);
-    for (const std::uint8_t byte : text) {
-        if (byte == 0) {
-            break;
-        }
-        shortened.character(shownCharacter(byte));
+    const auto shown = upToZeroByte(text);
+    if (shown.size() <= numberTextLength) {
+        line.characters(shown, shownCharacter);
+        return;
     }
-    line.text(shortened.view());
+    const std::string_view mark = LineWriter::overflowMark;
+    line.characters(shown.first(numberTextLength - mark.size()), shownCharacter);
+    line.text(mark);
 }
 
 void appendNumberGroup(ByteReader& message, const Structure& number, NumberGroup group,
@@ -51,9 +59,8 @@ void appendNumberGroup(ByteReader& message, const Structure& number, NumberGroup
     line.character('[');
     if (number.length >= group.threshold) {
         const auto content = message.content(number);
-        for (std::size_t octet = 0; octet < group.fixedOctets; ++octet) {
-            line.hex(content[octet], 2);
-            line.character(' ');
+        for (const std::uint8_t octet : content.first(group.fixedOctets)) {
+            line.append(Hex{octet, 2}, ' ');
         }
         appendNumberText(content.subspan(group.fixedOctets), line);
     }
@@ -70,11 +77,10 @@ void appendProtocolGroup(ByteReader& message, const Structure& protocol, LineWri
         if (protocol.length < numberOffset + 3) {
             break;
         }
-        if (numberOffset > 0) {
-            line.text(", ");
-        }
         // Appended at once: a name for a number without one lives in a shared buffer.
-        line.text(names->nameOf(message.u16(protocol.contentOffset() + numberOffset)));
+        const char* name = names->nameOf(message.u16(protocol.contentOffset() + numberOffset));
+        const auto separator = numberOffset > 0 ? std::string_view(", ") : std::string_view("");
+        line.append(separator, std::string_view(name));
         numberOffset += 2;
     }
     line.text("] ");
@@ -82,12 +88,7 @@ void appendProtocolGroup(ByteReader& message, const Structure& protocol, LineWri
 
 void appendByteGroup(ByteReader& message, const Structure& bytes, std::string_view label,
                      LineWriter& line) {
-    line.text(label);
-    for (const std::uint8_t byte : message.content(bytes)) {
-        line.character(' ');
-        line.hex(byte, 2);
-    }
-    line.text("] ");
+    line.append(label, SpacedHexBytes{message.content(bytes)}, "] ");
 }
 
 // Each structure of CONNECT_REQ begins right after the previous one's content.
@@ -112,9 +113,7 @@ class StructureChain {
 
 void appendConnectReqParameters(ByteReader& message, LineWriter& line) {
     line.decimal(message.s32(ConnectRequest::controller));
-    line.character(' ');
-    line.hex(message.u16(ConnectRequest::cipValue), 4);
-    line.character(' ');
+    line.append(' ', Hex{message.u16(ConnectRequest::cipValue), 4}, ' ');
 
     StructureChain structures(message, ConnectRequest::firstStructure);
     appendNumberGroup(message, structures.next(), calledPartyNumber, line);
@@ -136,20 +135,15 @@ void appendConnectReqParameters(ByteReader& message, LineWriter& line) {
 
 void appendListenReqParameters(ByteReader& message, LineWriter& line) {
     line.decimal(message.s32(ListenRequest::controller));
-    line.character(' ');
-    line.hex(message.u32(ListenRequest::infoMask), 8);
-    line.character(' ');
-    line.hex(message.u32(ListenRequest::cipMask), 8);
-    line.character(' ');
-    line.hex(message.u32(ListenRequest::cipMask2), 8);
-    line.character(' ');
+    line.append(' ', Hex{message.u32(ListenRequest::infoMask), 8});
+    line.append(' ', Hex{message.u32(ListenRequest::cipMask), 8});
+    line.append(' ', Hex{message.u32(ListenRequest::cipMask2), 8}, ' ');
     appendNumberGroup(message, message.structure(ListenRequest::callingPartyNumber),
                       callingPartyNumber, line);
 }
 
 void appendConnectActiveIndParameters(ByteReader& message, LineWriter& line) {
-    line.hex(message.u32(ConnectActiveIndication::plci), 8);
-    line.character(' ');
+    line.append(Hex{message.u32(ConnectActiveIndication::plci), 8}, ' ');
     appendNumberGroup(message, message.structure(ConnectActiveIndication::connectedNumber),
                       connectedNumber, line);
 }

@@ -1,5 +1,7 @@
 #include "trace_walker.h"
 
+#include <string_view>
+
 #include "byte_reader.h"
 #include "capi_message.h"
 #include "line_writer.h"
@@ -9,14 +11,14 @@ namespace ambertap {
 
 namespace {
 
-const char* directionWord(std::uint8_t direction) {
+std::string_view directionWord(std::uint8_t direction) {
     switch (direction) {
         case TraceRecord::put:
             return "Put ";
         case TraceRecord::get:
             return "Get ";
         default:
-            return nullptr;
+            return {};
     }
 }
 
@@ -26,40 +28,79 @@ bool holdsWholeRecord(ByteView record) {
            record.size() - TraceRecord::headerSize >= record.begin[TraceRecord::messageLength];
 }
 
-void printMessageLine(const char* word, ByteView record, std::FILE* out) {
-    char text[traceLineRoom];
-    LineWriter line(text, traceLineRoom);
+// Lines are built straight into a block of output that goes out in one write
+// when the next line might not fit, rather than in a write of each line. Every
+// line still has a room of its own of traceLineRoom characters.
+class OutputLines {
+  public:
+    explicit OutputLines(std::FILE* out) : out_(out) {}
+    OutputLines(const OutputLines&) = delete;
+    OutputLines& operator=(const OutputLines&) = delete;
+
+    // Where the next line is built: traceLineRoom characters are free there.
+    char* nextLine() {
+        if (sizeof block_ - used_ < traceLineRoom) {
+            flush();
+        }
+        return block_ + used_;
+    }
+
+    // Ends the line built at nextLine(); its newline takes the terminator's place.
+    void endLine(std::size_t length) {
+        block_[used_ + length] = '\n';
+        used_ += length + 1;
+    }
+
+    void flush() {
+        std::fwrite(block_, 1, used_, out_);
+        used_ = 0;
+    }
+
+  private:
+    std::FILE* out_;
+    std::size_t used_ = 0;
+    char block_[16 * 1024];
+};
+
+void appendMessageRecord(std::string_view word, ByteView record, LineWriter& line) {
     line.text(word);
     if (record.size() < TraceRecord::headerSize) {
         line.markCutOff();
-    } else {
-        ByteReader message(ByteView{record.begin + TraceRecord::message, record.end}, line);
-        appendMessage(message, line);
-        if (!holdsWholeRecord(record)) {
-            line.markCutOff();
-        }
+        return;
     }
-    std::fwrite(text, 1, line.length(), out);
-    std::fputc('\n', out);
+    ByteReader message(ByteView{record.begin + TraceRecord::message, record.end}, line);
+    appendMessage(message, line);
+    if (!holdsWholeRecord(record)) {
+        line.markCutOff();
+    }
+}
+
+// "?? %02x" for a record of any other direction.
+void appendOtherDirection(std::uint8_t direction, LineWriter& line) {
+    line.append("?? ", Hex{direction, 2});
 }
 
 }  // namespace
 
 void printTraceRecords(const std::uint8_t* data, std::size_t count, std::FILE* out) {
+    OutputLines lines(out);
     const std::uint8_t* const end = data + count;
     for (const std::uint8_t* at = data; at < end;) {
         const ByteView record{at, end};
         const std::uint8_t direction = record.begin[TraceRecord::direction];
-        if (const char* word = directionWord(direction)) {
-            printMessageLine(word, record, out);
+        LineWriter line(lines.nextLine(), traceLineRoom);
+        if (const std::string_view word = directionWord(direction); !word.empty()) {
+            appendMessageRecord(word, record, line);
         } else {
-            std::fprintf(out, "?? %02x\n", direction);
+            appendOtherDirection(direction, line);
         }
+        lines.endLine(line.length());
         if (!holdsWholeRecord(record)) {
             break;
         }
         at += TraceRecord::headerSize + record.begin[TraceRecord::messageLength];
     }
+    lines.flush();
 }
 
 }  // namespace ambertap
