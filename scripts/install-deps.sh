@@ -9,9 +9,10 @@ packages_for() {
         native) echo g++ libgtest-dev libbenchmark-dev ;;
         fuzz) echo clang libclang-rt-14-dev ;;
         coverage) echo gcovr ;;
-        # Both Windows builds, and Wine with its 32-bit half for the 32-bit one.
+        # Both Windows builds, Wine with its 32-bit half for the 32-bit one, and
+        # unzip to look into the release archives.
         windows) echo g++-mingw-w64-x86-64-win32 gcc-mingw-w64-x86-64-win32 \
-            g++-mingw-w64-i686-win32 gcc-mingw-w64-i686-win32 wine wine64 wine32:i386 ;;
+            g++-mingw-w64-i686-win32 gcc-mingw-w64-i686-win32 wine wine64 wine32:i386 unzip ;;
         *) echo "unknown stage: $1" >&2; exit 2 ;;
     esac
 }
