@@ -1,16 +1,8 @@
-# Cross-builds the Windows program on Linux with MinGW-w64
+# Cross-builds the 64-bit Windows programs on Linux with MinGW-w64
 # (Debian: g++-mingw-w64-x86-64-win32, gcc-mingw-w64-x86-64-win32).
-set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
-
 set(AMBERTAP_MINGW_TRIPLET x86_64-w64-mingw32)
-set(CMAKE_C_COMPILER ${AMBERTAP_MINGW_TRIPLET}-gcc)
-set(CMAKE_CXX_COMPILER ${AMBERTAP_MINGW_TRIPLET}-g++)
-set(CMAKE_RC_COMPILER ${AMBERTAP_MINGW_TRIPLET}-windres)
-
-# Headers and libraries from the cross tree only; programs (Wine) from the host.
-set(CMAKE_FIND_ROOT_PATH /usr/${AMBERTAP_MINGW_TRIPLET})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+# Windows XP x64 Edition and Server 2003 are Windows 5.2.
+set(AMBERTAP_SUBSYSTEM_VERSION_MAJOR 5)
+set(AMBERTAP_SUBSYSTEM_VERSION_MINOR 2)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64.cmake)

@@ -9,7 +9,10 @@ packages_for() {
         native) echo g++ libgtest-dev libbenchmark-dev ;;
         fuzz) echo clang libclang-rt-14-dev ;;
         coverage) echo gcovr ;;
-        windows) echo g++-mingw-w64-x86-64-win32 gcc-mingw-w64-x86-64-win32 wine wine64 ;;
+        # Both Windows builds, Wine with its 32-bit half for the 32-bit one, and
+        # unzip to look into the release archives.
+        windows) echo g++-mingw-w64-x86-64-win32 gcc-mingw-w64-x86-64-win32 \
+            g++-mingw-w64-i686-win32 gcc-mingw-w64-i686-win32 wine wine64 wine32:i386 unzip ;;
         *) echo "unknown stage: $1" >&2; exit 2 ;;
     esac
 }
@@ -25,6 +28,10 @@ done
 
 if ((${#missing[@]} > 0)); then
     echo "Installing: ${missing[*]}"
+    if printf '%s\n' "${missing[@]}" | grep -q ':i386$' &&
+        ! dpkg --print-foreign-architectures | grep -qx i386; then
+        dpkg --add-architecture i386
+    fi
     export DEBIAN_FRONTEND=noninteractive
     apt-get update -qq
     apt-get install -y -qq "${missing[@]}" >/dev/null

@@ -3,7 +3,8 @@
 # made fresh, one persistent wineserver that keeps the stand-in trace driver
 # loaded between programs, and no display.
 #
-#   wine_session.sh PREFIX start               make a fresh prefix, keep its wineserver running
+#   wine_session.sh PREFIX start win32|win64   make a fresh 32-bit or 64-bit prefix,
+#                                              keep its wineserver running
 #   wine_session.sh PREFIX load-driver SYSFILE install and start the stand-in trace driver
 #   wine_session.sh PREFIX exec PROGRAM ARG... run a Windows program in the session
 #   wine_session.sh PREFIX stop                end the wineserver, remove the prefix
@@ -12,7 +13,7 @@
 set -eu
 
 if [ $# -lt 2 ]; then
-    sed -n '2,11s/^# \{0,1\}//p' "$0" >&2
+    sed -n '2,12s/^# \{0,1\}//p' "$0" >&2
     exit 2
 fi
 prefix=$1
@@ -34,6 +35,31 @@ unset DISPLAY WAYLAND_DISPLAY
 
 service=OV7100D
 
+# Every program runs under the loader of the prefix's own word size, never
+# the one Debian's wine wrapper guesses: with Wine's 32-bit half installed the
+# wrapper takes the 32-bit loader, and in a 64-bit prefix a service that the
+# 32-bit sc.exe creates is hosted by the 32-bit driver host, which cannot load
+# a 64-bit driver. The 64-bit loader hands 32-bit programs on to the 32-bit one.
+loader_for() {
+    case $1 in
+    win32) echo /usr/lib/wine/wine ;;
+    win64) echo /usr/lib/wine/wine64 ;;
+    *)
+        echo "wine_session: not a prefix shape (win32, win64): $1" >&2
+        exit 2
+        ;;
+    esac
+}
+
+# The loader for the shape that the prefix was made with, as Wine records it.
+prefix_loader() {
+    if [ ! -f "$prefix/system.reg" ]; then
+        echo "wine_session: no session in $prefix: start one first" >&2
+        exit 2
+    fi
+    loader_for "$(sed -n 's/^#arch=//p' "$prefix/system.reg")"
+}
+
 # Runs a Wine command quietly; shows what it said only when it fails.
 quietly() {
     log="$prefix.log"
@@ -54,11 +80,12 @@ stop_server() {
 
 case $action in
 start)
+    loader=$(loader_for "${1:-}")
     # A server left running by an interrupted run would outlive its prefix.
     stop_server
     rm -rf "$prefix"
     mkdir -p "$(dirname "$prefix")"
-    quietly wine wineboot -i
+    quietly env WINEARCH="$1" "$loader" wineboot -i
     # The first boot restarts the service manager; creating a service before
     # that has settled fails, so wait until the server is idle and gone.
     wineserver -w
@@ -68,17 +95,19 @@ start)
     # The first program of a server session starts Wine's system processes,
     # which keep its standard streams open for as long as they run: let a
     # quiet one start them, so that no later program's output stays open.
-    quietly wine cmd /c exit
+    quietly "$loader" cmd /c exit
     ;;
 load-driver)
     sysfile=$1
+    loader=$(prefix_loader)
     cp "$sysfile" "$prefix/drive_c/windows/system32/drivers/ov7100d.sys"
-    quietly wine sc create "$service" type= kernel start= auto \
+    quietly "$loader" sc create "$service" type= kernel start= auto \
         binPath= 'C:\windows\system32\drivers\ov7100d.sys'
-    quietly wine sc start "$service"
+    quietly "$loader" sc start "$service"
     ;;
 exec)
-    exec wine "$@"
+    loader=$(prefix_loader)
+    exec "$loader" "$@"
     ;;
 stop)
     stop_server

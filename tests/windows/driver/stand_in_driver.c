@@ -7,6 +7,8 @@
 
 #include "stand_in_codes.h"
 
+/* The kernel calls the routines it is given (entry, dispatch, unload, DPC)
+ * with its own calling convention, NTAPI: stdcall on 32-bit x86. */
 DRIVER_INITIALIZE DriverEntry;
 
 static const WCHAR deviceName[] = L"\\Device\\OV7100D";
@@ -63,7 +65,7 @@ static BOOLEAN takeArmedFailureLocked(NTSTATUS* status) {
     return TRUE;
 }
 
-static VOID completeDelayedRead(PKDPC dpc, PVOID context, PVOID argument1, PVOID argument2) {
+static VOID NTAPI completeDelayedRead(PKDPC dpc, PVOID context, PVOID argument1, PVOID argument2) {
     KIRQL irql;
     PIRP irp;
     ULONG copied = 0;
@@ -164,7 +166,7 @@ static NTSTATUS failNextRequest(PIRP irp) {
     return completeRequest(irp, STATUS_SUCCESS, 0);
 }
 
-static NTSTATUS dispatchControl(PDEVICE_OBJECT device, PIRP irp) {
+static NTSTATUS NTAPI dispatchControl(PDEVICE_OBJECT device, PIRP irp) {
     UNREFERENCED_PARAMETER(device);
     switch (IoGetCurrentIrpStackLocation(irp)->Parameters.DeviceIoControl.IoControlCode) {
         case TRACE_READ_CODE:
@@ -182,12 +184,12 @@ static NTSTATUS dispatchControl(PDEVICE_OBJECT device, PIRP irp) {
     }
 }
 
-static NTSTATUS dispatchOpenClose(PDEVICE_OBJECT device, PIRP irp) {
+static NTSTATUS NTAPI dispatchOpenClose(PDEVICE_OBJECT device, PIRP irp) {
     UNREFERENCED_PARAMETER(device);
     return completeRequest(irp, STATUS_SUCCESS, 0);
 }
 
-static VOID unloadDriver(PDRIVER_OBJECT driver) {
+static VOID NTAPI unloadDriver(PDRIVER_OBJECT driver) {
     UNICODE_STRING link;
     KIRQL irql;
     PIRP irp;
@@ -204,7 +206,7 @@ static VOID unloadDriver(PDRIVER_OBJECT driver) {
     IoDeleteDevice(driver->DeviceObject);
 }
 
-NTSTATUS DriverEntry(PDRIVER_OBJECT driver, PUNICODE_STRING registryPath) {
+NTSTATUS NTAPI DriverEntry(PDRIVER_OBJECT driver, PUNICODE_STRING registryPath) {
     UNICODE_STRING device;
     UNICODE_STRING link;
     PDEVICE_OBJECT deviceObject;
