@@ -3,6 +3,9 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
 #include <vector>
 
 #include "message_line.h"
@@ -64,15 +67,50 @@ void MessageMix(benchmark::State& state) {
 }
 BENCHMARK(MessageMix);
 
-// A full trace buffer of the mix walked and printed to a discarding stream.
-void FullTraceBuffer(benchmark::State& state) {
-    Bytes trace;
-    for (std::size_t i = 0; trace.size() < 10000 - 2 - 65; ++i) {
-        const Bytes& message = messageMix[i % messageMix.size()];
-        trace.push_back(i % 2 ? 1 : 2);
-        trace.push_back(static_cast<std::uint8_t>(message.size()));
-        trace.insert(trace.end(), message.begin(), message.end());
+// The records of a hex listing: "#" starts a comment, the rest is hexadecimal
+// bytes, each record its direction, its length and its message.
+std::vector<Bytes> recordsOfListing(const char* path) {
+    std::ifstream listing(path);
+    Bytes bytes;
+    for (std::string line; std::getline(listing, line);) {
+        std::istringstream words(line.substr(0, line.find('#')));
+        for (std::string word; words >> word;) {
+            bytes.push_back(static_cast<std::uint8_t>(std::stoul(word, nullptr, 16)));
+        }
     }
+    std::vector<Bytes> records;
+    for (std::size_t at = 0; at + 2 <= bytes.size(); at += std::size_t{2} + bytes[at + 1]) {
+        records.emplace_back(bytes.begin() + static_cast<long>(at),
+                             bytes.begin() + static_cast<long>(at + 2 + bytes[at + 1]));
+    }
+    return records;
+}
+
+std::vector<Bytes> recordsOfMix() {
+    std::vector<Bytes> records;
+    for (std::size_t i = 0; i < messageMix.size(); ++i) {
+        Bytes record{static_cast<std::uint8_t>(i % 2 ? 1 : 2),
+                     static_cast<std::uint8_t>(messageMix[i].size())};
+        record.insert(record.end(), messageMix[i].begin(), messageMix[i].end());
+        records.push_back(record);
+    }
+    return records;
+}
+
+// The records over and over, as many whole ones as the tool's 10000-byte
+// trace buffer holds.
+Bytes fullTraceBuffer(const std::vector<Bytes>& records) {
+    Bytes trace;
+    for (std::size_t i = 0; trace.size() + records[i % records.size()].size() <= 10000; ++i) {
+        const Bytes& record = records[i % records.size()];
+        trace.insert(trace.end(), record.begin(), record.end());
+    }
+    return trace;
+}
+
+// A full trace buffer walked and printed to a discarding stream.
+void walkFullTraceBuffer(benchmark::State& state, const std::vector<Bytes>& records) {
+    const Bytes trace = fullTraceBuffer(records);
     std::FILE* sink = std::fopen("/dev/null", "w");
     for (auto _ : state) {
         ambertap::printTraceRecords(trace.data(), trace.size(), sink);
@@ -80,6 +118,16 @@ void FullTraceBuffer(benchmark::State& state) {
     std::fclose(sink);
     state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(trace.size()));
 }
+
+void FullTraceBuffer(benchmark::State& state) {
+    walkFullTraceBuffer(state, recordsOfMix());
+}
 BENCHMARK(FullTraceBuffer);
+
+// The outgoing data call of the samples folder, the same calls again and again.
+void FullOutgoingCallBuffer(benchmark::State& state) {
+    walkFullTraceBuffer(state, recordsOfListing(AMBERTAP_OUTGOING_CALL_LISTING));
+}
+BENCHMARK(FullOutgoingCallBuffer);
 
 }  // namespace

@@ -15,8 +15,9 @@ constexpr auto decimalPairs = [] {
 }();
 
 std::size_t decimalDigits(std::uint64_t value) {
+    constexpr std::size_t mostDigits = 20;
     std::size_t digits = 1;
-    for (; value >= 10; value /= 10) {
+    for (std::uint64_t limit = 10; digits < mostDigits && value >= limit; limit *= 10) {
         ++digits;
     }
     return digits;
@@ -51,13 +52,12 @@ LineWriter::LineWriter(char* out, int room)
     : begin_(out),
       end_(out),
       roomLeft_(room > 0 ? static_cast<std::size_t>(room) : 0),
-      capacity_(room > 0 ? static_cast<std::size_t>(room) - 1 : 0) {
+      capacity_(room > 0 ? static_cast<std::size_t>(room) - 1 : 0),
+      hasTerminator_(room > 0) {
     // With no room at all there is not even space for the terminator.
     if (room <= 0) {
         close();
-        return;
     }
-    *end_ = '\0';
 }
 
 void LineWriter::decimal(std::int64_t value, int width) {
@@ -121,7 +121,6 @@ void LineWriter::shortenWithOverflowMark() {
     const std::size_t markLength = std::min(overflowMark.size(), capacity_);
     std::memcpy(begin_ + capacity_ - markLength, overflowMark.data(), markLength);
     end_ = begin_ + capacity_;
-    *end_ = '\0';
     close();
 }
 

@@ -26,7 +26,8 @@ struct SpacedHexBytes {
 
 // Appends text at the end of a line that never grows past its room: `room`
 // characters including the terminator, the same unit the line's owner counts
-// in. The text is terminated after every piece.
+// in. The room always keeps space for the terminator, which `terminate` writes
+// once the line is done.
 //
 // A piece that would not fit is cut at the room and the line ends with
 // `overflowMark`; a message that ends before the data its line needs ends with
@@ -86,6 +87,13 @@ class LineWriter {
     // Ends the line with the cut-off mark, one space apart from the text.
     void markCutOff();
 
+    // Ends the text with its terminator, when the room has space for one at all.
+    void terminate() {
+        if (hasTerminator_) {
+            *end_ = '\0';
+        }
+    }
+
     bool closed() const { return closed_; }
     std::size_t length() const { return static_cast<std::size_t>(end_ - begin_); }
     std::string_view view() const { return {begin_, length()}; }
@@ -135,7 +143,6 @@ class LineWriter {
     void advance(std::size_t written) {
         end_ += written;
         roomLeft_ -= written;
-        *end_ = '\0';
     }
     void cutToRoom(char c) { cutToRoom(std::string_view(&c, 1)); }
     void cutToRoom(Hex piece) { cutToRoom(hexText(piece.value, hexWidth(piece.digits)).view()); }
@@ -154,9 +161,10 @@ class LineWriter {
     static HexText hexText(std::uint32_t value, std::size_t width);
 
     char* begin_;
-    char* end_;             // where the terminator is
+    char* end_;             // where the text ends
     std::size_t roomLeft_;  // from end_ on, terminator included; 0 once closed
     std::size_t capacity_;  // characters, the terminator not counted
+    bool hasTerminator_;
     bool closed_ = false;
 };
 

@@ -116,6 +116,7 @@ void formatMessage(ByteView message, char* out, int room) {
     LineWriter line(out, room);
     ByteReader reader(message, line);
     appendMessage(reader, line);
+    line.terminate();
 }
 
 }  // namespace ambertap

@@ -24,6 +24,14 @@ constexpr NumberGroup callingPartyNumber{2, 2};
 constexpr NumberGroup subaddress{1, 2};
 constexpr NumberGroup connectedNumber{2, 2};
 
+// A group shows its fixed octets only from a length that holds them all.
+constexpr bool holdsFixedOctetsWhenShown(NumberGroup group) {
+    return group.threshold >= group.fixedOctets && group.fixedOctets >= 1 && group.fixedOctets <= 2;
+}
+static_assert(holdsFixedOctetsWhenShown(calledPartyNumber) &&
+              holdsFixedOctetsWhenShown(callingPartyNumber) &&
+              holdsFixedOctetsWhenShown(subaddress) && holdsFixedOctetsWhenShown(connectedNumber));
+
 // The number's text has always been gathered in a scratch text of 79
 // characters and its terminator; a longer text is shortened to the same width.
 constexpr std::size_t numberTextLength = 79;
@@ -56,14 +64,17 @@ void appendNumberText(std::span<const std::uint8_t> text, LineWriter& line) {
 
 void appendNumberGroup(ByteReader& message, const Structure& number, NumberGroup group,
                        LineWriter& line) {
-    line.character('[');
-    if (number.length >= group.threshold) {
-        const auto content = message.content(number);
-        for (const std::uint8_t octet : content.first(group.fixedOctets)) {
-            line.append(Hex{octet, 2}, ' ');
-        }
-        appendNumberText(content.subspan(group.fixedOctets), line);
+    if (number.length < group.threshold) {
+        line.text("[] ");
+        return;
     }
+    const auto content = message.content(number);
+    if (group.fixedOctets == 1) {
+        line.append('[', Hex{content[0], 2}, ' ');
+    } else {
+        line.append('[', Hex{content[0], 2}, ' ', Hex{content[1], 2}, ' ');
+    }
+    appendNumberText(content.subspan(group.fixedOctets), line);
     line.text("] ");
 }
 
