@@ -33,7 +33,8 @@ struct Structure {
 // inside the data and then says that the message goes on beyond it.
 class ByteReader {
   public:
-    ByteReader(ByteView bytes, LineWriter& line) : bytes_(bytes), line_(line) {}
+    ByteReader(ByteView bytes, LineWriter& line)
+        : begin_(bytes.begin), size_(bytes.size()), line_(line) {}
 
     std::uint8_t u8(std::size_t offset) { return holds(offset, 1) ? at(offset)[0] : 0; }
 
@@ -60,11 +61,10 @@ class ByteReader {
     // The structure at `offset`, whole: a structure whose content runs past
     // the end of the data counts as cut off.
     Structure structure(std::size_t offset) {
-        const std::size_t length = u8(offset);
-        if (cutOff_ || !holds(offset + 1, length)) {
-            return Structure{offset, 0};
+        if (!cutOff_ && offset < size_ && at(offset)[0] < size_ - offset) {
+            return Structure{offset, at(offset)[0]};
         }
-        return Structure{offset, length};
+        return structureCutOff(offset);
     }
 
     // The content bytes of a structure returned by `structure`.
@@ -75,22 +75,21 @@ class ByteReader {
         return {at(structure.contentOffset()), structure.length};
     }
 
-    bool cutOff() const { return cutOff_; }
-
   private:
     bool holds(std::size_t offset, std::size_t width) {
-        const std::size_t size = bytes_.size();
-        if (offset <= size && width <= size - offset) {
+        if (offset <= size_ && width <= size_ - offset) {
             return true;
         }
         markCutOff();
         return false;
     }
     // Only for offsets that `holds` has let through.
-    const std::uint8_t* at(std::size_t offset) const { return bytes_.begin + offset; }
+    const std::uint8_t* at(std::size_t offset) const { return begin_ + offset; }
     void markCutOff();
+    Structure structureCutOff(std::size_t offset);
 
-    ByteView bytes_;
+    const std::uint8_t* begin_;
+    std::size_t size_;
     LineWriter& line_;
     bool cutOff_ = false;
 };

@@ -61,7 +61,6 @@ class LineWriter {
 
     void text(std::string_view piece) { append(piece); }
     void character(char c) { append(c); }
-    void hex(std::uint32_t value, int digits) { append(Hex{value, digits}); }
 
     // Signed decimal, right-aligned in `width` columns ("%Nd").
     void decimal(std::int64_t value, int width = 0);
@@ -94,9 +93,7 @@ class LineWriter {
         }
     }
 
-    bool closed() const { return closed_; }
     std::size_t length() const { return static_cast<std::size_t>(end_ - begin_); }
-    std::string_view view() const { return {begin_, length()}; }
 
   private:
     // A hexadecimal number's digits, for the slow path.

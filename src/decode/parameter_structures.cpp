@@ -32,8 +32,8 @@ static_assert(holdsFixedOctetsWhenShown(calledPartyNumber) &&
               holdsFixedOctetsWhenShown(callingPartyNumber) &&
               holdsFixedOctetsWhenShown(subaddress) && holdsFixedOctetsWhenShown(connectedNumber));
 
-// The number's text has always been gathered in a scratch text of 79
-// characters and its terminator; a longer text is shortened to the same width.
+// A number's text shows at most 79 characters; a longer one is shortened to
+// that width, its last characters replaced by the overflow mark.
 constexpr std::size_t numberTextLength = 79;
 
 // Bytes pass through as they are, printable or not, except those that would
