@@ -28,9 +28,6 @@ constexpr NumberGroup connectedNumber{2, 2};
 constexpr bool holdsFixedOctetsWhenShown(NumberGroup group) {
     return group.threshold >= group.fixedOctets && group.fixedOctets >= 1 && group.fixedOctets <= 2;
 }
-static_assert(holdsFixedOctetsWhenShown(calledPartyNumber) &&
-              holdsFixedOctetsWhenShown(callingPartyNumber) &&
-              holdsFixedOctetsWhenShown(subaddress) && holdsFixedOctetsWhenShown(connectedNumber));
 
 // A number's text shows at most 79 characters; a longer one is shortened to
 // that width, its last characters replaced by the overflow mark.
@@ -62,14 +59,17 @@ void appendNumberText(std::span<const std::uint8_t> text, LineWriter& line) {
     line.text(mark);
 }
 
-void appendNumberGroup(ByteReader& message, const Structure& number, NumberGroup group,
-                       LineWriter& line) {
+// Each kind of group is its own function, so that its fixed octets and
+// threshold are constants where it is written.
+template <NumberGroup group>
+void appendNumberGroup(ByteReader& message, const Structure& number, LineWriter& line) {
+    static_assert(holdsFixedOctetsWhenShown(group));
     if (number.length < group.threshold) {
         line.text("[] ");
         return;
     }
     const auto content = message.content(number);
-    if (group.fixedOctets == 1) {
+    if constexpr (group.fixedOctets == 1) {
         line.append('[', Hex{content[0], 2}, ' ');
     } else {
         line.append('[', Hex{content[0], 2}, ' ', Hex{content[1], 2}, ' ');
@@ -97,9 +97,13 @@ void appendProtocolGroup(ByteReader& message, const Structure& protocol, LineWri
     line.text("] ");
 }
 
-void appendByteGroup(ByteReader& message, const Structure& bytes, std::string_view label,
+// The label's length is known where the group is written, so it is copied
+// without a call.
+template <std::size_t labelSize>
+void appendByteGroup(ByteReader& message, const Structure& bytes, const char (&label)[labelSize],
                      LineWriter& line) {
-    line.append(label, SpacedHexBytes{message.content(bytes)}, "] ");
+    line.append(std::string_view(label, labelSize - 1), SpacedHexBytes{message.content(bytes)},
+                "] ");
 }
 
 // Each structure of CONNECT_REQ begins right after the previous one's content.
@@ -127,10 +131,10 @@ void appendConnectReqParameters(ByteReader& message, LineWriter& line) {
     line.append(' ', Hex{message.u16(ConnectRequest::cipValue), 4}, ' ');
 
     StructureChain structures(message, ConnectRequest::firstStructure);
-    appendNumberGroup(message, structures.next(), calledPartyNumber, line);
-    appendNumberGroup(message, structures.next(), callingPartyNumber, line);
-    appendNumberGroup(message, structures.next(), subaddress, line);  // called party
-    appendNumberGroup(message, structures.next(), subaddress, line);  // calling party
+    appendNumberGroup<calledPartyNumber>(message, structures.next(), line);
+    appendNumberGroup<callingPartyNumber>(message, structures.next(), line);
+    appendNumberGroup<subaddress>(message, structures.next(), line);  // called party
+    appendNumberGroup<subaddress>(message, structures.next(), line);  // calling party
     appendProtocolGroup(message, structures.next(), line);
     appendByteGroup(message, structures.next(), "BC[", line);
     appendByteGroup(message, structures.next(), "LLC[", line);
@@ -149,14 +153,14 @@ void appendListenReqParameters(ByteReader& message, LineWriter& line) {
     line.append(' ', Hex{message.u32(ListenRequest::infoMask), 8});
     line.append(' ', Hex{message.u32(ListenRequest::cipMask), 8});
     line.append(' ', Hex{message.u32(ListenRequest::cipMask2), 8}, ' ');
-    appendNumberGroup(message, message.structure(ListenRequest::callingPartyNumber),
-                      callingPartyNumber, line);
+    appendNumberGroup<callingPartyNumber>(
+        message, message.structure(ListenRequest::callingPartyNumber), line);
 }
 
 void appendConnectActiveIndParameters(ByteReader& message, LineWriter& line) {
     line.append(Hex{message.u32(ConnectActiveIndication::plci), 8}, ' ');
-    appendNumberGroup(message, message.structure(ConnectActiveIndication::connectedNumber),
-                      connectedNumber, line);
+    appendNumberGroup<connectedNumber>(
+        message, message.structure(ConnectActiveIndication::connectedNumber), line);
 }
 
 }  // namespace ambertap
