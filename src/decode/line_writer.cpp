@@ -29,12 +29,12 @@ void writeDecimalField(char* at, std::size_t field, std::uint64_t value, bool ne
     char* first = at + field;
     while (value >= 100) {
         first -= 2;
-        std::memcpy(first, &decimalPairs[2 * (value % 100)], 2);
+        std::memcpy(first, &decimalPairs[2 * static_cast<std::size_t>(value % 100)], 2);
         value /= 100;
     }
     if (value >= 10) {
         first -= 2;
-        std::memcpy(first, &decimalPairs[2 * value], 2);
+        std::memcpy(first, &decimalPairs[2 * static_cast<std::size_t>(value)], 2);
     } else {
         *--first = static_cast<char>('0' + value);
     }
