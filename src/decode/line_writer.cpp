@@ -1,5 +1,7 @@
 #include "line_writer.h"
 
+#include <algorithm>
+
 namespace ambertap {
 
 namespace {
@@ -87,6 +89,13 @@ char* LineWriter::writeAt(char* at, SpacedHexBytes piece) {
         at += 3;
     }
     return at;
+}
+
+void LineWriter::cutToRoom(Hex piece) {
+    char digits[8];
+    const std::size_t width = hexWidth(piece.digits);
+    writeHex(digits, piece.value, width);
+    cutToRoom(std::string_view(digits, width));
 }
 
 void LineWriter::cutToRoom(SpacedHexBytes piece) {

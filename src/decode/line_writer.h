@@ -1,12 +1,10 @@
 // Builds one line of text in a buffer of fixed room, piece by piece.
 #pragma once
 
-#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <iterator>
 #include <span>
 #include <string_view>
 
@@ -96,13 +94,6 @@ class LineWriter {
     std::size_t length() const { return static_cast<std::size_t>(end_ - begin_); }
 
   private:
-    // A hexadecimal number's digits, for the slow path.
-    struct HexText {
-        char digits[8];
-        std::size_t width;
-        std::string_view view() const { return {digits, width}; }
-    };
-
     static std::size_t widthOf(std::string_view piece) { return piece.size(); }
     static std::size_t widthOf(char) { return 1; }
     static std::size_t widthOf(Hex piece) { return hexWidth(piece.digits); }
@@ -142,7 +133,7 @@ class LineWriter {
         roomLeft_ -= written;
     }
     void cutToRoom(char c) { cutToRoom(std::string_view(&c, 1)); }
-    void cutToRoom(Hex piece) { cutToRoom(hexText(piece.value, hexWidth(piece.digits)).view()); }
+    void cutToRoom(Hex piece);
     void cutToRoom(SpacedHexBytes piece);
     void cutToRoom(std::string_view piece);
     void shortenWithOverflowMark();
@@ -155,7 +146,6 @@ class LineWriter {
         return digits < 1 ? 1 : digits > 8 ? 8 : static_cast<std::size_t>(digits);
     }
     static void writeHex(char* at, std::uint32_t value, std::size_t width);
-    static HexText hexText(std::uint32_t value, std::size_t width);
 
     char* begin_;
     char* end_;             // where the text ends
@@ -190,12 +180,6 @@ inline void LineWriter::writeHex(char* at, std::uint32_t value, std::size_t widt
     if (place == 1) {
         at[0] = detail::hexPairs[2 * (value & 0xfu) + 1];
     }
-}
-
-inline LineWriter::HexText LineWriter::hexText(std::uint32_t value, std::size_t width) {
-    HexText text{{}, width};
-    writeHex(text.digits, value, width);
-    return text;
 }
 
 }  // namespace ambertap

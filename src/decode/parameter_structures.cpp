@@ -1,6 +1,5 @@
 #include "parameter_structures.h"
 
-#include <algorithm>
 #include <cstring>
 #include <string_view>
 
