@@ -113,7 +113,7 @@ void walkFullTraceBuffer(benchmark::State& state, const std::vector<Bytes>& reco
     const Bytes trace = fullTraceBuffer(records);
     std::FILE* sink = std::fopen("/dev/null", "w");
     for (auto _ : state) {
-        ambertap::printTraceRecords(trace.data(), trace.size(), sink);
+        benchmark::DoNotOptimize(ambertap::printTraceRecords(trace.data(), trace.size(), sink));
     }
     std::fclose(sink);
     state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(trace.size()));

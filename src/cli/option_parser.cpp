@@ -13,6 +13,12 @@ const char* findLetter(const char* optionLetters, char letter) {
     return letter == ':' ? nullptr : std::strchr(optionLetters, letter);
 }
 
+// A letter that is not printable ASCII shows as '?': raw, it would put a byte
+// of a code page, half a UTF-8 sequence or a control character on the terminal.
+char shownLetter(char letter) {
+    return letter >= '!' && letter <= '~' ? letter : '?';
+}
+
 // Letters are returned as unsigned characters so none can read as endOfOptions.
 int letterResult(char letter) {
     return static_cast<unsigned char>(letter);
@@ -30,7 +36,7 @@ int OptionParser::nextOption(int argumentCount, const char* const* argumentVecto
     const char* const accepted = findLetter(optionLetters, letter);
     if (accepted == nullptr) {
         if (reportOptionErrors) {
-            std::fprintf(err, "Ungueltige Option: %c\n", letter);
+            std::fprintf(err, "Ungueltige Option: %c\n", shownLetter(letter));
         }
         return badOption;
     }

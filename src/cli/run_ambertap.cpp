@@ -41,15 +41,25 @@ RunMode scanOptions(int argumentCount, const char* const* argumentVector, Option
     return mode;
 }
 
+// The trace goes to `out` whole, or the run fails: a user who clears the
+// trace after a read that was not written has lost it.
 int readAndPrintTrace(DeviceSystem& system, std::FILE* out, std::FILE* err) {
     std::array<std::uint8_t, traceBufferSize> buffer{};
-    const std::ptrdiff_t count =
-        readTrace(system, traceDeviceName, buffer.data(), buffer.size(), err);
-    if (count == traceReadFailed) {
-        return exitDeviceFailure;
+    const TraceRead read = readTrace(system, traceDeviceName, buffer.data(), buffer.size(), err);
+    if (read.count == traceReadFailed) {
+        return exitFailure;
     }
-    if (count > 0) {
-        printTraceRecords(buffer.data(), static_cast<std::size_t>(count), out);
+    if (read.count > 0) {
+        const int error =
+            printTraceRecords(buffer.data(), static_cast<std::size_t>(read.count), out);
+        if (error != 0) {
+            std::fprintf(err, "Cannot write the trace: Error %d\n", error);
+            return exitFailure;
+        }
+    }
+    if (read.moreThanBuffer) {
+        std::fprintf(err, "Trace longer than %lu bytes: the rest was not read\n",
+                     static_cast<unsigned long>(traceBufferSize));
     }
     return exitSuccess;
 }
@@ -65,7 +75,7 @@ int runAmbertap(int argumentCount, const char* const* argumentVector, OptionPars
         return exitUsage;
     }
     if (mode.clearWanted) {
-        return clearTrace(system, traceDeviceName, err) ? exitSuccess : exitDeviceFailure;
+        return clearTrace(system, traceDeviceName, err) ? exitSuccess : exitFailure;
     }
     return readAndPrintTrace(system, out, err);
 }

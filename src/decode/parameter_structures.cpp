@@ -32,11 +32,12 @@ constexpr bool holdsFixedOctetsWhenShown(NumberGroup group) {
 // that width, its last characters replaced by the overflow mark.
 constexpr std::size_t numberTextLength = 79;
 
-// Bytes pass through as they are, printable or not, except those that would
-// break the line: a line break inside a number would split its line in two
-// and could forge a line of its own.
+// Digits and a code page's letters pass through as they are; control bytes
+// show as '.'. A line break inside a number would split its line and could
+// forge one, and ESC, backspace, BEL and the like would steer the terminal:
+// the connected number comes from the network.
 char shownCharacter(std::uint8_t byte) {
-    return byte == '\n' || byte == '\r' ? '.' : static_cast<char>(byte);
+    return byte < 0x20 || byte == 0x7f ? '.' : static_cast<char>(byte);
 }
 
 // The text ends at its first zero byte.

@@ -1,5 +1,6 @@
 #include "trace_walker.h"
 
+#include <cerrno>
 #include <string_view>
 
 #include "byte_reader.h"
@@ -30,20 +31,25 @@ bool holdsWholeRecord(ByteView record) {
 
 // Lines are built straight into a block of output that goes out in one write
 // when the next line might not fit, rather than in a write of each line. Every
-// line still has a room of its own of traceLineRoom characters.
+// line still has a room of its own of traceLineRoom characters. The first
+// write that fails ends the output: a trace that did not reach its reader
+// must not look as if it had.
 class OutputLines {
   public:
     explicit OutputLines(std::FILE* out) : out_(out) {}
     OutputLines(const OutputLines&) = delete;
     OutputLines& operator=(const OutputLines&) = delete;
 
-    // Where the next line is built: traceLineRoom characters are free there.
-    char* nextLine() {
+    // Makes room for the next line; false once a write has failed.
+    bool makeRoomForLine() {
         if (sizeof block_ - used_ < traceLineRoom) {
-            flush();
+            writeBlock();
         }
-        return block_ + used_;
+        return error_ == 0;
     }
+
+    // Where the next line is built: traceLineRoom characters are free there.
+    char* nextLine() { return block_ + used_; }
 
     // Ends the line built at nextLine(); its newline takes the terminator's place.
     void endLine(std::size_t length) {
@@ -51,14 +57,37 @@ class OutputLines {
         used_ += length + 1;
     }
 
-    void flush() {
-        std::fwrite(block_, 1, used_, out_);
-        used_ = 0;
+    // Writes what is left and flushes the stream, where a write into its
+    // buffer that the device refuses first shows. Returns 0, or the C
+    // library's error number of the first write that failed.
+    int finish() {
+        writeBlock();
+        if (error_ == 0) {
+            errno = 0;
+            if (std::fflush(out_) != 0) {
+                error_ = errorOfFailedWrite();
+            }
+        }
+        return error_;
     }
 
   private:
+    void writeBlock() {
+        if (error_ == 0 && used_ > 0) {
+            errno = 0;
+            if (std::fwrite(block_, 1, used_, out_) != used_) {
+                error_ = errorOfFailedWrite();
+            }
+        }
+        used_ = 0;
+    }
+
+    // A C library that fails a write without an error number still failed it.
+    static int errorOfFailedWrite() { return errno != 0 ? errno : EIO; }
+
     std::FILE* out_;
     std::size_t used_ = 0;
+    int error_ = 0;
     char block_[16 * 1024];
 };
 
@@ -82,10 +111,10 @@ void appendOtherDirection(std::uint8_t direction, LineWriter& line) {
 
 }  // namespace
 
-void printTraceRecords(const std::uint8_t* data, std::size_t count, std::FILE* out) {
+int printTraceRecords(const std::uint8_t* data, std::size_t count, std::FILE* out) {
     OutputLines lines(out);
     const std::uint8_t* const end = data + count;
-    for (const std::uint8_t* at = data; at < end;) {
+    for (const std::uint8_t* at = data; at < end && lines.makeRoomForLine();) {
         const ByteView record{at, end};
         const std::uint8_t direction = record.begin[TraceRecord::direction];
         LineWriter line(lines.nextLine(), traceLineRoom);
@@ -100,7 +129,7 @@ void printTraceRecords(const std::uint8_t* data, std::size_t count, std::FILE* o
         }
         at += TraceRecord::headerSize + record.begin[TraceRecord::messageLength];
     }
-    lines.flush();
+    return lines.finish();
 }
 
 }  // namespace ambertap

@@ -13,7 +13,10 @@ inline constexpr int traceLineRoom = 400;
 // Prints the records in the first `count` bytes of `data` to `out`: "Put " or
 // "Get " and the message's line text for the two known directions, "?? %02x"
 // for any other. A record cut off by the end of the data is shown as far as
-// it goes, marked, and ends the walk.
-void printTraceRecords(const std::uint8_t* data, std::size_t count, std::FILE* out = stdout);
+// it goes, marked, and ends the walk. The first write to `out` that fails ends
+// the walk too. Returns 0 when every line reached `out` and it was flushed,
+// else the C library's error number of the write that failed.
+[[nodiscard]] int printTraceRecords(const std::uint8_t* data, std::size_t count,
+                                    std::FILE* out = stdout);
 
 }  // namespace ambertap

@@ -45,10 +45,14 @@ class PosixDeviceSystem final : public DeviceSystem {
             return {result < 0 ? RequestState::failed : RequestState::done, 0};
         }
         TraceReadArgument argument{request.output, request.outputSize, 0};
-        if (::ioctl(descriptorOf(device), request.code, &argument) < 0) {
-            return {RequestState::failed, 0};
+        if (::ioctl(descriptorOf(device), request.code, &argument) >= 0) {
+            return {RequestState::done, argument.bytesWritten};
         }
-        return {RequestState::done, argument.bytesWritten};
+        // A driver whose trace does not fit fills the buffer and says so.
+        if (errno == EOVERFLOW) {
+            return {RequestState::moreData, argument.bytesWritten};
+        }
+        return {RequestState::failed, 0};
     }
 
     RequestOutcome waitForResult(DeviceHandle) override {

@@ -48,8 +48,10 @@ class Win32DeviceSystem final : public DeviceSystem {
                             request.output, outputSize, &bytes, &overlapped_)) {
             return {RequestState::done, bytes};
         }
-        return {GetLastError() == ERROR_IO_PENDING ? RequestState::pending : RequestState::failed,
-                0};
+        if (GetLastError() == ERROR_IO_PENDING) {
+            return {RequestState::pending, 0};
+        }
+        return failedOrPartial(bytes);
     }
 
     RequestOutcome waitForResult(DeviceHandle device) override {
@@ -57,7 +59,7 @@ class Win32DeviceSystem final : public DeviceSystem {
         if (GetOverlappedResult(handleOf(device), &overlapped_, &bytes, TRUE)) {
             return {RequestState::done, bytes};
         }
-        return {RequestState::failed, 0};
+        return failedOrPartial(bytes);
     }
 
     void close(DeviceHandle device) override { CloseHandle(handleOf(device)); }
@@ -65,6 +67,15 @@ class Win32DeviceSystem final : public DeviceSystem {
     int lastError() const override { return static_cast<int>(GetLastError()); }
 
   private:
+    // A driver that returns as much as fits fails the request with
+    // ERROR_MORE_DATA, and the byte count tells what it copied.
+    static RequestOutcome failedOrPartial(DWORD bytes) {
+        if (GetLastError() == ERROR_MORE_DATA) {
+            return {RequestState::moreData, bytes};
+        }
+        return {RequestState::failed, 0};
+    }
+
     HANDLE event_;
     OVERLAPPED overlapped_{};
 };

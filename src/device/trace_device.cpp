@@ -7,12 +7,19 @@ namespace ambertap {
 
 namespace {
 
+// Done, or a read that filled its buffer while the driver had more: the bytes
+// it copied are the caller's. A clear has no buffer, so more data fails it.
+bool succeeded(const RequestOutcome& outcome, const ControlRequest& request) {
+    return outcome.state == RequestState::done ||
+           (outcome.state == RequestState::moreData && request.outputSize > 0);
+}
+
 // Opens, requests, waits if the driver finishes later, closes. Returns the
-// byte count the driver reported, or nullopt after a failure, reported on
-// `err`. The device stays open until a pending request is done, because the
-// driver writes into the caller's buffer until then.
-std::optional<std::size_t> requestOnce(DeviceSystem& system, const char* deviceName,
-                                       const ControlRequest& request, std::FILE* err) {
+// outcome of a request that succeeded, or nullopt after a failure,
+// reported on `err`. The device stays open until a pending request is done,
+// because the driver writes into the caller's buffer until then.
+std::optional<RequestOutcome> requestOnce(DeviceSystem& system, const char* deviceName,
+                                          const ControlRequest& request, std::FILE* err) {
     const std::optional<DeviceHandle> device = system.open(deviceName);
     if (!device) {
         std::fprintf(err, "Cannot open %s: Error %d\n", deviceName, system.lastError());
@@ -22,28 +29,30 @@ std::optional<std::size_t> requestOnce(DeviceSystem& system, const char* deviceN
     if (outcome.state == RequestState::pending) {
         outcome = system.waitForResult(*device);
     }
+    const bool success = succeeded(outcome, request);
     // Taken before the close, which may set an error state of its own.
-    const int error = outcome.state == RequestState::done ? 0 : system.lastError();
+    const int error = success ? 0 : system.lastError();
     system.close(*device);
-    if (outcome.state != RequestState::done) {
+    if (!success) {
         std::fprintf(err, "DeviceIoControl: Error %d\n", error);
         return std::nullopt;
     }
-    return outcome.bytesReturned;
+    return outcome;
 }
 
 }  // namespace
 
-std::ptrdiff_t readTrace(DeviceSystem& system, const char* deviceName, std::uint8_t* buffer,
-                         std::size_t bufferSize, std::FILE* err) {
+TraceRead readTrace(DeviceSystem& system, const char* deviceName, std::uint8_t* buffer,
+                    std::size_t bufferSize, std::FILE* err) {
     const ControlRequest request{traceReadCode, buffer, bufferSize};
-    const std::optional<std::size_t> count = requestOnce(system, deviceName, request, err);
-    if (!count) {
-        return traceReadFailed;
+    const std::optional<RequestOutcome> outcome = requestOnce(system, deviceName, request, err);
+    if (!outcome) {
+        return {};
     }
     // A driver that claims more than the buffer holds must not send the
     // reader past its end.
-    return static_cast<std::ptrdiff_t>(std::min(*count, bufferSize));
+    return {static_cast<std::ptrdiff_t>(std::min(outcome->bytesReturned, bufferSize)),
+            outcome->state == RequestState::moreData};
 }
 
 bool clearTrace(DeviceSystem& system, const char* deviceName, std::FILE* err) {
@@ -52,7 +61,7 @@ bool clearTrace(DeviceSystem& system, const char* deviceName, std::FILE* err) {
 }
 
 std::ptrdiff_t readTrace(const char* deviceName, std::uint8_t* buffer, std::size_t bufferSize) {
-    return readTrace(*makePlatformDeviceSystem(), deviceName, buffer, bufferSize);
+    return readTrace(*makePlatformDeviceSystem(), deviceName, buffer, bufferSize).count;
 }
 
 bool clearTrace(const char* deviceName) {

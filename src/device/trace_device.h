@@ -18,14 +18,21 @@ inline constexpr const char* traceDeviceName = "\\\\.\\OV7100D";
 // failed; an empty trace reads as 0.
 inline constexpr std::ptrdiff_t traceReadFailed = -1;
 
-// Copies the driver's trace into `buffer`. Returns the number of bytes it
-// holds, never more than `bufferSize`, or traceReadFailed.
-std::ptrdiff_t readTrace(DeviceSystem& system, const char* deviceName, std::uint8_t* buffer,
-                         std::size_t bufferSize, std::FILE* err = stderr);
+// What a read left in the caller's buffer.
+struct TraceRead {
+    std::ptrdiff_t count = traceReadFailed;  // bytes it holds, never more than its size
+    bool moreThanBuffer = false;             // the driver's trace went on past them
+};
+
+// Copies the driver's trace into `buffer`. A driver that fills the buffer and
+// reports that it had more still gives the bytes it copied.
+TraceRead readTrace(DeviceSystem& system, const char* deviceName, std::uint8_t* buffer,
+                    std::size_t bufferSize, std::FILE* err = stderr);
 // Empties the driver's trace. Returns whether it succeeded.
 bool clearTrace(DeviceSystem& system, const char* deviceName, std::FILE* err = stderr);
 
-// The same, through the operating system this program was built for.
+// The same, through the operating system this program was built for; the read
+// returns the byte count alone.
 std::ptrdiff_t readTrace(const char* deviceName, std::uint8_t* buffer, std::size_t bufferSize);
 bool clearTrace(const char* deviceName);
 

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "ascii_arguments.h"
 #include "captured_stream.h"
 #include "case_names.h"
 
@@ -44,6 +46,20 @@ const ScanCase scanCases[] = {
     {"lone_slash_hides_dash_c", {"/", "-c"}, "c", {"end"}, "", 1},
     {"lone_dash_after_c", {"-c", "-", "-c"}, "c", {"c", "end"}, "", 2},
     {"colon_is_no_letter", {"-:"}, "c:", {"?", "end"}, "Ungueltige Option: :\n", 2},
+    {"printable_letters_shown",
+     {"-!~"},
+     "c",
+     {"?", "?", "end"},
+     "Ungueltige Option: !\nUngueltige Option: ~\n",
+     2},
+    // A control character, a space, DEL and the two bytes of a UTF-8 letter.
+    {"unprintable_letters_shown_as_question_marks",
+     {"-\x1b \x7f\xc3\xa9"},
+     "c",
+     {"?", "?", "?", "?", "?", "end"},
+     "Ungueltige Option: ?\nUngueltige Option: ?\nUngueltige Option: ?\nUngueltige Option: ?\n"
+     "Ungueltige Option: ?\n",
+     2},
     {"parameter_in_same_argument", {"-cvalue"}, "c:", {"c=value", "end"}, "", 2},
     {"parameter_in_next_argument", {"-c", "value", "rest"}, "c:", {"c=value", "end"}, "", 3},
     {"parameter_missing", {"-c"}, "c:", {"?", "end"}, "Option 'c' braucht Parameter\n", 3},
@@ -102,6 +118,30 @@ TEST(OptionScan, QuietWhenErrorReportsAreOff) {
     EXPECT_EQ(parser.nextOption(3, vector, "c:", err.file()), badOption);
     EXPECT_EQ(parser.nextOption(3, vector, "c:", err.file()), badOption);
     EXPECT_EQ(err.text(), "");
+}
+
+// What the scanner gets of a Windows command line: look-alike letters are no
+// option letters, so only "-c" itself clears the trace.
+TEST(AsciiArguments, ReplaceEveryCharacterBeyondAscii) {
+    const struct {
+        std::u16string_view argument;
+        std::string_view scanned;
+    } cases[] = {
+        {u"-c", "-c"},
+        {u"\uff0dc", "?c"},  // fullwidth hyphen-minus
+        {u"-\uff43", "-?"},  // fullwidth c
+        {u"/\uff43", "/?"},
+        {u"-\u0109", "-?"},      // c with circumflex
+        {u"-\U0001d41c", "-?"},  // a letter beyond the first plane, a surrogate pair
+        {u"-\xd835", "-?"},      // half a pair at the end
+        {u"-\xdc1c"
+         u"c",
+         "-?c"},  // the second half alone
+        {u"\u00e9\u00e9", "??"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(asciiOnly(c.argument), c.scanned);
+    }
 }
 
 TEST(OptionScan, LetterBeyondAsciiIsNoEndOfOptions) {

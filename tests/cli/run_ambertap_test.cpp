@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -45,6 +48,7 @@ struct RunCase {
     std::string out;
     std::string messages;  // after the banner
     std::vector<std::string> calls;
+    bool outputFails = false;  // standard output is a device that refuses every write
 };
 
 void PrintTo(const RunCase& c, std::ostream* os) {
@@ -53,6 +57,8 @@ void PrintTo(const RunCase& c, std::ostream* os) {
 
 constexpr auto done = RequestState::done;
 constexpr auto failed = RequestState::failed;
+constexpr auto moreData = RequestState::moreData;
+const std::string cannotWrite = "Cannot write the trace: Error " + std::to_string(ENOSPC) + "\n";
 
 const RunCase runCases[] = {
     {"ReadPrintsRecords", {}, {}, done, threeRecords, 0, threeLines, "", readCalls},
@@ -91,6 +97,17 @@ const RunCase runCases[] = {
      noCalls},
     {"OperandEndsOptions", {"foo", "-c"}, {}, done, threeRecords, 0, threeLines, "", readCalls},
     {"DoubleDashEndsOptions", {"--c"}, {}, done, {}, 0, "", "", readCalls},
+    {"UnwritableOutputFails", {}, {}, done, threeRecords, 2, "", cannotWrite, readCalls, true},
+    {"EmptyReadWritesNothingToFail", {}, {}, done, {}, 0, "", "", readCalls, true},
+    {"PartialReadPrintsItsRecords",
+     {},
+     {},
+     moreData,
+     threeRecords,
+     0,
+     threeLines,
+     "Trace longer than 10000 bytes: the rest was not read\n",
+     readCalls},
 };
 
 class RunAmbertapTest : public ::testing::TestWithParam<RunCase> {};
@@ -108,9 +125,12 @@ TEST_P(RunAmbertapTest, MakesOneRequestAndExits) {
     OptionParser options;
     CapturedStream out;
     CapturedStream err;
+    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> full(std::fopen("/dev/full", "w"),
+                                                               std::fclose);
+    ASSERT_NE(full, nullptr);
 
     const int exitCode = runAmbertap(static_cast<int>(vector.size()) - 1, vector.data(), options,
-                                     system, out.file(), err.file());
+                                     system, c.outputFails ? full.get() : out.file(), err.file());
 
     EXPECT_EQ(exitCode, c.exitCode);
     EXPECT_EQ(out.text(), c.out);

@@ -234,21 +234,22 @@ TEST_P(NumberText, ShowsTheTextUpToItsFirstZeroByte) {
 
 INSTANTIATE_TEST_SUITE_P(
     CalledPartyNumbers, NumberText,
-    ::testing::Values(NumberCase{"zero_byte_ends_text", "09 80 31 32 07 33 34 00 35 36",
-                                 "[80 12\x07"
-                                 "34] "},
-                      NumberCase{"fixed_octet_only", "01 81", "[81 ] "},
-                      NumberCase{"zero_byte_first", "03 81 00 31", "[81 ] "},
-                      NumberCase{"bytes_pass_through", "03 81 ff 7f", "[81 \xff\x7f] "},
-                      // Line breaks would split the line and could forge one.
-                      NumberCase{"line_breaks_as_dots", "07 81 31 0a 32 0d 0a 33", "[81 1.2..3] "},
-                      // The text holds at most 79 characters; a longer one is shortened.
-                      NumberCase{"text_of_79_characters", "50 81 " + repeated("31", 79),
-                                 "[81 " + std::string(79, '1') + "] "},
-                      NumberCase{"text_of_80_shortened", "51 81 " + repeated("31", 80),
-                                 "[81 " + std::string(76, '1') + "...] "},
-                      NumberCase{"text_of_253_shortened", "ff 81 " + repeated("32", 254),
-                                 "[81 " + std::string(76, '2') + "...] "}),
+    ::testing::Values(
+        NumberCase{"zero_byte_ends_text", "09 80 31 32 07 33 34 00 35 36", "[80 12.34] "},
+        NumberCase{"fixed_octet_only", "01 81", "[81 ] "},
+        NumberCase{"zero_byte_first", "03 81 00 31", "[81 ] "},
+        NumberCase{"high_bytes_pass_delete_as_dot", "04 81 80 ff 7f", "[81 \x80\xff.] "},
+        // Line breaks would split the line and could forge one.
+        NumberCase{"line_breaks_as_dots", "07 81 31 0a 32 0d 0a 33", "[81 1.2..3] "},
+        // ESC, backspace, BEL and the like would steer the terminal.
+        NumberCase{"control_bytes_as_dots", "09 81 1b 5b 08 07 01 1f 20 7e", "[81 .[.... ~] "},
+        // The text holds at most 79 characters; a longer one is shortened.
+        NumberCase{"text_of_79_characters", "50 81 " + repeated("31", 79),
+                   "[81 " + std::string(79, '1') + "] "},
+        NumberCase{"text_of_80_shortened", "51 81 " + repeated("31", 80),
+                   "[81 " + std::string(76, '1') + "...] "},
+        NumberCase{"text_of_253_shortened", "ff 81 " + repeated("32", 254),
+                   "[81 " + std::string(76, '2') + "...] "}),
     NamedByRow());
 
 TEST(ConnectReqLine, IsCutAtEveryOffsetWithoutReadingPastTheData) {

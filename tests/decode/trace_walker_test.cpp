@@ -20,7 +20,7 @@ std::string printed(const std::vector<std::uint8_t>& trace) {
     const auto data = std::make_unique<std::uint8_t[]>(trace.size());
     std::copy(trace.begin(), trace.end(), data.get());
     testing::CapturedStream out;
-    printTraceRecords(data.get(), trace.size(), out.file());
+    EXPECT_EQ(printTraceRecords(data.get(), trace.size(), out.file()), 0);
     return out.text();
 }
 

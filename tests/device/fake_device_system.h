@@ -69,19 +69,20 @@ class FakeDeviceSystem final : public DeviceSystem {
     }
 
     // The driver writes the trace only when the request is done, which for a
-    // pending request is after control() has returned.
+    // pending request is after control() has returned. With more data it
+    // writes what fits and fails the request with requestError.
     RequestOutcome finish(RequestState state) {
-        if (state == RequestState::failed) {
+        if (state == RequestState::failed || state == RequestState::moreData) {
             error_ = requestError;
         }
-        if (state != RequestState::done) {
+        if (state != RequestState::done && state != RequestState::moreData) {
             return {state, 0};
         }
         const std::size_t written = std::min(trace.size(), pending_.outputSize);
         if (written > 0) {
             std::memcpy(pending_.output, trace.data(), written);
         }
-        return {RequestState::done, reportedBytes.value_or(trace.size())};
+        return {state, reportedBytes.value_or(trace.size())};
     }
 
     ControlRequest pending_;

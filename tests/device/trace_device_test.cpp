@@ -42,6 +42,7 @@ struct ReadCase {
     std::ptrdiff_t result;
     std::string message;
     std::vector<std::string> calls;
+    bool moreThanBuffer = false;
 };
 
 void PrintTo(const ReadCase& c, std::ostream* os) {
@@ -52,6 +53,7 @@ const std::vector<std::uint8_t> sampleTrace{0x07, 0x00, 0x02, 0x00};
 constexpr auto done = RequestState::done;
 constexpr auto pending = RequestState::pending;
 constexpr auto failed = RequestState::failed;
+constexpr auto moreData = RequestState::moreData;
 
 const ReadCase readCases[] = {
     {"NoDriver",
@@ -101,6 +103,27 @@ const ReadCase readCases[] = {
      bufferSize,
      "",
      {openCall, readCall, "close"}},
+    // A driver that returns as much as fits fails the request, yet its bytes are the trace.
+    {"MoreDataKept",
+     {},
+     moreData,
+     done,
+     sampleTrace,
+     {},
+     4,
+     "",
+     {openCall, readCall, "close"},
+     true},
+    {"MoreDataLater",
+     {},
+     pending,
+     moreData,
+     sampleTrace,
+     {},
+     4,
+     "",
+     {openCall, readCall, "wait", "close"},
+     true},
 };
 
 class ReadTraceTest : public ::testing::TestWithParam<ReadCase> {};
@@ -115,10 +138,10 @@ TEST_P(ReadTraceTest, ReportsAndReturns) {
     system.messages = err.file();
     std::uint8_t buffer[bufferSize] = {};
 
-    const std::ptrdiff_t result =
-        readTrace(system, traceDeviceName, buffer, bufferSize, err.file());
+    const TraceRead result = readTrace(system, traceDeviceName, buffer, bufferSize, err.file());
 
-    EXPECT_EQ(result, c.result);
+    EXPECT_EQ(result.count, c.result);
+    EXPECT_EQ(result.moreThanBuffer, c.moreThanBuffer);
     EXPECT_EQ(err.text(), c.message);
     EXPECT_EQ(system.calls, c.calls);
     if (c.calls.back() == "close") {
@@ -155,6 +178,13 @@ const ClearCase clearCases[] = {
      "DeviceIoControl: Error 31\n",
      {openCall, clearCall, "close"}},
     {"ClearedLater", {}, pending, done, true, "", {openCall, clearCall, "wait", "close"}},
+    {"MoreDataFailsTheClear",
+     {},
+     moreData,
+     done,
+     false,
+     "DeviceIoControl: Error 31\n",
+     {openCall, clearCall, "close"}},
 };
 
 class ClearTraceTest : public ::testing::TestWithParam<ClearCase> {};
@@ -202,8 +232,9 @@ TEST_P(PlatformDeviceTest, ReadFails) {
     const PlatformCase& c = GetParam();
     CapturedStream err;
     std::uint8_t buffer[bufferSize] = {};
-    EXPECT_EQ(readTrace(*makePlatformDeviceSystem(), c.deviceName, buffer, bufferSize, err.file()),
-              traceReadFailed);
+    EXPECT_EQ(
+        readTrace(*makePlatformDeviceSystem(), c.deviceName, buffer, bufferSize, err.file()).count,
+        traceReadFailed);
     EXPECT_EQ(err.text(), c.message);
 }
 

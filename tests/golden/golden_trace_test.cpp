@@ -41,8 +41,9 @@ std::string readFile(const fs::path& path) {
 
 std::string printed(const std::string& trace) {
     ambertap::testing::CapturedStream captured;
-    printTraceRecords(reinterpret_cast<const std::uint8_t*>(trace.data()), trace.size(),
-                      captured.file());
+    EXPECT_EQ(printTraceRecords(reinterpret_cast<const std::uint8_t*>(trace.data()), trace.size(),
+                                captured.file()),
+              0);
     return captured.text();
 }
 
