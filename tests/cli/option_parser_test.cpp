@@ -140,7 +140,12 @@ TEST(AsciiArguments, ReplaceEveryCharacterBeyondAscii) {
         {u"\u00e9\u00e9", "??"},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(asciiOnly(c.argument), c.scanned);
+        const char16_t* const vector[] = {u"ambertap", c.argument.data()};
+        const AsciiArguments arguments(2, vector);
+        ASSERT_EQ(arguments.count(), 2);
+        EXPECT_STREQ(arguments.vector()[0], "ambertap");
+        EXPECT_EQ(std::string_view(arguments.vector()[1]), c.scanned);
+        EXPECT_EQ(arguments.vector()[2], nullptr);
     }
 }
 

@@ -10,6 +10,10 @@
 #   run-shared EXIT OUT ARG...
 #                          ambertap.exe ARG... with standard output and error
 #                          into one file, which must read as the file OUT
+#   run-unwritable full|closed EXIT ERR ARG...
+#                          ambertap.exe ARG... with standard output on a device
+#                          that refuses every write (/dev/full) or closed; its
+#                          exit code must be EXIT, its standard error the file ERR
 #   version OUT            version_info.exe on ambertap.exe; its output must be
 #                          the file OUT
 #
@@ -18,8 +22,10 @@
 # The programs, the source tree and the Wine session come from the
 # environment: AMBERTAP_EXE, STAND_IN_CONTROL_EXE, VERSION_INFO_EXE,
 # SOURCE_DIR, WINE_SESSION_PREFIX. Lines are compared without their closing CR,
-# and the build date in the banner is compared as "(DATE)".
+# and the build date in the banner is compared as "(DATE)". Arguments are
+# UTF-8 text, which Wine turns into the programs' Unicode command lines.
 set -eu
+export LC_ALL=C.UTF-8
 # Steps are split into words; none of them is a file pattern.
 set -f
 
@@ -59,6 +65,13 @@ banner_date_as_placeholder() {
     sed '1s/^\(Ambertap Version [^ ]* (\)[A-Z][a-z][a-z] [ 0-9][0-9] [0-9]\{4\})/\1DATE)/'
 }
 
+check_exit() {
+    if [ "$2" -ne "$1" ]; then
+        echo "exit code: expected $1, got $2" >&2
+        failures=$((failures + 1))
+    fi
+}
+
 step_control() {
     if [ "$1" = load ]; then
         in_session "$STAND_IN_CONTROL_EXE" load "$SOURCE_DIR/$2"
@@ -79,10 +92,7 @@ step_run() {
     without_cr "$work/raw.stderr" | banner_date_as_placeholder >"$work/stderr"
     compare "standard output" "$expected_stdout" "$work/stdout"
     compare "standard error" "$expected_stderr" "$work/stderr"
-    if [ "$status" -ne "$expected_exit" ]; then
-        echo "exit code: expected $expected_exit, got $status" >&2
-        failures=$((failures + 1))
-    fi
+    check_exit "$expected_exit" "$status"
 }
 
 step_run_shared() {
@@ -94,10 +104,27 @@ step_run_shared() {
     in_session "$AMBERTAP_EXE" "$@" >"$work/raw.output" 2>&1 || status=$?
     without_cr "$work/raw.output" | banner_date_as_placeholder >"$work/output"
     compare "shared output" "$expected_output" "$work/output"
-    if [ "$status" -ne "$expected_exit" ]; then
-        echo "exit code: expected $expected_exit, got $status" >&2
-        failures=$((failures + 1))
-    fi
+    check_exit "$expected_exit" "$status"
+}
+
+step_run_unwritable() {
+    where=$1
+    expected_exit=$2
+    expected_stderr=$(expected_file "$3")
+    shift 3
+    echo "run-unwritable $where: ambertap.exe $*" >&2
+    status=0
+    case $where in
+    full) in_session "$AMBERTAP_EXE" "$@" >/dev/full 2>"$work/raw.stderr" || status=$? ;;
+    closed) in_session "$AMBERTAP_EXE" "$@" >&- 2>"$work/raw.stderr" || status=$? ;;
+    *)
+        echo "run_case: not full or closed: $where" >&2
+        exit 2
+        ;;
+    esac
+    without_cr "$work/raw.stderr" | banner_date_as_placeholder >"$work/stderr"
+    compare "standard error" "$expected_stderr" "$work/stderr"
+    check_exit "$expected_exit" "$status"
 }
 
 step_version() {
@@ -124,6 +151,7 @@ for step in "$@"; do
     control) step_control "$@" ;;
     run) step_run "$@" ;;
     run-shared) step_run_shared "$@" ;;
+    run-unwritable) step_run_unwritable "$@" ;;
     version) step_version "$@" ;;
     *)
         echo "run_case: unknown step: $step" >&2

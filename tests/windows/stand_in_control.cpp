@@ -1,6 +1,8 @@
 // Prepares the stand-in trace driver for the next run of ambertap.exe:
 //   stand_in_control load FILE        replace the trace with the bytes listed in FILE
 //   stand_in_control pend-next-read   complete the next read about 50 ms late
+//   stand_in_control overflow-next-read
+//                                     make the next read report a trace longer than its buffer
 //   stand_in_control fail-next STATUS fail the next read or clear with an NTSTATUS (hex)
 // FILE is a hex listing: "#" starts a comment that runs to the end of the
 // line, an offset ("0010:") at the start of a line is skipped, and every other
@@ -150,10 +152,12 @@ bool failNextRequest(const char* statusText) {
 
 int usage() {
     std::fputs(
-        "Use: stand_in_control load FILE | pend-next-read | fail-next STATUS\n"
-        "  load FILE          replace the driver's trace with the bytes of a hex listing\n"
-        "  pend-next-read     complete the next read about 50 ms later\n"
-        "  fail-next STATUS   fail the next read or clear with STATUS (hex NTSTATUS)\n",
+        "Use: stand_in_control load FILE | pend-next-read | overflow-next-read | fail-next STATUS\n"
+        "  load FILE            replace the driver's trace with the bytes of a hex listing\n"
+        "  pend-next-read       complete the next read about 50 ms later\n"
+        "  overflow-next-read   make the next read that the trace does not fit copy what\n"
+        "                       fits and complete with STATUS_BUFFER_OVERFLOW\n"
+        "  fail-next STATUS     fail the next read or clear with STATUS (hex NTSTATUS)\n",
         stderr);
     return 2;
 }
@@ -166,6 +170,9 @@ int main(int argc, char** argv) {
     }
     if (argc == 2 && std::strcmp(argv[1], "pend-next-read") == 0) {
         return sendControl(STAND_IN_PEND_NEXT_READ, nullptr, 0) ? 0 : 1;
+    }
+    if (argc == 2 && std::strcmp(argv[1], "overflow-next-read") == 0) {
+        return sendControl(STAND_IN_OVERFLOW_NEXT_READ, nullptr, 0) ? 0 : 1;
     }
     if (argc == 3 && std::strcmp(argv[1], "fail-next") == 0) {
         return failNextRequest(argv[2]) ? 0 : 1;

@@ -12,13 +12,17 @@
 
 /* Test-only requests. LOAD_TRACE replaces the trace with the input bytes;
  * PEND_NEXT_READ makes the next read complete about 50 ms after it was
- * issued; FAIL_NEXT_REQUEST makes the next read or clear fail with the
- * NTSTATUS given as a 4-byte input. */
+ * issued; OVERFLOW_NEXT_READ makes the next read, when the trace is longer
+ * than its buffer, copy what fits and complete with STATUS_BUFFER_OVERFLOW;
+ * FAIL_NEXT_REQUEST makes the next read or clear fail with the NTSTATUS given
+ * as a 4-byte input. */
 #define STAND_IN_LOAD_TRACE CTL_CODE(FILE_DEVICE_UNKNOWN, 0x800, METHOD_BUFFERED, FILE_ANY_ACCESS)
 #define STAND_IN_PEND_NEXT_READ \
     CTL_CODE(FILE_DEVICE_UNKNOWN, 0x801, METHOD_BUFFERED, FILE_ANY_ACCESS)
 #define STAND_IN_FAIL_NEXT_REQUEST \
     CTL_CODE(FILE_DEVICE_UNKNOWN, 0x802, METHOD_BUFFERED, FILE_ANY_ACCESS)
+#define STAND_IN_OVERFLOW_NEXT_READ \
+    CTL_CODE(FILE_DEVICE_UNKNOWN, 0x803, METHOD_BUFFERED, FILE_ANY_ACCESS)
 
 /* The most trace bytes the driver holds. */
 #define STAND_IN_TRACE_CAPACITY 65536u

@@ -2,7 +2,8 @@
  * kernel-driver service so that ambertap.exe is tested against a real device
  * object. It creates \Device\OV7100D, reachable as \\.\OV7100D, holds the
  * trace bytes that a test loads, answers the read and clear requests, and on
- * request delays the next read or fails the next read or clear. */
+ * request delays the next read, makes it report a trace longer than its
+ * buffer, or fails the next read or clear. */
 #include <ntddk.h>
 
 #include "stand_in_codes.h"
@@ -19,6 +20,7 @@ static const WCHAR linkName[] = L"\\DosDevices\\OV7100D";
 static struct {
     KSPIN_LOCK lock;
     BOOLEAN pendNextRead;
+    BOOLEAN overflowNextRead;
     BOOLEAN failNextRequest;
     NTSTATUS failureStatus;
     PIRP delayedRead;
@@ -55,6 +57,16 @@ static ULONG copyTraceLocked(PIRP irp) {
     return count;
 }
 
+/* Copies what fits, as copyTraceLocked. A read armed to overflow whose buffer
+ * the trace does not fit completes with STATUS_BUFFER_OVERFLOW, as drivers do
+ * that return as much data as fits; the caller holds the lock. */
+static NTSTATUS readTraceLocked(PIRP irp, ULONG* copied) {
+    BOOLEAN overflow = trace.overflowNextRead && trace.length > outputLength(irp);
+    trace.overflowNextRead = FALSE;
+    *copied = copyTraceLocked(irp);
+    return overflow ? STATUS_BUFFER_OVERFLOW : STATUS_SUCCESS;
+}
+
 /* Whether a failure was armed; disarms it and gives its status. */
 static BOOLEAN takeArmedFailureLocked(NTSTATUS* status) {
     if (!trace.failNextRequest) {
@@ -69,6 +81,7 @@ static VOID NTAPI completeDelayedRead(PKDPC dpc, PVOID context, PVOID argument1,
     KIRQL irql;
     PIRP irp;
     ULONG copied = 0;
+    NTSTATUS status = STATUS_SUCCESS;
     UNREFERENCED_PARAMETER(dpc);
     UNREFERENCED_PARAMETER(context);
     UNREFERENCED_PARAMETER(argument1);
@@ -78,17 +91,18 @@ static VOID NTAPI completeDelayedRead(PKDPC dpc, PVOID context, PVOID argument1,
     irp = trace.delayedRead;
     trace.delayedRead = NULL;
     if (irp != NULL) {
-        copied = copyTraceLocked(irp);
+        status = readTraceLocked(irp, &copied);
     }
     KeReleaseSpinLock(&trace.lock, irql);
     if (irp != NULL) {
-        completeRequest(irp, STATUS_SUCCESS, copied);
+        completeRequest(irp, status, copied);
     }
 }
 
 static NTSTATUS readTrace(PIRP irp) {
     KIRQL irql;
     NTSTATUS failure;
+    NTSTATUS status;
     ULONG copied;
     if (inputLength(irp) != 0) {
         return completeRequest(irp, STATUS_INVALID_PARAMETER, 0);
@@ -108,9 +122,9 @@ static NTSTATUS readTrace(PIRP irp) {
         KeReleaseSpinLock(&trace.lock, irql);
         return STATUS_PENDING;
     }
-    copied = copyTraceLocked(irp);
+    status = readTraceLocked(irp, &copied);
     KeReleaseSpinLock(&trace.lock, irql);
-    return completeRequest(irp, STATUS_SUCCESS, copied);
+    return completeRequest(irp, status, copied);
 }
 
 static NTSTATUS clearTrace(PIRP irp) {
@@ -152,6 +166,14 @@ static NTSTATUS pendNextRead(PIRP irp) {
     return completeRequest(irp, STATUS_SUCCESS, 0);
 }
 
+static NTSTATUS overflowNextRead(PIRP irp) {
+    KIRQL irql;
+    KeAcquireSpinLock(&trace.lock, &irql);
+    trace.overflowNextRead = TRUE;
+    KeReleaseSpinLock(&trace.lock, irql);
+    return completeRequest(irp, STATUS_SUCCESS, 0);
+}
+
 static NTSTATUS failNextRequest(PIRP irp) {
     KIRQL irql;
     NTSTATUS status;
@@ -177,6 +199,8 @@ static NTSTATUS NTAPI dispatchControl(PDEVICE_OBJECT device, PIRP irp) {
             return loadTrace(irp);
         case STAND_IN_PEND_NEXT_READ:
             return pendNextRead(irp);
+        case STAND_IN_OVERFLOW_NEXT_READ:
+            return overflowNextRead(irp);
         case STAND_IN_FAIL_NEXT_REQUEST:
             return failNextRequest(irp);
         default:
