@@ -42,8 +42,8 @@ static int deviceDescriptor = -1;
 typedef int (*OpenFunction)(const char*, int, ...);
 typedef int (*IoctlFunction)(int, unsigned long, ...);
 
-/* dlsym() returns an object pointer; copying it is how ISO C lets it become a
- * function pointer. */
+/* ISO C has no conversion from dlsym()'s object pointer to a function
+ * pointer, so its bits are copied; POSIX makes the two the same size. */
 static OpenFunction systemOpen(void) {
     OpenFunction function;
     void* const symbol = dlsym(RTLD_NEXT, "open");
