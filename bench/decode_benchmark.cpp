@@ -126,9 +126,9 @@ void FullTraceBuffer(benchmark::State& state) {
 BENCHMARK(FullTraceBuffer);
 
 // The outgoing data call of the samples folder, the same calls again and again.
-void FullOutgoingCallBuffer(benchmark::State& state) {
-    walkFullTraceBuffer(state, recordsOfListing(AMBERTAP_OUTGOING_CALL_LISTING));
+void FullOutgoingDataCallBuffer(benchmark::State& state) {
+    walkFullTraceBuffer(state, recordsOfListing(AMBERTAP_OUTGOING_DATA_CALL_LISTING));
 }
-BENCHMARK(FullOutgoingCallBuffer);
+BENCHMARK(FullOutgoingDataCallBuffer);
 
 }  // namespace

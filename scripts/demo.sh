@@ -2,8 +2,9 @@
 # Shows ambertap's main job on a Debian machine: builds the 32-bit
 # ambertap.exe (the one that runs on every Windows) and the stand-in trace
 # driver, loads the driver in a 32-bit Wine prefix with the trace of an
-# outgoing data call (samples/outgoing_call.hex), and runs ambertap.exe: once
-# to print the trace, once with -c to clear it, and once more to show it empty.
+# outgoing data call (samples/outgoing_data_call.hex), and runs ambertap.exe:
+# once to print the trace, once with -c to clear it, and once more to show it
+# empty.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -34,10 +35,10 @@ ambertap() {
     echo "(exit code $status)"
 }
 
-echo "== Starting Wine in a fresh 32-bit prefix and loading the driver with samples/outgoing_call.hex"
+echo "== Starting Wine in a fresh 32-bit prefix and loading the driver with samples/outgoing_data_call.hex"
 session start win32
 session load-driver "$build/tests/windows/driver/ov7100d.sys"
-session exec "$build/tests/windows/stand_in_control.exe" load samples/outgoing_call.hex
+session exec "$build/tests/windows/stand_in_control.exe" load samples/outgoing_data_call.hex
 
 ambertap
 ambertap -c

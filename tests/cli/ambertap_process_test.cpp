@@ -1,11 +1,16 @@
-// Runs the built program, on a machine where the trace driver is not
-// installed, and checks everything it writes and its exit code.
+// Runs the built program and checks everything it writes and its exit code:
+// on a machine where the trace driver is not installed, and against a
+// stand-in for the driver (tests/device/stand_in_device_shim.c), preloaded
+// into the program so that its POSIX device system meets a device that
+// answers ioctl().
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -21,6 +26,7 @@ struct ProcessResult {
     int exitCode = -1;
     std::string out;
     std::string err;
+    std::string traceAfter;  // the stand-in's trace after the run
 };
 
 std::string contentsOf(const std::string& path) {
@@ -30,14 +36,53 @@ std::string contentsOf(const std::string& path) {
     return text.str();
 }
 
+std::string goldenCase(const std::string& name, const char* extension) {
+    return std::string(AMBERTAP_GOLDEN_CASES) + "/" + name + extension;
+}
+
+struct ProcessCase {
+    const char* name;
+    std::vector<std::string> arguments;
+    int exitCode;
+    std::string messages;  // after the banner
+    // The golden case whose trace the stand-in driver holds; none: no driver.
+    const char* trace = nullptr;
+    std::string out{};
+    int requestError = 0;      // what the stand-in fails every request with; 0: none
+    bool clearsTrace = false;  // whether the stand-in's trace is empty afterwards
+};
+
+// The stand-in is preloaded into every run; only a case with a trace makes
+// it answer for the device. A preloaded library comes before the sanitizer's
+// runtime, which would refuse to start without being told that this is meant.
+std::string standInEnvironment(const ProcessCase& c, const std::string& tracePath) {
+    std::string environment = std::string("LD_PRELOAD='") + AMBERTAP_STAND_IN_SHIM +
+                              "' ASAN_OPTIONS=\"${ASAN_OPTIONS:+$ASAN_OPTIONS:}"
+                              "verify_asan_link_order=0\"";
+    if (c.trace != nullptr) {
+        environment += " AMBERTAP_STAND_IN_TRACE='" + tracePath + "'";
+    }
+    if (c.requestError != 0) {
+        environment += " AMBERTAP_STAND_IN_FAIL=" + std::to_string(c.requestError);
+    }
+    return environment;
+}
+
 // The arguments are quoted for the shell; none of them holds a quote.
-ProcessResult runProgram(const std::vector<std::string>& arguments) {
-    // Named for this process: the cases run as parallel processes.
+ProcessResult runProgram(const ProcessCase& c) {
+    // Named for this process: the cases run as parallel processes, and a
+    // clear must not empty another case's trace.
     const std::string stem = ::testing::TempDir() + "ambertap_" + std::to_string(getpid());
     const std::string outPath = stem + "_out.txt";
     const std::string errPath = stem + "_err.txt";
-    std::string command = std::string("'") + AMBERTAP_PROGRAM + "'";
-    for (const std::string& argument : arguments) {
+    const std::string tracePath = stem + "_trace.bin";
+    if (c.trace != nullptr) {
+        std::filesystem::copy_file(goldenCase(c.trace, ".bin"), tracePath,
+                                   std::filesystem::copy_options::overwrite_existing);
+    }
+    std::string command =
+        standInEnvironment(c, tracePath) + " '" + std::string(AMBERTAP_PROGRAM) + "'";
+    for (const std::string& argument : c.arguments) {
         command += " '" + argument + "'";
     }
     command += " >'" + outPath + "' 2>'" + errPath + "'";
@@ -48,17 +93,12 @@ ProcessResult runProgram(const std::vector<std::string>& arguments) {
     }
     result.out = contentsOf(outPath);
     result.err = contentsOf(errPath);
+    result.traceAfter = contentsOf(tracePath);
     std::remove(outPath.c_str());
     std::remove(errPath.c_str());
+    std::remove(tracePath.c_str());
     return result;
 }
-
-struct ProcessCase {
-    const char* name;
-    std::vector<std::string> arguments;
-    int exitCode;
-    std::string messages;  // after the banner
-};
 
 void PrintTo(const ProcessCase& c, std::ostream* os) {
     *os << c.name;
@@ -79,17 +119,33 @@ const ProcessCase processCases[] = {
     {"LoneDash", {"-"}, 2, noDriver},
 };
 
+const std::string incomingCall = contentsOf(goldenCase("incoming_call", ".out"));
+const std::string requestFailed = "DeviceIoControl: Error 5\n";
+
+const ProcessCase standInCases[] = {
+    {"Read", {}, 0, "", "incoming_call", incomingCall},
+    {"Clear", {"-c"}, 0, "", "incoming_call", "", 0, true},
+    {"ReadFails", {}, 2, requestFailed, "incoming_call", "", EIO},
+    {"ClearFails", {"-c"}, 2, requestFailed, "incoming_call", "", EIO},
+};
+
 class ProcessTest : public ::testing::TestWithParam<ProcessCase> {};
 
 TEST_P(ProcessTest, WritesAndExits) {
     const ProcessCase& c = GetParam();
-    const ProcessResult result = runProgram(c.arguments);
+    const ProcessResult result = runProgram(c);
     EXPECT_EQ(result.exitCode, c.exitCode);
-    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.out, c.out);
     EXPECT_EQ(testing::afterBanner(result.err), c.messages);
+    if (c.trace != nullptr) {
+        const std::string trace = contentsOf(goldenCase(c.trace, ".bin"));
+        EXPECT_EQ(result.traceAfter, c.clearsTrace ? "" : trace);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(NoDriver, ProcessTest, ::testing::ValuesIn(processCases),
+                         testing::NamedByRow());
+INSTANTIATE_TEST_SUITE_P(StandInDriver, ProcessTest, ::testing::ValuesIn(standInCases),
                          testing::NamedByRow());
 
 }  // namespace

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "case_names.h"
 #include "decode_test_support.h"
@@ -64,6 +67,9 @@ INSTANTIATE_TEST_SUITE_P(
                       LineCase{"INFO_IND_charging_units",
                                "13 00 01 00 08 82 05 00 01 01 00 00 00 40 04 0c 00 00 00",
                                " 19 0001 0005 INFO_IND 00000101 4000 Charging Units=12"},
+                      LineCase{"INFO_IND_charging_units_0",
+                               "13 00 01 00 08 82 05 00 01 01 00 00 00 40 04 00 00 00 00",
+                               " 19 0001 0005 INFO_IND 00000101 4000 Charging Units=0"},
                       LineCase{"INFO_IND_charging_units_4001",
                                "13 00 01 00 08 82 05 00 01 01 00 00 01 40 04 ff ff ff ff",
                                " 19 0001 0005 INFO_IND 00000101 4001 Charging Units=-1"},
@@ -155,6 +161,34 @@ INSTANTIATE_TEST_SUITE_P(Rooms, MessageLineRoom,
                                            RoomCase{41, " 14 0001 0005 CONNECT_CONF 00000101 0000"},
                                            RoomCase{-5, ""}),
                          roomName);
+
+// What a room shows of a line: the whole line when it fits, else its first
+// room - 1 characters with the last three of them (all, when fewer) as dots.
+std::string cutAtRoom(const std::string& line, std::size_t room) {
+    if (line.size() < room) {
+        return line;
+    }
+    std::string cut = line.substr(0, room - 1);
+    const std::size_t dots = std::min(LineWriter::overflowMark.size(), cut.size());
+    return cut.replace(cut.size() - dots, dots, dots, '.');
+}
+
+TEST(MessageLineCut, IsTheWholeLineCutAtEveryRoom) {
+    const std::vector<std::uint8_t> messages[] = {
+        testing::referenceConnectReq(),  // every group filled
+        // INFO_IND with Charging Units=-2147483648, LISTEN_REQ
+        bytesFromHex("13 00 01 00 08 82 05 00 01 01 00 00 00 40 04 00 00 00 80"),
+        bytesFromHex("23 00 01 00 05 80 05 00 01 00 00 00 ff 00 00 00 ff 03 ff 1f 00 00 00 00 09 "
+                     "01 80 35 35 35 31 32 33 34 00"),
+    };
+    for (const std::vector<std::uint8_t>& message : messages) {
+        const std::string whole = formatted(message);
+        for (std::size_t room = 1; room <= whole.size() + 1; ++room) {
+            EXPECT_EQ(formatted(message, static_cast<int>(room)), cutAtRoom(whole, room))
+                << "room " << room;
+        }
+    }
+}
 
 }  // namespace
 }  // namespace ambertap

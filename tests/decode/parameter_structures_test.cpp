@@ -56,6 +56,9 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{"controller_negative",
                  "1a 00 01 00 02 80 05 00 fe ff ff ff 02 00 00 00 00 00 00 00 00 00 00 00 00 00",
                  " 26 0001 0005 CONNECT_REQ -2 0002 [] [] [] [] B[] BC[] LLC[] HLC[] AI[] "},
+        LineCase{"controller_0",
+                 "1a 00 01 00 02 80 05 00 00 00 00 00 02 00 00 00 00 00 00 00 00 00 00 00 00 00",
+                 " 26 0001 0005 CONNECT_REQ 0 0002 [] [] [] [] B[] BC[] LLC[] HLC[] AI[] "},
         LineCase{"LISTEN_REQ",
                  "23 00 01 00 05 80 05 00 01 00 00 00 ff 00 00 00 ff 03 ff 1f 00 00 00 00 09 01 80 "
                  "35 35 35 31 32 33 34 00",
