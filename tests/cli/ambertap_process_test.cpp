@@ -48,8 +48,10 @@ struct ProcessCase {
     // The golden case whose trace the stand-in driver holds; none: no driver.
     const char* trace = nullptr;
     std::string out{};
-    int requestError = 0;      // what the stand-in fails every request with; 0: none
-    bool clearsTrace = false;  // whether the stand-in's trace is empty afterwards
+    int requestError = 0;          // what the stand-in fails every request with; 0: none
+    bool clearsTrace = false;      // whether the stand-in's trace is empty afterwards
+    const char* output = nullptr;  // standard output other than a file: "/dev/full", "&-" (closed)
+    bool overflows = false;        // the stand-in's read says the driver had more
 };
 
 // The stand-in is preloaded into every run; only a case with a trace makes
@@ -64,6 +66,9 @@ std::string standInEnvironment(const ProcessCase& c, const std::string& tracePat
     }
     if (c.requestError != 0) {
         environment += " AMBERTAP_STAND_IN_FAIL=" + std::to_string(c.requestError);
+    }
+    if (c.overflows) {
+        environment += " AMBERTAP_STAND_IN_OVERFLOW=1";
     }
     return environment;
 }
@@ -85,7 +90,8 @@ ProcessResult runProgram(const ProcessCase& c) {
     for (const std::string& argument : c.arguments) {
         command += " '" + argument + "'";
     }
-    command += " >'" + outPath + "' 2>'" + errPath + "'";
+    command += c.output != nullptr ? std::string(" >") + c.output : " >'" + outPath + "'";
+    command += " 2>'" + errPath + "'";
     const int status = std::system(command.c_str());
     ProcessResult result;
     if (status != -1 && WIFEXITED(status)) {
@@ -122,11 +128,42 @@ const ProcessCase processCases[] = {
 const std::string incomingCall = contentsOf(goldenCase("incoming_call", ".out"));
 const std::string requestFailed = "DeviceIoControl: Error 5\n";
 
+const std::string cannotWrite = "Cannot write the trace: Error ";
+
 const ProcessCase standInCases[] = {
     {"Read", {}, 0, "", "incoming_call", incomingCall},
     {"Clear", {"-c"}, 0, "", "incoming_call", "", 0, true},
     {"ReadFails", {}, 2, requestFailed, "incoming_call", "", EIO},
     {"ClearFails", {"-c"}, 2, requestFailed, "incoming_call", "", EIO},
+    // A trace that does not reach its reader fails the run.
+    {"OutputFull",
+     {},
+     2,
+     cannotWrite + std::to_string(ENOSPC) + "\n",
+     "incoming_call",
+     "",
+     0,
+     false,
+     "/dev/full"},
+    {"OutputClosed",
+     {},
+     2,
+     cannotWrite + std::to_string(EBADF) + "\n",
+     "incoming_call",
+     "",
+     0,
+     false,
+     "&-"},
+    {"ReadWithMoreData",
+     {},
+     0,
+     "Trace longer than 10000 bytes: the rest was not read\n",
+     "incoming_call",
+     incomingCall,
+     0,
+     false,
+     nullptr,
+     true},
 };
 
 class ProcessTest : public ::testing::TestWithParam<ProcessCase> {};

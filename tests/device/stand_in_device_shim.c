@@ -7,6 +7,8 @@
  *                                 FILE, the clear request empties FILE.
  *   AMBERTAP_STAND_IN_FAIL=N      every request on the device fails with
  *                                 errno N and does nothing.
+ *   AMBERTAP_STAND_IN_OVERFLOW=1  the read copies what fits, then fails with
+ *                                 EOVERFLOW: the driver has more than it gave.
  *
  * Without AMBERTAP_STAND_IN_TRACE every call goes straight to the system.
  * Plain C without the sanitizers: a preloaded library must not need their
@@ -74,7 +76,7 @@ static int readTrace(struct TraceReadArgument* argument) {
     }
     argument->bytesWritten = fread(argument->buffer, 1, argument->size, trace);
     fclose(trace);
-    return 0;
+    return getenv("AMBERTAP_STAND_IN_OVERFLOW") != NULL ? failWith(EOVERFLOW) : 0;
 }
 
 static int clearTrace(void) {
