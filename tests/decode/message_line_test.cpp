@@ -190,5 +190,15 @@ TEST(MessageLineCut, IsTheWholeLineCutAtEveryRoom) {
     }
 }
 
+// The padded Total length is the only padded number of a line, and no room
+// shows its padding cut, so the writer is asked directly.
+TEST(LineWriter, CutsAPaddedDecimalAtItsRoom) {
+    char out[5];
+    LineWriter line(out, sizeof out);
+    line.decimal(7, 6);
+    line.terminate();
+    EXPECT_STREQ(out, " ...");
+}
+
 }  // namespace
 }  // namespace ambertap
