@@ -10,7 +10,8 @@ started=$SECONDS
 
 scripts/install-deps.sh windows
 
-# The 64-bit build first: the 32-bit build's wow64 machine loads its driver.
+# Each tree builds all that its cases need: the 32-bit one builds the 64-bit
+# driver of its wow64 machine too.
 presets=(mingw-x64 mingw-x86)
 for preset in "${presets[@]}"; do
     cmake --preset "$preset" >/dev/null

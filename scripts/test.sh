@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, then builds and runs every test: the unit, golden
 # and process tests under AddressSanitizer and UndefinedBehaviorSanitizer, the
-# fuzzers for a bounded time, and the Windows build end to end under Wine.
+# fuzzers for a bounded time, the Windows build end to end under Wine, and the
+# release archives, built twice from the commit, byte for byte alike.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -17,3 +18,12 @@ scripts/fuzz.sh
 
 echo "== Windows build under Wine"
 scripts/test-windows.sh
+
+echo "== Release archives, built twice and compared byte for byte"
+started=$SECONDS
+twice=build/release-twice
+rm -rf "$twice"
+scripts/package-windows.sh "$twice/first"
+scripts/package-windows.sh "$twice/second"
+sh packaging/compare_releases.sh "$twice/first" "$twice/second"
+echo "Release archives twice: $((SECONDS - started)) s"

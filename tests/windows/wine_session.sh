@@ -27,7 +27,11 @@ case $prefix in
     ;;
 esac
 
+# Everything Wine reads about its prefix is set here, nothing taken from the
+# caller: the prefix, its shape (WINEARCH, by action below), and the loader,
+# server and DLLs of the installed Wine rather than any the caller points to.
 export WINEPREFIX="$prefix"
+unset WINEARCH WINELOADER WINESERVER WINEDLLPATH
 export WINEDEBUG=-all
 # No Mono or Gecko installer, and no debugger that waits for a crash to be seen.
 export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
@@ -51,13 +55,19 @@ loader_for() {
     esac
 }
 
-# The loader for the shape that the prefix was made with, as Wine records it.
-prefix_loader() {
+# Runs what follows with the prefix of SHAPE, under its loader.
+use_shape() {
+    export WINEARCH="$1"
+    loader=$(loader_for "$1")
+}
+
+# The shape that the prefix was made with, as Wine records it.
+prefix_shape() {
     if [ ! -f "$prefix/system.reg" ]; then
         echo "wine_session: no session in $prefix: start one first" >&2
         exit 2
     fi
-    loader_for "$(sed -n 's/^#arch=//p' "$prefix/system.reg")"
+    sed -n 's/^#arch=//p' "$prefix/system.reg"
 }
 
 # Runs a Wine command quietly; shows what it said only when it fails.
@@ -80,12 +90,12 @@ stop_server() {
 
 case $action in
 start)
-    loader=$(loader_for "${1:-}")
+    use_shape "${1:-}"
     # A server left running by an interrupted run would outlive its prefix.
     stop_server
     rm -rf "$prefix"
     mkdir -p "$(dirname "$prefix")"
-    quietly env WINEARCH="$1" "$loader" wineboot -i
+    quietly "$loader" wineboot -i
     # The first boot restarts the service manager; creating a service before
     # that has settled fails, so wait until the server is idle and gone.
     wineserver -w
@@ -99,14 +109,16 @@ start)
     ;;
 load-driver)
     sysfile=$1
-    loader=$(prefix_loader)
+    shape=$(prefix_shape)
+    use_shape "$shape"
     cp "$sysfile" "$prefix/drive_c/windows/system32/drivers/ov7100d.sys"
     quietly "$loader" sc create "$service" type= kernel start= auto \
         binPath= 'C:\windows\system32\drivers\ov7100d.sys'
     quietly "$loader" sc start "$service"
     ;;
 exec)
-    loader=$(prefix_loader)
+    shape=$(prefix_shape)
+    use_shape "$shape"
     exec "$loader" "$@"
     ;;
 stop)
