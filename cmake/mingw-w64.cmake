@@ -7,13 +7,6 @@ set(CMAKE_C_COMPILER ${AMBERTAP_MINGW_TRIPLET}-gcc)
 set(CMAKE_CXX_COMPILER ${AMBERTAP_MINGW_TRIPLET}-g++)
 set(CMAKE_RC_COMPILER ${AMBERTAP_MINGW_TRIPLET}-windres)
 
-# The headers declare only what the oldest Windows has, so that a call of a
-# newer function fails to compile rather than to start there.
-set(windows_version_definitions
-    "-D_WIN32_WINNT=${AMBERTAP_WINDOWS_VERSION} -DWINVER=${AMBERTAP_WINDOWS_VERSION}")
-set(CMAKE_C_FLAGS_INIT "${windows_version_definitions}")
-set(CMAKE_CXX_FLAGS_INIT "${windows_version_definitions}")
-
 # A static runtime, so that the programs need only Windows' own DLLs; a
 # subsystem version that the oldest Windows accepts; and no time stamp in the
 # PE header, so that a program is the same bytes whenever it is linked (its

@@ -158,18 +158,11 @@ static NTSTATUS loadTrace(PIRP irp) {
     return completeRequest(irp, STATUS_SUCCESS, 0);
 }
 
-static NTSTATUS pendNextRead(PIRP irp) {
+/* Arms one of the switches that the next read takes. */
+static NTSTATUS armNextRead(PIRP irp, BOOLEAN* armed) {
     KIRQL irql;
     KeAcquireSpinLock(&trace.lock, &irql);
-    trace.pendNextRead = TRUE;
-    KeReleaseSpinLock(&trace.lock, irql);
-    return completeRequest(irp, STATUS_SUCCESS, 0);
-}
-
-static NTSTATUS overflowNextRead(PIRP irp) {
-    KIRQL irql;
-    KeAcquireSpinLock(&trace.lock, &irql);
-    trace.overflowNextRead = TRUE;
+    *armed = TRUE;
     KeReleaseSpinLock(&trace.lock, irql);
     return completeRequest(irp, STATUS_SUCCESS, 0);
 }
@@ -198,9 +191,9 @@ static NTSTATUS NTAPI dispatchControl(PDEVICE_OBJECT device, PIRP irp) {
         case STAND_IN_LOAD_TRACE:
             return loadTrace(irp);
         case STAND_IN_PEND_NEXT_READ:
-            return pendNextRead(irp);
+            return armNextRead(irp, &trace.pendNextRead);
         case STAND_IN_OVERFLOW_NEXT_READ:
-            return overflowNextRead(irp);
+            return armNextRead(irp, &trace.overflowNextRead);
         case STAND_IN_FAIL_NEXT_REQUEST:
             return failNextRequest(irp);
         default:
