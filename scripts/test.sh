@@ -3,27 +3,45 @@
 # and process tests under AddressSanitizer and UndefinedBehaviorSanitizer, the
 # fuzzers for a bounded time, the Windows build end to end under Wine, and the
 # release archives, built twice from the commit, byte for byte alike.
-set -euo pipefail
+#
+# Each stage installs its own packages first. A stage whose packages cannot
+# be installed says so at once and counts as failed; the other stages still
+# run, and the run ends non-zero if any stage failed.
+set -uo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/install-deps.sh native fuzz windows
+failed=()
 
-echo "== Unit, golden and process tests (sanitizers)"
-cmake --preset sanitize >/dev/null
-cmake --build --preset sanitize
-ctest --preset sanitize
+# stage TITLE COMMAND...: runs one stage, noting its title if it fails.
+stage() {
+    local title=$1
+    shift
+    echo "== $title"
+    "$@" || failed+=("$title")
+}
 
-echo "== Fuzzers"
-scripts/fuzz.sh
+sanitized_tests() {
+    scripts/install-deps.sh native &&
+        cmake --preset sanitize >/dev/null &&
+        cmake --build --preset sanitize &&
+        ctest --preset sanitize
+}
 
-echo "== Windows build under Wine"
-scripts/test-windows.sh
+release_archives_twice() {
+    local started=$SECONDS twice=build/release-twice
+    rm -rf "$twice"
+    scripts/package-windows.sh "$twice/first" &&
+        scripts/package-windows.sh "$twice/second" &&
+        sh packaging/compare_releases.sh "$twice/first" "$twice/second" || return
+    echo "Release archives twice: $((SECONDS - started)) s"
+}
 
-echo "== Release archives, built twice and compared byte for byte"
-started=$SECONDS
-twice=build/release-twice
-rm -rf "$twice"
-scripts/package-windows.sh "$twice/first"
-scripts/package-windows.sh "$twice/second"
-sh packaging/compare_releases.sh "$twice/first" "$twice/second"
-echo "Release archives twice: $((SECONDS - started)) s"
+stage "Unit, golden and process tests (sanitizers)" sanitized_tests
+stage "Fuzzers" scripts/fuzz.sh
+stage "Windows build under Wine" scripts/test-windows.sh
+stage "Release archives, built twice and compared byte for byte" release_archives_twice
+
+if ((${#failed[@]} > 0)); then
+    printf 'Failed: %s\n' "${failed[@]}" >&2
+    exit 1
+fi
