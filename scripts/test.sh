@@ -24,6 +24,10 @@ started=$SECONDS
 twice=build/release-twice
 rm -rf "$twice"
 scripts/package-windows.sh "$twice/first"
-scripts/package-windows.sh "$twice/second"
+# The second build packs in another time zone (Kiritimati's, UTC+14, needing
+# no tzdata) with every folder listed in reverse, so that an archive that
+# depends on either differs.
+cc -shared -fPIC -o "$twice/reversed_listing.so" tests/support/reversed_listing_shim.c -ldl
+TZ='<+14>-14' LD_PRELOAD=$PWD/$twice/reversed_listing.so scripts/package-windows.sh "$twice/second"
 sh packaging/compare_releases.sh "$twice/first" "$twice/second"
 echo "Release archives twice: $((SECONDS - started)) s"
