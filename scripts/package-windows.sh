@@ -9,9 +9,11 @@
 # The archives are built from the commit alone, so that anyone who builds it
 # gets the same bytes: the build date in the banner (GCC's __DATE__) and the
 # times of the zip entries are the last commit's time (SOURCE_DATE_EPOCH,
-# unless the caller sets it), the linker writes no time stamp, the programs
-# carry no symbols, and the entries' owner is root. Each build has a tree of its own,
-# FOLDER/mingw-x86 and FOLDER/mingw-x64, without the Windows tests.
+# unless the caller sets it), the entries' times written in UTC and the
+# entries in an order of the project's own, the linker writes no time stamp,
+# the programs carry no symbols, and the entries' owner is root. Each build has
+# a tree of its own, FOLDER/mingw-x86 and FOLDER/mingw-x64, without the
+# Windows tests.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -19,6 +21,9 @@ scripts/install-deps.sh mingw
 
 folder=${1:-build/packages}
 export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}
+# A zip entry's date and time are written in local time: packed in UTC, they
+# are the same for every builder, whatever the time zone.
+export TZ=UTC0
 cmake=$(command -v cmake)
 # A zip entry records its file's owner: anyone but root packs as root of a
 # user namespace of its own, so that the owner is root's 0 for everyone.

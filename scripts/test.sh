@@ -30,8 +30,13 @@ sanitized_tests() {
 release_archives_twice() {
     local started=$SECONDS twice=build/release-twice
     rm -rf "$twice"
-    scripts/package-windows.sh "$twice/first" &&
-        scripts/package-windows.sh "$twice/second" &&
+    scripts/package-windows.sh "$twice/first" || return
+    # The second build packs in another time zone (Kiritimati's, UTC+14, needing
+    # no tzdata) with every folder listed in reverse, so that an archive that
+    # depends on either differs.
+    cc -shared -fPIC -o "$twice/reversed_listing.so" tests/support/reversed_listing_shim.c -ldl &&
+        TZ='<+14>-14' LD_PRELOAD=$PWD/$twice/reversed_listing.so \
+            scripts/package-windows.sh "$twice/second" &&
         sh packaging/compare_releases.sh "$twice/first" "$twice/second" || return
     echo "Release archives twice: $((SECONDS - started)) s"
 }
