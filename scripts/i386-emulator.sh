@@ -100,6 +100,10 @@ bring_emulator() {
 # any mount namespace or chroot as well.
 register() {
     if registered; then
+        # Switched off by hand (echo 0) since it was registered.
+        if ! grep -qx enabled "$entry"; then
+            echo 1 >"$entry"
+        fi
         say "32-bit x86 programs run under $(sed -n 's/^interpreter //p' "$entry")" \
             "(registered earlier; undo: $undo)"
         return
