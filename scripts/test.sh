@@ -8,7 +8,7 @@
 # be installed says so at once and counts as failed; the other stages still
 # run, and the run ends non-zero if any stage failed.
 set -uo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/.." || exit
 
 failed=()
 
