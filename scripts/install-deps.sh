@@ -66,11 +66,27 @@ update_package_lists() {
 
 # Packages to add to a plan in APT_OUTPUT so that it installs with no removal:
 # the release's own build of each package apt would remove, or whose build of
-# one architecture breaks that of the other, and every dependency apt left out.
+# one architecture breaks that of the other; every dependency apt left out;
+# and the release's build, for both architectures, of a dependency that is
+# "not installable" because no build of the other architecture's version is
+# in the lists.
 packages_to_add() {
     sed -n -e "s|^Remv \([^ ]*\) .*|\1/$suite|p" \
         -e "s|^ \([^ ]*\) : Breaks: .*|\1/$suite|p" \
-        -e 's/^ .*Depends: \([^ ]*\).* but it is not going to be installed$/\1/p' "$1" | sort -u
+        -e 's/^ .*Depends: \([^ ]*\).* but it is not going to be installed$/\1/p' \
+        -e "s|^ .*Depends: \([^ :]*\):i386 .*but it is not installable$|\1:i386/$suite\n\1/$suite|p" \
+        -e "s|^ .*Depends: \([^ :]*\) .*but it is not installable$|\1/$suite|p" "$1" | sort -u
+}
+
+# The installed packages that a plan in APT_OUTPUT takes back to an older build.
+downgrades_in() {
+    local name installed candidate
+    sed -n 's/^Inst \([^ ]*\) \[\([^]]*\)\] (\([^ ]*\) .*/\1 \2 \3/p' "$1" |
+        while read -r name installed candidate; do
+            if dpkg --compare-versions "$candidate" lt "$installed"; then
+                printf '%s ' "$name"
+            fi
+        done
 }
 
 # Installs the packages from the release's own suite for both architectures,
@@ -78,12 +94,12 @@ packages_to_add() {
 install_from_release() {
     local wanted=("$@") plan added
     plan=$(mktemp)
-    for _ in 1 2 3 4 5 6 7 8; do
+    for _ in $(seq 12); do
         if apt-get -s -t "$suite" --allow-downgrades install "${wanted[@]}" >"$plan" 2>&1 &&
             ! grep -q '^Remv ' "$plan"; then
+            say "the package lists of the two architectures are out of step: installing" \
+                "$* from $suite itself for both; back to $suite's build: $(downgrades_in "$plan")"
             rm -f "$plan"
-            say "the package lists of the two architectures are out of step:" \
-                "installing from $suite itself: ${wanted[*]}"
             apt-get install -y -qq --no-remove --allow-downgrades -t "$suite" "${wanted[@]}" \
                 >"$log" 2>&1
             return
