@@ -84,9 +84,9 @@ downgrades_in() {
     sed -n 's/^Inst \([^ ]*\) \[\([^]]*\)\] (\([^ ]*\) .*/\1 \2 \3/p' "$1" |
         while read -r name installed candidate; do
             if dpkg --compare-versions "$candidate" lt "$installed"; then
-                printf '%s ' "$name"
+                echo "$name"
             fi
-        done
+        done | paste -s -d ' ' -
 }
 
 # Installs the packages from the release's own suite for both architectures,
@@ -152,7 +152,7 @@ done
 missing=()
 for stage in "$@"; do
     for package in cmake ninja-build $(packages_for "$stage"); do
-        if ! installed "$package"; then
+        if ! installed "$package" && [[ " ${missing[*]} " != *" $package "* ]]; then
             missing+=("$package")
         fi
     done
