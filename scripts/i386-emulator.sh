@@ -15,9 +15,9 @@
 # The emulator is the statically linked qemu-i386 of Debian 13 (trixie)'s
 # qemu-user package: bookworm's 7.2 shares one emulated GDT among all threads
 # of a process, so a new thread's TLS descriptor moves every other thread's
-# %fs and %gs, and the 32-bit Wine driver host dies now and then. It is downloaded with apt into a state folder of its own, so
-# the machine's package sources see no other release, and only that one file
-# is kept. To undo:
+# %fs and %gs, and the 32-bit Wine driver host dies now and then. It is
+# downloaded with apt into a state folder of its own, so the machine's package
+# sources see no other release, and only that one file is kept. To undo:
 #   echo -1 >/proc/sys/fs/binfmt_misc/ambertap-i386; rm -r /usr/local/libexec/ambertap /var/cache/ambertap
 set -euo pipefail
 

@@ -28,6 +28,10 @@ say() {
     echo "install-deps: $*" >&2
 }
 
+# What apt said in the last step, for naming what failed.
+apt_log=$(mktemp)
+trap 'rm -f "$apt_log"' EXIT
+
 packages_for() {
     case "$1" in
         native) echo g++ libgtest-dev libbenchmark-dev ;;
@@ -52,16 +56,13 @@ installed() {
 
 # Updates the package lists; a list that fails is named, and the rest go on.
 update_package_lists() {
-    local log
-    log=$(mktemp)
-    if ! apt-get update -qq >"$log" 2>&1; then
+    if ! apt-get update -qq >"$apt_log" 2>&1; then
         sed -n -e 's/ *\[IP: [^]]*\]$//' \
             -e 's/^E: Failed to fetch \([^ ]*\)  *\(.*\)/package list not updated, going on without it: \1: \2/p' \
-            "$log" | while read -r line; do say "$line"; done
-        { grep '^E:' "$log" || true; } | grep -v -e '^E: Failed to fetch' -e '^E: Some index files failed' |
+            "$apt_log" | while read -r line; do say "$line"; done
+        { grep '^E:' "$apt_log" || true; } | grep -v -e '^E: Failed to fetch' -e '^E: Some index files failed' |
             while read -r line; do say "apt-get update: ${line#E: }"; done || true
     fi
-    rm -f "$log"
 }
 
 # Packages to add to a plan in APT_OUTPUT so that it installs with no removal:
@@ -90,55 +91,51 @@ downgrades_in() {
 }
 
 # Installs the packages from the release's own suite for both architectures,
-# growing apt's plan until it removes nothing.
+# growing apt's plan (simulated into the log) until it removes nothing.
 install_from_release() {
-    local wanted=("$@") plan added
-    plan=$(mktemp)
+    local wanted=("$@") added downgrades
     for _ in $(seq 12); do
-        if apt-get -s -t "$suite" --allow-downgrades install "${wanted[@]}" >"$plan" 2>&1 &&
-            ! grep -q '^Remv ' "$plan"; then
+        if apt-get -s -t "$suite" --allow-downgrades install "${wanted[@]}" >"$apt_log" 2>&1 &&
+            ! grep -q '^Remv ' "$apt_log"; then
+            downgrades=$(downgrades_in "$apt_log")
+            if [ -n "$downgrades" ]; then
+                downgrades="; back to $suite's build: $downgrades"
+            fi
             say "the package lists of the two architectures are out of step: installing" \
-                "$* from $suite itself for both; back to $suite's build: $(downgrades_in "$plan")"
-            rm -f "$plan"
+                "$* from $suite itself for both$downgrades"
             apt-get install -y -qq --no-remove --allow-downgrades -t "$suite" "${wanted[@]}" \
-                >"$log" 2>&1
+                >"$apt_log" 2>&1
             return
         fi
-        added=$(packages_to_add "$plan" | grep -vxF -f <(printf '%s\n' "${wanted[@]}") || true)
+        added=$(packages_to_add "$apt_log" | grep -vxF -f <(printf '%s\n' "${wanted[@]}") || true)
         if [ -z "$added" ]; then
-            break
+            return 1
         fi
         # shellcheck disable=SC2206 # package names hold no spaces or patterns
         wanted+=($added)
     done
-    cp "$plan" "$log"
-    rm -f "$plan"
     return 1
 }
 
-# Names each package that apt could not install, with its reason, from apt's
-# output in LOG.
+# Names each package that apt could not install, with its reason.
 report_not_installed() {
     local lines
     lines=$(sed -n -e 's/^E: Unable to locate package \(.*\)/\1: no such package in the lists/p' \
-        -e 's/^ \([^ ]*\) : \(Depends: .*\)/\1: \2/p' "$log")
+        -e 's/^ \([^ ]*\) : \(Depends: .*\)/\1: \2/p' "$apt_log")
     if [ -z "$lines" ]; then
-        lines="$*: $(grep '^E:' "$log" | sed 's/^E: //' | paste -s -d ' ' -)"
+        lines="$*: $(grep '^E:' "$apt_log" | sed 's/^E: //' | paste -s -d ' ' -)"
     fi
     while read -r line; do say "cannot install $line"; done <<<"$lines"
 }
 
 install_packages() {
-    log=$(mktemp)
-    if ! apt-get install -y -qq --no-remove "$@" >"$log" 2>&1; then
-        if ! grep -q -e 'held broken packages' -e 'generated breaks' -e 'need to be removed' "$log" ||
+    if ! apt-get install -y -qq --no-remove "$@" >"$apt_log" 2>&1; then
+        if ! grep -q -e 'held broken packages' -e 'generated breaks' -e 'need to be removed' "$apt_log" ||
             ! install_from_release "$@"; then
             report_not_installed "$@"
-            rm -f "$log"
             return 1
         fi
     fi
-    rm -f "$log"
 }
 
 suite=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
