@@ -14,15 +14,29 @@ bool succeeded(const RequestOutcome& outcome, const ControlRequest& request) {
            (outcome.state == RequestState::moreData && request.outputSize > 0);
 }
 
+void report(const DeviceFailure& failure, const char* deviceName, std::FILE* err) {
+    if (err == nullptr) {
+        return;
+    }
+    if (failure.step == DeviceFailure::Step::open) {
+        std::fprintf(err, "Cannot open %s: Error %d\n", deviceName, failure.error);
+    } else {
+        std::fprintf(err, "DeviceIoControl: Error %d\n", failure.error);
+    }
+}
+
 // Opens, requests, waits if the driver finishes later, closes. Returns the
-// outcome of a request that succeeded, or nullopt after a failure,
-// reported on `err`. The device stays open until a pending request is done,
-// because the driver writes into the caller's buffer until then.
+// outcome of a request that succeeded, or nullopt after a failure, which is
+// kept in `failure` and reported on `err`. The device stays open until a
+// pending request is done, because the driver writes into the caller's buffer
+// until then.
 std::optional<RequestOutcome> requestOnce(DeviceSystem& system, const char* deviceName,
-                                          const ControlRequest& request, std::FILE* err) {
+                                          const ControlRequest& request, DeviceFailure& failure,
+                                          std::FILE* err) {
     const std::optional<DeviceHandle> device = system.open(deviceName);
     if (!device) {
-        std::fprintf(err, "Cannot open %s: Error %d\n", deviceName, system.lastError());
+        failure = {DeviceFailure::Step::open, system.lastError()};
+        report(failure, deviceName, err);
         return std::nullopt;
     }
     RequestOutcome outcome = system.control(*device, request);
@@ -34,7 +48,8 @@ std::optional<RequestOutcome> requestOnce(DeviceSystem& system, const char* devi
     const int error = success ? 0 : system.lastError();
     system.close(*device);
     if (!success) {
-        std::fprintf(err, "DeviceIoControl: Error %d\n", error);
+        failure = {DeviceFailure::Step::request, error};
+        report(failure, deviceName, err);
         return std::nullopt;
     }
     return outcome;
@@ -45,19 +60,23 @@ std::optional<RequestOutcome> requestOnce(DeviceSystem& system, const char* devi
 TraceRead readTrace(DeviceSystem& system, const char* deviceName, std::uint8_t* buffer,
                     std::size_t bufferSize, std::FILE* err) {
     const ControlRequest request{traceReadCode, buffer, bufferSize};
-    const std::optional<RequestOutcome> outcome = requestOnce(system, deviceName, request, err);
+    TraceRead read;
+    const std::optional<RequestOutcome> outcome =
+        requestOnce(system, deviceName, request, read.failure, err);
     if (!outcome) {
-        return {};
+        return read;
     }
     // A driver that claims more than the buffer holds must not send the
     // reader past its end.
-    return {static_cast<std::ptrdiff_t>(std::min(outcome->bytesReturned, bufferSize)),
-            outcome->state == RequestState::moreData};
+    read.count = static_cast<std::ptrdiff_t>(std::min(outcome->bytesReturned, bufferSize));
+    read.moreThanBuffer = outcome->state == RequestState::moreData;
+    return read;
 }
 
 bool clearTrace(DeviceSystem& system, const char* deviceName, std::FILE* err) {
     const ControlRequest request{traceClearCode, nullptr, 0};
-    return requestOnce(system, deviceName, request, err).has_value();
+    DeviceFailure failure;
+    return requestOnce(system, deviceName, request, failure, err).has_value();
 }
 
 std::ptrdiff_t readTrace(const char* deviceName, std::uint8_t* buffer, std::size_t bufferSize) {

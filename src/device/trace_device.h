@@ -18,14 +18,23 @@ inline constexpr const char* traceDeviceName = "\\\\.\\OV7100D";
 // failed; an empty trace reads as 0.
 inline constexpr std::ptrdiff_t traceReadFailed = -1;
 
+// Why a request failed: the device could not be opened, or the driver failed
+// the request; with the system's error number.
+struct DeviceFailure {
+    enum class Step { none, open, request } step = Step::none;
+    int error = 0;
+};
+
 // What a read left in the caller's buffer.
 struct TraceRead {
     std::ptrdiff_t count = traceReadFailed;  // bytes it holds, never more than its size
     bool moreThanBuffer = false;             // the driver's trace went on past them
+    DeviceFailure failure{};                 // when count is traceReadFailed
 };
 
 // Copies the driver's trace into `buffer`. A driver that fills the buffer and
-// reports that it had more still gives the bytes it copied.
+// reports that it had more still gives the bytes it copied. A failure is
+// reported on `err` as one line, unless `err` is null.
 TraceRead readTrace(DeviceSystem& system, const char* deviceName, std::uint8_t* buffer,
                     std::size_t bufferSize, std::FILE* err = stderr);
 // Empties the driver's trace. Returns whether it succeeded.
