@@ -3,17 +3,16 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <fstream>
-#include <sstream>
-#include <string>
 #include <vector>
 
+#include "bench_traces.h"
 #include "message_line.h"
 #include "trace_walker.h"
 
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
+using ambertap::bench::Bytes;
+using ambertap::bench::recordsOfListing;
 
 const Bytes referenceConnectReq = {0x41, 0x00, 0x01, 0x00, 0x02, 0x80, 0x05, 0x00, 0x01, 0x00, 0x00,
                                    0x00, 0x10, 0x00, 0x07, 0x81, 0x31, 0x32, 0x33, 0x34, 0x35, 0x36,
@@ -67,25 +66,6 @@ void MessageMix(benchmark::State& state) {
 }
 BENCHMARK(MessageMix);
 
-// The records of a hex listing: "#" starts a comment, the rest is hexadecimal
-// bytes, each record its direction, its length and its message.
-std::vector<Bytes> recordsOfListing(const char* path) {
-    std::ifstream listing(path);
-    Bytes bytes;
-    for (std::string line; std::getline(listing, line);) {
-        std::istringstream words(line.substr(0, line.find('#')));
-        for (std::string word; words >> word;) {
-            bytes.push_back(static_cast<std::uint8_t>(std::stoul(word, nullptr, 16)));
-        }
-    }
-    std::vector<Bytes> records;
-    for (std::size_t at = 0; at + 2 <= bytes.size(); at += std::size_t{2} + bytes[at + 1]) {
-        records.emplace_back(bytes.begin() + static_cast<long>(at),
-                             bytes.begin() + static_cast<long>(at + 2 + bytes[at + 1]));
-    }
-    return records;
-}
-
 std::vector<Bytes> recordsOfMix() {
     std::vector<Bytes> records;
     for (std::size_t i = 0; i < messageMix.size(); ++i) {
@@ -100,12 +80,7 @@ std::vector<Bytes> recordsOfMix() {
 // The records over and over, as many whole ones as the tool's 10000-byte
 // trace buffer holds.
 Bytes fullTraceBuffer(const std::vector<Bytes>& records) {
-    Bytes trace;
-    for (std::size_t i = 0; trace.size() + records[i % records.size()].size() <= 10000; ++i) {
-        const Bytes& record = records[i % records.size()];
-        trace.insert(trace.end(), record.begin(), record.end());
-    }
-    return trace;
+    return ambertap::bench::repeatedRecords(records, 10000);
 }
 
 // A full trace buffer walked and printed to a discarding stream.

@@ -1,7 +1,7 @@
 #!/bin/sh
-# Checks a release archive: it holds ambertap.exe and README.txt and nothing
-# else, every line of the read-me ends in CR LF, and the program is built for
-# the archive's machine, FORMAT as OBJDUMP names it (pei-i386, pei-x86-64).
+# Checks a release archive: it holds ambertap.exe, ambertrace.exe and
+# README.txt and nothing else, every line of the read-me ends in CR LF, and the
+# programs are built for the archive's machine, FORMAT as OBJDUMP names it (pei-i386, pei-x86-64).
 #
 #   check_archive.sh ZIP OBJDUMP FORMAT
 set -eu
@@ -23,8 +23,8 @@ fail() {
 }
 
 contents=$(unzip -Z1 "$archive" | LC_ALL=C sort | paste -s -d ' ' -)
-if [ "$contents" != "README.txt ambertap.exe" ]; then
-    fail "holds $contents; expected README.txt ambertap.exe"
+if [ "$contents" != "README.txt ambertap.exe ambertrace.exe" ]; then
+    fail "holds $contents; expected README.txt ambertap.exe ambertrace.exe"
 fi
 unzip -q "$archive" -d "$work"
 
@@ -34,10 +34,10 @@ if [ -f "$work/README.txt" ]; then
         fail "README.txt has a line that does not end in CR LF"
     fi
 fi
-if [ -f "$work/ambertap.exe" ]; then
-    if ! "$objdump" -f "$work/ambertap.exe" | grep -q "file format $format\$"; then
-        fail "ambertap.exe is not $format: $("$objdump" -f "$work/ambertap.exe" | grep 'file format')"
+for program in ambertap.exe ambertrace.exe; do
+    if [ -f "$work/$program" ] && ! "$objdump" -f "$work/$program" | grep -q "file format $format\$"; then
+        fail "$program is not $format: $("$objdump" -f "$work/$program" | grep 'file format')"
     fi
-fi
+done
 
 [ "$failures" -eq 0 ]

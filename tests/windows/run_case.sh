@@ -14,14 +14,29 @@
 #                          ambertap.exe ARG... with standard output on a device
 #                          that refuses every write (/dev/full) or closed; its
 #                          exit code must be EXIT, its standard error the file ERR
-#   version OUT            version_info.exe on ambertap.exe; its output must be
-#                          the file OUT
+#   version PROGRAM OUT    version_info.exe on PROGRAM.exe (ambertap or
+#                          ambertrace); its output must be the file OUT
+#   trace EXIT OUT ERR ARG...
+#                          ambertrace.exe ARG..., as `run` (ERR "any": not
+#                          compared), in the case's own folder, where files
+#                          that it saves stay until the case ends
+#   trace-to FILE EXIT ARG...
+#                          ambertrace.exe ARG... with standard output, as it is
+#                          written, into FILE in the case's folder
+#   trace-from FILE EXIT OUT ERR ARG...
+#                          ambertrace.exe ARG... with FILE of the case's folder
+#                          as standard input, as `trace`
+#   file-exists NAME       NAME, as UTF-8, is a file of the case's folder
+#   empty-folder NAME      the folder NAME of the case's folder holds nothing
+#   mount OPTIONS FOLDER   a file system of its own (tmpfs with OPTIONS) on
+#                          FOLDER of the case's folder, until the case ends;
+#                          needs root: otherwise the case is skipped (exit 77)
 #
 # Files are named relative to the source tree.
 #
 # The programs, the source tree and the Wine session come from the
-# environment: AMBERTAP_EXE, STAND_IN_CONTROL_EXE, VERSION_INFO_EXE,
-# SOURCE_DIR, WINE_SESSION_PREFIX. Lines are compared without their closing CR,
+# environment: AMBERTAP_EXE, AMBERTRACE_EXE, STAND_IN_CONTROL_EXE,
+# VERSION_INFO_EXE, SOURCE_DIR, WINE_SESSION_PREFIX. Lines are compared without their closing CR,
 # and the build date in the banner is compared as "(DATE)". Arguments are
 # UTF-8 text, which Wine turns into the programs' Unicode command lines.
 set -eu
@@ -31,7 +46,15 @@ set -f
 
 here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+mkdir "$work/files"
+mounts=
+finish() {
+    for folder in $mounts; do
+        umount "$folder"
+    done
+    rm -rf "$work"
+}
+trap finish EXIT
 failures=0
 
 in_session() {
@@ -39,7 +62,9 @@ in_session() {
 }
 
 expected_file() {
-    if [ "$1" = - ]; then
+    if [ "$1" = any ]; then
+        echo any
+    elif [ "$1" = - ]; then
         echo /dev/null
     else
         echo "$SOURCE_DIR/$1"
@@ -51,6 +76,9 @@ compare() {
     label=$1
     expected=$2
     actual=$3
+    if [ "$expected" = any ]; then
+        return
+    fi
     if ! diff -u --label "expected $label" --label "actual $label" "$expected" "$actual" >&2; then
         failures=$((failures + 1))
     fi
@@ -128,17 +156,99 @@ step_run_unwritable() {
 }
 
 step_version() {
+    case $1 in
+    ambertap) program=$AMBERTAP_EXE ;;
+    ambertrace) program=$AMBERTRACE_EXE ;;
+    *)
+        echo "run_case: no such program: $1" >&2
+        exit 2
+        ;;
+    esac
     status=0
     # Run beside the program so that its plain file name reaches it.
-    (cd "$(dirname "$AMBERTAP_EXE")" &&
-        in_session "$VERSION_INFO_EXE" "$(basename "$AMBERTAP_EXE")") >"$work/raw.stdout" ||
+    (cd "$(dirname "$program")" &&
+        in_session "$VERSION_INFO_EXE" "$(basename "$program")") >"$work/raw.stdout" ||
         status=$?
     without_cr "$work/raw.stdout" >"$work/stdout"
-    compare "version resource" "$(expected_file "$1")" "$work/stdout"
+    compare "version resource" "$(expected_file "$2")" "$work/stdout"
     if [ "$status" -ne 0 ]; then
         echo "version_info.exe: exit code $status" >&2
         failures=$((failures + 1))
     fi
+}
+
+# ambertrace.exe ARG... in the case's folder, its streams into raw files.
+trace_in_folder() {
+    (cd "$work/files" && in_session "$AMBERTRACE_EXE" "$@")
+}
+
+compare_trace_streams() {
+    without_cr "$work/raw.stdout" >"$work/stdout"
+    without_cr "$work/raw.stderr" >"$work/stderr"
+    compare "standard output" "$1" "$work/stdout"
+    compare "standard error" "$2" "$work/stderr"
+}
+
+step_trace() {
+    expected_exit=$1
+    expected_stdout=$(expected_file "$2")
+    expected_stderr=$(expected_file "$3")
+    shift 3
+    echo "trace: ambertrace.exe $*" >&2
+    status=0
+    trace_in_folder "$@" >"$work/raw.stdout" 2>"$work/raw.stderr" || status=$?
+    compare_trace_streams "$expected_stdout" "$expected_stderr"
+    check_exit "$expected_exit" "$status"
+}
+
+step_trace_to() {
+    file=$1
+    expected_exit=$2
+    shift 2
+    echo "trace-to $file: ambertrace.exe $*" >&2
+    status=0
+    trace_in_folder "$@" >"$work/files/$file" || status=$?
+    check_exit "$expected_exit" "$status"
+}
+
+step_trace_from() {
+    file=$1
+    expected_exit=$2
+    expected_stdout=$(expected_file "$3")
+    expected_stderr=$(expected_file "$4")
+    shift 4
+    echo "trace-from $file: ambertrace.exe $*" >&2
+    status=0
+    trace_in_folder "$@" <"$work/files/$file" >"$work/raw.stdout" 2>"$work/raw.stderr" ||
+        status=$?
+    compare_trace_streams "$expected_stdout" "$expected_stderr"
+    check_exit "$expected_exit" "$status"
+}
+
+step_file_exists() {
+    if [ ! -f "$work/files/$1" ]; then
+        echo "no file $1 in the case's folder: $(ls "$work/files")" >&2
+        failures=$((failures + 1))
+    fi
+}
+
+step_empty_folder() {
+    left=$(ls -A "$work/files/$1")
+    if [ -n "$left" ]; then
+        echo "left in $1: $left" >&2
+        failures=$((failures + 1))
+    fi
+}
+
+# Mounted where the Wine server sees it too: it opens the files for the program.
+step_mount() {
+    if [ "$(id -u)" -ne 0 ]; then
+        echo "run_case: mounting a file system needs root: case skipped" >&2
+        exit 77
+    fi
+    mkdir -p "$work/files/$2"
+    mount -t tmpfs -o "$1" tmpfs "$work/files/$2"
+    mounts="$mounts $work/files/$2"
 }
 
 for step in "$@"; do
@@ -153,6 +263,12 @@ for step in "$@"; do
     run-shared) step_run_shared "$@" ;;
     run-unwritable) step_run_unwritable "$@" ;;
     version) step_version "$@" ;;
+    trace) step_trace "$@" ;;
+    trace-to) step_trace_to "$@" ;;
+    trace-from) step_trace_from "$@" ;;
+    mount) step_mount "$@" ;;
+    file-exists) step_file_exists "$@" ;;
+    empty-folder) step_empty_folder "$@" ;;
     *)
         echo "run_case: unknown step: $step" >&2
         exit 2

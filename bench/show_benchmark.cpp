@@ -1,0 +1,77 @@
+// How long `ambertrace show` takes for a long stream of bare records, read
+// from a file block by block, against the walker on the same bytes in memory.
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include "bench_traces.h"
+#include "device_system.h"
+#include "run_ambertrace.h"
+#include "trace_walker.h"
+
+namespace {
+
+using ambertap::bench::Bytes;
+
+constexpr std::size_t streamSize = 10 * 1000 * 1000;
+
+// The sample call over and over, about 10 MB of it, in memory and in a file.
+struct Stream {
+    Bytes bytes;
+    std::string path;
+
+    Stream()
+        : bytes(ambertap::bench::repeatedRecords(
+              ambertap::bench::recordsOfListing(AMBERTAP_OUTGOING_DATA_CALL_LISTING), streamSize)),
+          path(std::string(std::getenv("TMPDIR") != nullptr ? std::getenv("TMPDIR") : "/tmp") +
+               "/ambertrace_show_benchmark.bin") {
+        std::FILE* file = std::fopen(path.c_str(), "wb");
+        std::fwrite(bytes.data(), 1, bytes.size(), file);
+        std::fclose(file);
+    }
+    ~Stream() { std::remove(path.c_str()); }
+};
+
+const Stream& stream() {
+    static const Stream made;
+    return made;
+}
+
+void InMemoryWalk(benchmark::State& state) {
+    const Bytes& bytes = stream().bytes;
+    std::FILE* sink = std::fopen("/dev/null", "w");
+    for (auto _ : state) {
+        int error = ambertap::printTraceRecords(bytes.data(), bytes.size(), sink);
+        benchmark::DoNotOptimize(error);
+    }
+    std::fclose(sink);
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(bytes.size()));
+}
+BENCHMARK(InMemoryWalk)->Unit(benchmark::kMillisecond);
+
+// `ambertrace show ARGUMENTS... FILE` with its output discarded.
+void showStream(benchmark::State& state, std::initializer_list<const char*> options) {
+    const Stream& made = stream();
+    std::vector<const char*> arguments{"ambertrace", "show"};
+    arguments.insert(arguments.end(), options);
+    arguments.push_back(made.path.c_str());
+    const auto system = ambertap::makePlatformDeviceSystem();
+    ambertap::Streams streams;
+    streams.out = std::fopen("/dev/null", "w");
+    for (auto _ : state) {
+        int exitCode = ambertap::runAmbertrace(static_cast<int>(arguments.size()), arguments.data(),
+                                               *system, streams);
+        benchmark::DoNotOptimize(exitCode);
+    }
+    std::fclose(streams.out);
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(made.bytes.size()));
+}
+
+void ShowLines(benchmark::State& state) {
+    showStream(state, {});
+}
+BENCHMARK(ShowLines)->Unit(benchmark::kMillisecond);
+
+}  // namespace

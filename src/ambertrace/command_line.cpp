@@ -1,0 +1,231 @@
+#include "command_line.h"
+
+#include <array>
+
+namespace ambertap {
+
+namespace {
+
+struct Option {
+    std::string_view longName;  // without its dashes
+    char shortName;             // '\0' for none
+    bool CommandLine::*flag;
+};
+
+struct CommandEntry {
+    Command command;
+    std::string_view name;
+    std::vector<Option> options;
+    std::string_view help;
+};
+
+const Option helpOption{"help", 'h', &CommandLine::helpWanted};
+
+const std::array<CommandEntry, 2> commands{{
+    {Command::save,
+     "save",
+     {helpOption, {"force", 'f', &CommandLine::force}},
+     "usage: ambertrace save [--force] FILE\n"
+     "\n"
+     "Reads the driver's trace once, without clearing it, and saves its bytes as\n"
+     "they are into FILE, in the trace file format; - writes that format to\n"
+     "standard output. FILE is written whole or not at all.\n"
+     "\n"
+     "  -f, --force   replace FILE if it exists (it is refused otherwise)\n"
+     "  -h, --help    show this help\n"},
+    {Command::show,
+     "show",
+     {helpOption, {"hex", '\0', &CommandLine::hex}, {"damaged", '\0', &CommandLine::damaged}},
+     "usage: ambertrace show [--hex] [--damaged] [FILE...]\n"
+     "\n"
+     "Prints each message of a trace as one line, as ambertap prints it. Each FILE\n"
+     "is a saved trace file, the hex text of a trace (as in a mail), or the bare\n"
+     "records as the driver returns them; - reads standard input. Without FILE,\n"
+     "reads the driver's trace once, without clearing it.\n"
+     "\n"
+     "  --hex         each record's bytes in hex under its line\n"
+     "  --damaged     show a damaged or cut trace file all the same (exit code 2)\n"
+     "  -h, --help    show this help\n"},
+}};
+
+constexpr std::string_view generalHelp =
+    "usage: ambertrace [--version] [--help] COMMAND [ARGS]\n"
+    "\n"
+    "Keeps a CAPI 2.0 driver's trace as it was and shows it anywhere.\n"
+    "\n"
+    "Commands:\n"
+    "  save FILE       save the driver's trace into FILE, without clearing it\n"
+    "  show [FILE...]  print a saved trace, or the driver's, one line a message\n"
+    "  help [COMMAND]  show the help of ambertrace or of COMMAND\n"
+    "\n"
+    "Exit codes: 0 done, 1 a usage error, 2 a device, file or input failure.\n"
+    "See 'ambertrace COMMAND --help' for a command's options.\n";
+
+const CommandEntry* findCommand(std::string_view name) {
+    for (const CommandEntry& entry : commands) {
+        if (entry.name == name) {
+            return &entry;
+        }
+    }
+    return nullptr;
+}
+
+const CommandEntry* entryOf(Command command) {
+    for (const CommandEntry& entry : commands) {
+        if (entry.command == command) {
+            return &entry;
+        }
+    }
+    return nullptr;
+}
+
+std::string seeHelp(Command command) {
+    if (command == Command::none) {
+        return " (see 'ambertrace --help')";
+    }
+    return " (see 'ambertrace " + std::string(commandName(command)) + " --help')";
+}
+
+// Sets `line.usageError` to one line that says what was wrong and where help is.
+void refuse(CommandLine& line, const std::string& what) {
+    if (line.usageError.empty()) {
+        line.usageError = "ambertrace: " + what + seeHelp(line.command);
+    }
+}
+
+const Option* findLong(const CommandEntry& entry, std::string_view name) {
+    for (const Option& option : entry.options) {
+        if (option.longName == name) {
+            return &option;
+        }
+    }
+    return nullptr;
+}
+
+const Option* findShort(const CommandEntry& entry, char letter) {
+    for (const Option& option : entry.options) {
+        if (option.shortName != '\0' && option.shortName == letter) {
+            return &option;
+        }
+    }
+    return nullptr;
+}
+
+std::string commandPrefix(const CommandEntry& entry) {
+    return std::string(entry.name) + ": ";
+}
+
+// One argument that begins with a dash: a long option, or short letters.
+void takeOption(const CommandEntry& entry, std::string_view argument, CommandLine& line) {
+    if (argument.starts_with("--")) {
+        const std::string_view name = argument.substr(2);
+        if (const Option* option = findLong(entry, name)) {
+            line.*(option->flag) = true;
+        } else {
+            refuse(line, commandPrefix(entry) + "unknown option '" + std::string(argument) + "'");
+        }
+        return;
+    }
+    for (const char letter : argument.substr(1)) {
+        if (const Option* option = findShort(entry, letter)) {
+            line.*(option->flag) = true;
+        } else {
+            refuse(line, commandPrefix(entry) + "unknown option '-" + std::string(1, letter) + "'");
+        }
+    }
+}
+
+void takeCommandArguments(const CommandEntry& entry, int argumentCount,
+                          const char* const* argumentVector, int first, CommandLine& line) {
+    bool optionsEnded = false;
+    for (int index = first; index < argumentCount; ++index) {
+        const std::string_view argument = argumentVector[index];
+        if (!optionsEnded && argument == "--") {
+            optionsEnded = true;
+        } else if (!optionsEnded && argument.size() > 1 && argument[0] == '-') {
+            takeOption(entry, argument, line);
+        } else {
+            line.files.emplace_back(argument);
+        }
+    }
+}
+
+void checkFiles(CommandLine& line) {
+    if (line.helpWanted || !line.usageError.empty()) {
+        return;
+    }
+    if (line.command == Command::save && line.files.size() != 1) {
+        refuse(line, line.files.empty()
+                         ? "save: no FILE given"
+                         : "save: one FILE only, " + std::to_string(line.files.size()) + " given");
+    }
+}
+
+// "help [COMMAND]": the help of COMMAND, or the general help.
+void takeHelpCommand(int argumentCount, const char* const* argumentVector, CommandLine& line) {
+    line.helpWanted = true;
+    if (argumentCount > 3) {
+        refuse(line, "help: one COMMAND at most");
+        return;
+    }
+    if (argumentCount == 3) {
+        const std::string_view name = argumentVector[2];
+        if (const CommandEntry* entry = findCommand(name)) {
+            line.command = entry->command;
+        } else {
+            refuse(line, "help: no such command '" + std::string(name) + "'");
+        }
+    }
+}
+
+void takeGeneralOption(std::string_view argument, CommandLine& line) {
+    if (argument == "--help" || argument == "-h") {
+        line.helpWanted = true;
+    } else if (argument == "--version") {
+        line.versionWanted = true;
+    } else {
+        refuse(line, "unknown option '" + std::string(argument) + "'");
+    }
+}
+
+}  // namespace
+
+CommandLine parseCommandLine(int argumentCount, const char* const* argumentVector) {
+    CommandLine line;
+    int index = 1;
+    for (; index < argumentCount && argumentVector[index][0] == '-'; ++index) {
+        takeGeneralOption(argumentVector[index], line);
+    }
+    if (index == argumentCount) {
+        if (!line.helpWanted && !line.versionWanted) {
+            refuse(line, "no command given");
+        }
+        return line;
+    }
+    const std::string_view name = argumentVector[index];
+    if (name == "help") {
+        takeHelpCommand(argumentCount - index + 1, argumentVector + index - 1, line);
+        return line;
+    }
+    const CommandEntry* entry = findCommand(name);
+    if (entry == nullptr) {
+        refuse(line, "no such command '" + std::string(name) + "'");
+        return line;
+    }
+    line.command = entry->command;
+    takeCommandArguments(*entry, argumentCount, argumentVector, index + 1, line);
+    checkFiles(line);
+    return line;
+}
+
+std::string_view helpText(Command command) {
+    const CommandEntry* entry = entryOf(command);
+    return entry != nullptr ? entry->help : generalHelp;
+}
+
+std::string_view commandName(Command command) {
+    const CommandEntry* entry = entryOf(command);
+    return entry != nullptr ? entry->name : "";
+}
+
+}  // namespace ambertap

@@ -1,0 +1,33 @@
+// ambertrace's command line: a command, its options and its files, in the
+// forms that git and similar tools use ("ambertrace show --hex FILE",
+// "ambertrace help show", "ambertrace show --help").
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace ambertap {
+
+enum class Command { none, save, show };
+
+struct CommandLine {
+    Command command = Command::none;
+    bool helpWanted = false;  // for `command`, or in general when it is none
+    bool versionWanted = false;
+    bool force = false;    // save: replace an existing file
+    bool hex = false;      // show: each record's bytes under its line
+    bool damaged = false;  // show: a damaged file all the same
+    std::vector<std::string> files;
+    std::string usageError;  // one line, empty when the command line is sound
+};
+
+CommandLine parseCommandLine(int argumentCount, const char* const* argumentVector);
+
+// The help text of a command, or the general one for Command::none.
+std::string_view helpText(Command command);
+
+// The command's name as it is typed.
+std::string_view commandName(Command command);
+
+}  // namespace ambertap

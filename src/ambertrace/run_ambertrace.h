@@ -1,0 +1,26 @@
+// One run of ambertrace: its command line, then one command.
+#pragma once
+
+#include <cstdio>
+
+#include "device_system.h"
+
+namespace ambertap {
+
+inline constexpr int traceExitSuccess = 0;
+inline constexpr int traceExitUsage = 1;
+inline constexpr int traceExitFailure = 2;
+
+// The streams a run reads and writes: standard input for "-", the output,
+// and the stream for every message.
+struct Streams {
+    std::FILE* in = stdin;
+    std::FILE* out = stdout;
+    std::FILE* err = stderr;
+};
+
+// Returns the process exit code.
+int runAmbertrace(int argumentCount, const char* const* argumentVector, DeviceSystem& system,
+                  const Streams& streams);
+
+}  // namespace ambertap

@@ -1,0 +1,12 @@
+// `ambertrace save FILE`: the driver's trace, as it was, into a trace file.
+#pragma once
+
+#include "command_line.h"
+#include "device_system.h"
+#include "run_ambertrace.h"
+
+namespace ambertap {
+
+int saveTrace(const CommandLine& line, DeviceSystem& system, const Streams& streams);
+
+}  // namespace ambertap

@@ -1,0 +1,175 @@
+#include "show_command.h"
+
+#include <cerrno>
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "driver_trace.h"
+#include "file_system.h"
+#include "record_views.h"
+#include "trace_input.h"
+
+namespace ambertap {
+
+namespace {
+
+constexpr std::string_view standardStream = "-";
+
+// A C library that fails a write without an error number still failed it.
+int errorOfFailedWrite() {
+    return errno != 0 ? errno : EIO;
+}
+
+void reportUnwritable(int error, std::FILE* err) {
+    std::fprintf(err, "ambertrace: standard output: cannot write: %s\n", std::strerror(error));
+}
+
+int showDriverTrace(RecordView& view, DeviceSystem& system, const Streams& streams) {
+    const auto trace = std::make_unique<DriverTrace>();
+    if (!readDriverTrace(system, *trace, streams.err)) {
+        return traceExitFailure;
+    }
+    view.beginTrace();
+    if (const int error = view.show(trace->bytes(), 0); error != 0) {
+        reportUnwritable(error, streams.err);
+        return traceExitFailure;
+    }
+    if (trace->moreThanBuffer) {
+        std::fprintf(streams.err,
+                     "ambertrace: %s: the trace is longer than %lu bytes: the rest was not read\n",
+                     traceDeviceName, static_cast<unsigned long>(driverTraceBufferSize));
+    }
+    return traceExitSuccess;
+}
+
+enum class InputOutcome { shown, failed, unwritable };
+
+// The name of an input as messages and headers give it.
+std::string displayName(const std::string& name) {
+    return name == standardStream ? "standard input" : name;
+}
+
+// "==> FILE <==" before each input, and an empty line between them, when
+// there is more than one.
+bool writeInputHeader(const std::string& name, bool first, std::FILE* out) {
+    errno = 0;
+    return std::fprintf(out, "%s==> %s <==\n", first ? "" : "\n", displayName(name).c_str()) > 0;
+}
+
+void reportFinding(const std::string& name, const char* severity, const TraceInput& input,
+                   std::FILE* err) {
+    const Finding& finding = input.finding();
+    std::string place = displayName(name);
+    if (finding.line != 0) {
+        place += ":" + std::to_string(finding.line);
+    }
+    std::fprintf(err, "ambertrace: %s: %s%s\n", place.c_str(), severity, describe(finding).text);
+}
+
+// What went wrong with an input; an input shown despite its damage counts as
+// failed once it is shown.
+InputOutcome reportFailure(const std::string& name, InputStatus status, const TraceInput& input,
+                           std::FILE* err) {
+    if (status == InputStatus::readError) {
+        std::fprintf(err, "ambertrace: %s: cannot read: %s\n", displayName(name).c_str(),
+                     std::strerror(input.finding().error));
+    } else {
+        reportFinding(name, "", input, err);
+    }
+    return InputOutcome::failed;
+}
+
+void noteTraceFileFacts(const std::string& name, const TraceInput& input, std::FILE* err) {
+    if (input.form() == InputForm::traceFile && input.facts().moreData()) {
+        std::fprintf(err,
+                     "ambertrace: %s: the driver's trace was longer than %lu bytes when it was "
+                     "saved: the rest was not read\n",
+                     displayName(name).c_str(), static_cast<unsigned long>(maxTraceRecordBytes));
+    }
+}
+
+InputOutcome showBlocks(const std::string& name, TraceInput& input, RecordView& view,
+                        std::FILE* err) {
+    RecordBlock block;
+    InputStatus status = InputStatus::ready;
+    while ((status = input.next(block)) == InputStatus::ready) {
+        if (const int error = view.show({block.data, block.size}, block.offset); error != 0) {
+            reportUnwritable(error, err);
+            return InputOutcome::unwritable;
+        }
+    }
+    if (status != InputStatus::end) {
+        return reportFailure(name, status, input, err);
+    }
+    if (input.shownDespiteDamage()) {
+        reportFinding(name, "shown despite damage: ", input, err);
+        return InputOutcome::failed;
+    }
+    return InputOutcome::shown;
+}
+
+InputOutcome showSource(const std::string& name, ByteSource& source, RecordView& view,
+                        bool showDamaged, std::FILE* err) {
+    TraceInput input(source, showDamaged ? DamagePolicy::show : DamagePolicy::refuse);
+    if (const InputStatus status = input.start(); status != InputStatus::ready) {
+        return reportFailure(name, status, input, err);
+    }
+    if (input.shownDespiteDamage() && input.form() == InputForm::traceFile) {
+        reportFinding(name, "warning: shown despite damage: ", input, err);
+    }
+    view.beginTrace();
+    const InputOutcome outcome = showBlocks(name, input, view, err);
+    if (outcome != InputOutcome::unwritable) {
+        noteTraceFileFacts(name, input, err);
+    }
+    return outcome;
+}
+
+InputOutcome showInput(const std::string& name, RecordView& view, bool showDamaged,
+                       const Streams& streams) {
+    if (name == standardStream) {
+        useBinaryMode(streams.in);
+        FileByteSource source(streams.in);
+        return showSource(name, source, view, showDamaged, streams.err);
+    }
+    SystemError error;
+    std::FILE* file = openForReading(name.c_str(), error);
+    if (file == nullptr) {
+        std::fprintf(streams.err, "ambertrace: %s: cannot open: %s\n", name.c_str(),
+                     describe(error).c_str());
+        return InputOutcome::failed;
+    }
+    FileByteSource source(file);
+    const InputOutcome outcome = showSource(name, source, view, showDamaged, streams.err);
+    std::fclose(file);
+    return outcome;
+}
+
+}  // namespace
+
+int showTraces(const CommandLine& line, DeviceSystem& system, const Streams& streams) {
+    const std::unique_ptr<RecordView> view = makeRecordView(line, streams.out);
+    if (line.files.empty()) {
+        return showDriverTrace(*view, system, streams);
+    }
+    int exitCode = traceExitSuccess;
+    const bool headers = line.files.size() > 1;
+    for (std::size_t index = 0; index < line.files.size(); ++index) {
+        const std::string& name = line.files[index];
+        if (headers && !writeInputHeader(name, index == 0, streams.out)) {
+            reportUnwritable(errorOfFailedWrite(), streams.err);
+            return traceExitFailure;
+        }
+        const InputOutcome outcome = showInput(name, *view, line.damaged, streams);
+        if (outcome == InputOutcome::unwritable) {
+            return traceExitFailure;
+        }
+        if (outcome != InputOutcome::shown) {
+            exitCode = traceExitFailure;
+        }
+    }
+    return exitCode;
+}
+
+}  // namespace ambertap

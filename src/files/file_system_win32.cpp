@@ -1,0 +1,134 @@
+// Files on Windows, named in UTF-8 and opened through the wide-character
+// functions.
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+#include "file_system.h"
+
+namespace ambertap {
+
+namespace {
+
+std::wstring wide(const char* utf8) {
+    const int units = MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0);
+    if (units <= 0) {
+        return {};
+    }
+    std::wstring text(static_cast<std::size_t>(units), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8, -1, text.data(), units);
+    text.resize(static_cast<std::size_t>(units) - 1);
+    return text;
+}
+
+WriteOutcome failedAt(WriteStep step) {
+    return {step, {static_cast<int>(GetLastError())}};
+}
+
+bool writeAll(HANDLE file, std::span<const std::uint8_t> bytes) {
+    while (!bytes.empty()) {
+        const DWORD chunk =
+            bytes.size() > 0x10000000 ? 0x10000000 : static_cast<DWORD>(bytes.size());
+        DWORD written = 0;
+        if (!WriteFile(file, bytes.data(), chunk, &written, nullptr) || written == 0) {
+            return false;
+        }
+        bytes = bytes.subspan(written);
+    }
+    return true;
+}
+
+// A new file beside the target: its name with a number that no other file
+// in the folder has yet.
+HANDLE createTemporary(const std::wstring& target, std::wstring& temporary) {
+    for (unsigned attempt = 0; attempt < 1000; ++attempt) {
+        wchar_t suffix[32];
+        std::swprintf(suffix, sizeof suffix / sizeof suffix[0], L".%lu-%u.tmp",
+                      GetCurrentProcessId(), attempt);
+        temporary = target + suffix;
+        const HANDLE file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) {
+            return file;
+        }
+    }
+    return INVALID_HANDLE_VALUE;
+}
+
+}  // namespace
+
+std::string describe(SystemError error) {
+    char text[256];
+    // The tool speaks English; a system without English texts gets the number.
+    const DWORD length =
+        FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                       static_cast<DWORD>(error.code), MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US),
+                       text, sizeof text, nullptr);
+    std::string description(text, length);
+    while (!description.empty() && (description.back() == '\n' || description.back() == '\r' ||
+                                    description.back() == ' ' || description.back() == '.')) {
+        description.pop_back();
+    }
+    if (description.empty()) {
+        std::snprintf(text, sizeof text, "Windows error %d", error.code);
+        return text;
+    }
+    return description;
+}
+
+std::FILE* openForReading(const char* name, SystemError& error) {
+    std::FILE* file = _wfopen(wide(name).c_str(), L"rb");
+    if (file == nullptr) {
+        // The C runtime keeps the system's own error from the open it made.
+        error.code = static_cast<int>(GetLastError());
+    }
+    return file;
+}
+
+bool nameExists(const char* name) {
+    return GetFileAttributesW(wide(name).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void useBinaryMode(std::FILE* stream) {
+    _setmode(_fileno(stream), _O_BINARY);
+}
+
+WriteOutcome writeWholeFile(const char* name, std::span<const std::uint8_t> bytes,
+                            bool replaceExisting) {
+    const std::wstring target = wide(name);
+    if (!replaceExisting && GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        return {WriteStep::exists, {ERROR_FILE_EXISTS}};
+    }
+    std::wstring temporary;
+    const HANDLE file = createTemporary(target, temporary);
+    if (file == INVALID_HANDLE_VALUE) {
+        return failedAt(WriteStep::create);
+    }
+    WriteOutcome outcome;
+    if (!writeAll(file, bytes)) {
+        outcome = failedAt(WriteStep::write);
+    }
+    if (outcome.succeeded() && !FlushFileBuffers(file)) {
+        outcome = failedAt(WriteStep::flush);
+    }
+    if (!CloseHandle(file) && outcome.succeeded()) {
+        outcome = failedAt(WriteStep::flush);
+    }
+    if (outcome.succeeded()) {
+        const DWORD flags =
+            MOVEFILE_WRITE_THROUGH | (replaceExisting ? MOVEFILE_REPLACE_EXISTING : 0);
+        if (MoveFileExW(temporary.c_str(), target.c_str(), flags)) {
+            return outcome;
+        }
+        const DWORD error = GetLastError();
+        const bool taken = error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS;
+        outcome = {taken ? WriteStep::exists : WriteStep::rename, {static_cast<int>(error)}};
+    }
+    DeleteFileW(temporary.c_str());
+    return outcome;
+}
+
+}  // namespace ambertap

@@ -1,0 +1,194 @@
+// Runs ambertrace as a process, through the POSIX shell, in a folder of its
+// own, with the stand-in for the trace driver (tests/device/
+// stand_in_device_shim.c) preloaded. Each case is a short shell script; the
+// programs are $AMBERTRACE and $AMBERTAP, the golden traces lie in $GOLDEN.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "case_names.h"
+
+namespace ambertap {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string contentsOf(const fs::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+std::string golden(const std::string& name, const char* extension) {
+    return contentsOf(fs::path(AMBERTAP_GOLDEN_CASES) / (name + extension));
+}
+
+struct ScriptResult {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+    std::string folder;  // the names left in the case's folder, one a line
+};
+
+// Runs `script` in a new folder whose driver holds the golden trace `trace`
+// (none: no driver is installed).
+ScriptResult runScript(const std::string& script, const char* trace) {
+    const fs::path folder =
+        fs::path(::testing::TempDir()) / ("ambertrace_" + std::to_string(getpid()));
+    fs::remove_all(folder);
+    fs::create_directories(folder / "work");
+    std::string environment = std::string("LD_PRELOAD='") + AMBERTAP_STAND_IN_SHIM +
+                              "' ASAN_OPTIONS=\"${ASAN_OPTIONS:+$ASAN_OPTIONS:}"
+                              "verify_asan_link_order=0\" AMBERTRACE='" AMBERTRACE_PROGRAM
+                              "' AMBERTAP='" AMBERTAP_PROGRAM "' GOLDEN='" AMBERTAP_GOLDEN_CASES
+                              "' SAMPLES='" AMBERTAP_SAMPLES "'";
+    if (trace != nullptr) {
+        fs::copy_file(fs::path(AMBERTAP_GOLDEN_CASES) / (std::string(trace) + ".bin"),
+                      folder / "driver.bin");
+        environment += " AMBERTAP_STAND_IN_TRACE='" + (folder / "driver.bin").string() + "'";
+    }
+    std::ofstream(folder / "case.sh") << "cd work || exit 99\n" << script << "\n";
+    const std::string command =
+        "cd '" + folder.string() + "' && " + environment + " sh case.sh >out.txt 2>err.txt";
+    const int status = std::system(command.c_str());
+    ScriptResult result;
+    if (status != -1 && WIFEXITED(status)) {
+        result.exitCode = WEXITSTATUS(status);
+    }
+    result.out = contentsOf(folder / "out.txt");
+    result.err = contentsOf(folder / "err.txt");
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder / "work")) {
+        result.folder += entry.path().filename().string() + "\n";
+    }
+    fs::remove_all(folder);
+    return result;
+}
+
+// Every golden trace, kept and shown four ways, gives ambertap's lines.
+class GoldenTraceTest : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(GoldenTraceTest, ShowsAmbertapsLines) {
+    const std::string name = GetParam();
+    const std::string lines = golden(name, ".out");
+    const struct {
+        const char* what;
+        std::string script;
+    } ways[] = {
+        {"saved, then shown", "$AMBERTRACE save t 2>/dev/null && $AMBERTRACE show t"},
+        {"through a pipe", "$AMBERTRACE save - | $AMBERTRACE show -"},
+        {"from the driver", "$AMBERTRACE show"},
+        {"as bare records", "$AMBERTRACE show \"$GOLDEN/" + name + ".bin\""},
+        {"as hex text", "$AMBERTRACE show \"$GOLDEN/" + name + ".hex\""},
+    };
+    for (const auto& way : ways) {
+        const ScriptResult result = runScript(way.script, name.c_str());
+        EXPECT_EQ(result.exitCode, 0) << way.what << "\n" << result.err;
+        EXPECT_EQ(result.out, lines) << way.what;
+    }
+}
+
+std::vector<std::string> goldenCaseNames() {
+    std::vector<std::string> names;
+    for (const fs::directory_entry& entry : fs::directory_iterator(AMBERTAP_GOLDEN_CASES)) {
+        if (entry.path().extension() == ".out") {
+            names.push_back(entry.path().stem().string());
+        }
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+INSTANTIATE_TEST_SUITE_P(Golden, GoldenTraceTest, ::testing::ValuesIn(goldenCaseNames()),
+                         [](const auto& info) { return info.param; });
+
+struct ScriptCase {
+    const char* name;
+    std::string script;
+    int exitCode;
+    std::string out;
+    std::string err;
+    std::string folder = "";       // what the script leaves in its folder
+    const char* trace = "listen";  // the driver's trace; nullptr: no driver
+    bool needsMounts = false;      // root, to mount a file system of its own
+};
+
+void PrintTo(const ScriptCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+const std::string listenLines = golden("listen", ".out");
+const std::string savedListen = "ambertrace: saved 4 messages (80 bytes) to t\n";
+
+// Mounts a small file system of its own on d, in a mount namespace that ends
+// with the script, so that nothing stays mounted.
+std::string onOwnMount(const std::string& options, const std::string& script) {
+    return "mkdir d && unshare -m sh -c 'mount -t tmpfs -o " + options + " tmpfs d && " + script +
+           "'";
+}
+
+const ScriptCase scriptCases[] = {
+    {"save_says_what_it_saved", "$AMBERTRACE save t", 0, "", savedListen, "t\n"},
+    {"save_leaves_the_trace_in_the_driver",
+     "$AMBERTRACE save t 2>/dev/null && $AMBERTAP 2>/dev/null", 0, listenLines, "", "t\n"},
+    {"save_refuses_an_existing_file", "echo keep >t && $AMBERTRACE save t; echo $? && cat t", 0,
+     "2\nkeep\n", "ambertrace: t: already exists; use --force to replace it\n", "t\n"},
+    {"save_forced_replaces_a_file",
+     "echo old >t && $AMBERTRACE save --force t 2>/dev/null && $AMBERTRACE show t", 0, listenLines,
+     "", "t\n"},
+    {"save_without_driver_leaves_nothing", "$AMBERTRACE save t", 2, "",
+     "ambertrace: \\\\.\\OV7100D: cannot open the trace device: No such file or directory "
+     "(error 2)\n",
+     "", nullptr},
+    {"save_to_a_full_disk_leaves_nothing",
+     onOwnMount("size=4k", "$AMBERTRACE save d/t; echo $? >status; ls -A d") + "; cat status", 0,
+     "2\n", "ambertrace: d/t: cannot write: No space left on device\n", "d\nstatus\n",
+     "full_buffer", true},
+    {"save_to_a_read_only_mount_leaves_nothing",
+     onOwnMount("ro", "$AMBERTRACE save d/t; echo $? >status; ls -A d") + "; cat status", 0, "2\n",
+     "ambertrace: d/t: cannot create a temporary file beside it: Read-only file system\n",
+     "d\nstatus\n", "listen", true},
+    {"save_into_a_missing_folder", "$AMBERTRACE save no/t", 2, "",
+     "ambertrace: no/t: cannot create a temporary file beside it: No such file or directory\n"},
+    {"show_two_inputs_with_headers", "$AMBERTRACE save t 2>/dev/null && $AMBERTRACE show t - <t", 0,
+     "==> t <==\n" + listenLines + "\n==> standard input <==\n" + listenLines, "", "t\n"},
+    {"show_the_demo_sample", "$AMBERTRACE show \"$SAMPLES/outgoing_data_call.hex\" | head -3", 0,
+     "Put  26 0001 0001 LISTEN_REQ 1 00000041 00000000 00000000 [] \n"
+     "Get  14 0001 0001 LISTEN_CONF 00000001 0000\n"
+     "Put  51 0001 0002 CONNECT_REQ 1 0002 [81 0301234567] [01 80 4711] [] [] B[HDLC Frm, ISO "
+     "7776, Transp] BC[ 88 90] LLC[] HLC[] AI[] \n",
+     ""},
+    {"show_hex", "$AMBERTRACE show --hex \"$GOLDEN/cut_at_record_boundary.hex\"", 0, "", ""},
+    {"show_missing_file", "$AMBERTRACE show missing", 2, "",
+     "ambertrace: missing: cannot open: No such file or directory\n"},
+    {"usage_error", "$AMBERTRACE show --clear", 1, "",
+     "ambertrace: show: unknown option '--clear' (see 'ambertrace show --help')\n"},
+    {"version", "$AMBERTRACE --version", 0, "ambertrace " AMBERTAP_VERSION "\n", ""},
+};
+
+class ScriptTest : public ::testing::TestWithParam<ScriptCase> {};
+
+TEST_P(ScriptTest, WritesExitsAndLeaves) {
+    const ScriptCase& c = GetParam();
+    if (c.needsMounts && geteuid() != 0) {
+        GTEST_SKIP() << "mounts a file system of its own: needs root";
+    }
+    const ScriptResult result = runScript(c.script, c.trace);
+    EXPECT_EQ(result.exitCode, c.exitCode);
+    EXPECT_EQ(result.out, c.out);
+    EXPECT_EQ(result.err, c.err);
+    EXPECT_EQ(result.folder, c.folder);
+}
+
+INSTANTIATE_TEST_SUITE_P(Scripts, ScriptTest, ::testing::ValuesIn(scriptCases),
+                         testing::NamedByRow());
+
+}  // namespace
+}  // namespace ambertap

@@ -1,0 +1,114 @@
+#include "command_line.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "case_names.h"
+
+namespace ambertap {
+namespace {
+
+struct CommandLineCase {
+    const char* name;
+    std::vector<const char*> arguments;  // after the program's name
+    Command command;
+    std::string usageError;
+    std::vector<std::string> files{};
+    bool helpWanted = false;
+    bool force = false;
+    bool hex = false;
+    bool damaged = false;
+    bool versionWanted = false;
+};
+
+void PrintTo(const CommandLineCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+const CommandLineCase cases[] = {
+    {"save_file", {"save", "t.atr"}, Command::save, "", {"t.atr"}},
+    {"save_to_standard_output", {"save", "-"}, Command::save, "", {"-"}},
+    {"save_forced_long", {"save", "--force", "t"}, Command::save, "", {"t"}, false, true},
+    {"save_forced_short_after_file", {"save", "t", "-f"}, Command::save, "", {"t"}, false, true},
+    {"save_dash_named_file", {"save", "--", "-f"}, Command::save, "", {"-f"}},
+    {"save_without_file",
+     {"save"},
+     Command::save,
+     "ambertrace: save: no FILE given (see 'ambertrace save --help')"},
+    {"save_two_files",
+     {"save", "a", "b"},
+     Command::save,
+     "ambertrace: save: one FILE only, 2 given (see 'ambertrace save --help')",
+     {"a", "b"}},
+    {"save_help_needs_no_file", {"save", "--help"}, Command::save, "", {}, true},
+    {"show_driver", {"show"}, Command::show, ""},
+    {"show_files_and_stdin", {"show", "a", "-", "b"}, Command::show, "", {"a", "-", "b"}},
+    {"show_hex_damaged",
+     {"show", "--damaged", "a", "--hex"},
+     Command::show,
+     "",
+     {"a"},
+     false,
+     false,
+     true,
+     true},
+    {"show_unknown_long_option",
+     {"show", "--force", "a"},
+     Command::show,
+     "ambertrace: show: unknown option '--force' (see 'ambertrace show --help')",
+     {"a"}},
+    {"show_unknown_letter_named_once",
+     {"show", "-hx"},
+     Command::show,
+     "ambertrace: show: unknown option '-x' (see 'ambertrace show --help')",
+     {},
+     true},
+    {"help_command", {"help", "show"}, Command::show, "", {}, true},
+    {"help_general", {"help"}, Command::none, "", {}, true},
+    {"help_unknown_command",
+     {"help", "shwo"},
+     Command::none,
+     "ambertrace: help: no such command 'shwo' (see 'ambertrace --help')",
+     {},
+     true},
+    {"general_help", {"--help"}, Command::none, "", {}, true},
+    {"general_help_short", {"-h"}, Command::none, "", {}, true},
+    {"version", {"--version"}, Command::none, "", {}, false, false, false, false, true},
+    {"nothing", {}, Command::none, "ambertrace: no command given (see 'ambertrace --help')"},
+    {"unknown_command",
+     {"shwo", "a"},
+     Command::none,
+     "ambertrace: no such command 'shwo' (see 'ambertrace --help')"},
+    {"unknown_general_option",
+     {"--hex", "show"},
+     Command::show,
+     "ambertrace: unknown option '--hex' (see 'ambertrace --help')"},
+};
+
+class CommandLineTest : public ::testing::TestWithParam<CommandLineCase> {};
+
+TEST_P(CommandLineTest, ReadsCommandOptionsAndFiles) {
+    const CommandLineCase& c = GetParam();
+    std::vector<const char*> vector{"ambertrace"};
+    vector.insert(vector.end(), c.arguments.begin(), c.arguments.end());
+    const CommandLine line = parseCommandLine(static_cast<int>(vector.size()), vector.data());
+    EXPECT_EQ(line.usageError, c.usageError);
+    if (!c.usageError.empty()) {
+        return;
+    }
+    EXPECT_EQ(line.command, c.command);
+    EXPECT_EQ(line.files, c.files);
+    EXPECT_EQ(line.helpWanted, c.helpWanted);
+    EXPECT_EQ(line.versionWanted, c.versionWanted);
+    EXPECT_EQ(line.force, c.force);
+    EXPECT_EQ(line.hex, c.hex);
+    EXPECT_EQ(line.damaged, c.damaged);
+}
+
+INSTANTIATE_TEST_SUITE_P(Arguments, CommandLineTest, ::testing::ValuesIn(cases),
+                         testing::NamedByRow());
+
+}  // namespace
+}  // namespace ambertap
