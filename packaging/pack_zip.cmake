@@ -3,8 +3,7 @@
 # in the order given, not in the order the file system lists the stage in, so
 # that the archive is the same bytes on every file system. Every entry lies at
 # the top, as Windows' Extract All unpacks into a folder of the archive's name
-# already. The entries' times are SOURCE_DATE_EPOCH's, written in the local
-# time of the caller's time zone.
+# already. The entries' times are SOURCE_DATE_EPOCH's.
 file(GLOB staged RELATIVE ${CPACK_TEMPORARY_DIRECTORY} ${CPACK_TEMPORARY_DIRECTORY}/*)
 list(SORT staged)
 set(listed ${CPACK_AMBERTAP_ARCHIVE_FILES})
@@ -15,6 +14,9 @@ if(NOT staged STREQUAL listed)
 endif()
 
 set(archive ${CPACK_TOPLEVEL_DIRECTORY}/${CPACK_PACKAGE_FILE_NAME}.zip)
+# A zip entry's date and time are written in local time: written in UTC, they
+# are the same for every builder, whatever the builder's time zone.
+set(ENV{TZ} UTC0)
 execute_process(
     COMMAND ${CMAKE_COMMAND} -E tar cf ${archive} --format=zip -- ${CPACK_AMBERTAP_ARCHIVE_FILES}
     WORKING_DIRECTORY ${CPACK_TEMPORARY_DIRECTORY}

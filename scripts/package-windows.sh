@@ -21,9 +21,6 @@ scripts/install-deps.sh mingw
 
 folder=${1:-build/packages}
 export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}
-# A zip entry's date and time are written in local time: packed in UTC, they
-# are the same for every builder, whatever the time zone.
-export TZ=UTC0
 cmake=$(command -v cmake)
 # A zip entry records its file's owner: anyone but root packs as root of a
 # user namespace of its own, so that the owner is root's 0 for everyone.
@@ -42,8 +39,7 @@ for preset in mingw-x86 mingw-x64; do
         -D "CMAKE_CXX_COMPILER_LAUNCHER=$cmake;-E;env;SOURCE_DATE_EPOCH=$SOURCE_DATE_EPOCH" \
         >/dev/null
     cmake --build "$tree"
-    rm -rf "$tree/cpack"
-    "${as_root[@]}" cpack --config "$tree/CPackConfig.cmake" -B "$tree/cpack" >/dev/null
-    mv "$tree/cpack"/*.zip "$folder/"
+    "${as_root[@]}" cmake -D "CONFIG=$tree/CPackConfig.cmake" -D "FOLDER=$folder" \
+        -P packaging/make_archive.cmake
 done
 (cd "$folder" && sha256sum -- *.zip >SHA256SUMS && cat SHA256SUMS)

@@ -30,10 +30,11 @@ sanitized_tests() {
 release_archives_twice() {
     local started=$SECONDS twice=build/release-twice
     rm -rf "$twice"
-    scripts/package-windows.sh "$twice/first" || return
-    # The second build packs in another time zone (Kiritimati's, UTC+14, needing
-    # no tzdata) with every folder listed in reverse, so that an archive that
-    # depends on either differs.
+    # The two builds run in time zones 26 hours apart, neither of them UTC
+    # (UTC-12 and UTC+14, written so as to need no tzdata), whatever the
+    # caller's, and the second lists every folder in reverse, so that an
+    # archive that depends on either differs for every caller.
+    TZ='<-12>12' scripts/package-windows.sh "$twice/first" || return
     cc -shared -fPIC -o "$twice/reversed_listing.so" tests/support/reversed_listing_shim.c -ldl &&
         TZ='<+14>-14' LD_PRELOAD=$PWD/$twice/reversed_listing.so \
             scripts/package-windows.sh "$twice/second" &&
