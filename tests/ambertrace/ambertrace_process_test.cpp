@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -65,8 +66,13 @@ ScriptResult runScript(const std::string& script, const char* trace) {
     }
     result.out = contentsOf(folder / "out.txt");
     result.err = contentsOf(folder / "err.txt");
+    std::vector<std::string> names;
     for (const fs::directory_entry& entry : fs::directory_iterator(folder / "work")) {
-        result.folder += entry.path().filename().string() + "\n";
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    for (const std::string& name : names) {
+        result.folder += name + "\n";
     }
     fs::remove_all(folder);
     return result;
@@ -107,7 +113,7 @@ std::vector<std::string> goldenCaseNames() {
 }
 
 INSTANTIATE_TEST_SUITE_P(Golden, GoldenTraceTest, ::testing::ValuesIn(goldenCaseNames()),
-                         [](const auto& info) { return info.param; });
+                         [](const auto& test) { return test.param; });
 
 struct ScriptCase {
     const char* name;
@@ -125,7 +131,7 @@ void PrintTo(const ScriptCase& c, std::ostream* os) {
 }
 
 const std::string listenLines = golden("listen", ".out");
-const std::string savedListen = "ambertrace: saved 4 messages (80 bytes) to t\n";
+const std::string savedListen = "ambertrace: saved 4 messages (97 bytes) to t\n";
 
 // Mounts a small file system of its own on d, in a mount namespace that ends
 // with the script, so that nothing stays mounted.
@@ -165,7 +171,19 @@ const ScriptCase scriptCases[] = {
      "Put  51 0001 0002 CONNECT_REQ 1 0002 [81 0301234567] [01 80 4711] [] [] B[HDLC Frm, ISO "
      "7776, Transp] BC[ 88 90] LLC[] HLC[] AI[] \n",
      ""},
-    {"show_hex", "$AMBERTRACE show --hex \"$GOLDEN/cut_at_record_boundary.hex\"", 0, "", ""},
+    {"show_hex_of_a_cut_record",
+     "$AMBERTRACE show --hex \"$GOLDEN/cut_inside_message_header.hex\" | tail -2", 0,
+     "Put  28 0001 <cut>\n"
+     "    01 1c 1c 00 01 00 02\n",
+     ""},
+    {"show_refuses_a_changed_file",
+     "$AMBERTRACE save t 2>/dev/null && sed 's/$/\\r/' t >crlf && $AMBERTRACE show crlf", 2, "",
+     "ambertrace: crlf: line ends converted (a transfer changed LF into CR LF)\n", "crlf\nt\n"},
+    {"show_damaged_file_all_the_same",
+     "$AMBERTRACE save t 2>/dev/null && head -c -1 t >cut && $AMBERTRACE show --damaged cut | "
+     "wc -l; $AMBERTRACE show --damaged cut >/dev/null 2>&1; echo $?",
+     0, "4\n2\n", "ambertrace: cut: warning: shown despite damage: cut short: 136 of 137 bytes\n",
+     "cut\nt\n"},
     {"show_missing_file", "$AMBERTRACE show missing", 2, "",
      "ambertrace: missing: cannot open: No such file or directory\n"},
     {"usage_error", "$AMBERTRACE show --clear", 1, "",
