@@ -2,7 +2,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <ctime>
 #include <memory>
 #include <string>
 #include <vector>
@@ -93,7 +92,7 @@ int saveTrace(const CommandLine& line, DeviceSystem& system, const Streams& stre
     }
     std::vector<std::uint8_t> image(traceFileSize(trace->count));
     const std::size_t size =
-        writeTraceFile(trace->bytes(), SaveFacts{std::time(nullptr), trace->moreThanBuffer}, image);
+        writeTraceFile(trace->bytes(), SaveFacts{secondsSince1970(), trace->moreThanBuffer}, image);
     const std::span<const std::uint8_t> file(image.data(), size);
     const bool saved = toStream ? writeToStream(file, streams.out, streams.err)
                                 : writeToFile(name, file, line.force, streams.err);

@@ -61,11 +61,14 @@ bool writeInputHeader(const std::string& name, bool first, std::FILE* out) {
 void reportFinding(const std::string& name, const char* severity, const TraceInput& input,
                    std::FILE* err) {
     const Finding& finding = input.finding();
-    std::string place = displayName(name);
     if (finding.line != 0) {
-        place += ":" + std::to_string(finding.line);
+        std::fprintf(err, "ambertrace: %s:%lu: %s%s\n", displayName(name).c_str(),
+                     static_cast<unsigned long>(finding.line), severity,
+                     describe(finding).text);
+    } else {
+        std::fprintf(err, "ambertrace: %s: %s%s\n", displayName(name).c_str(), severity,
+                     describe(finding).text);
     }
-    std::fprintf(err, "ambertrace: %s: %s%s\n", place.c_str(), severity, describe(finding).text);
 }
 
 // What went wrong with an input; an input shown despite its damage counts as

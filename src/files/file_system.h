@@ -26,6 +26,10 @@ std::FILE* openForReading(const char* name, SystemError& error);
 // Whether anything (a file, a folder) has this name.
 bool nameExists(const char* name);
 
+// The system's clock: seconds since 1970-01-01 00:00 UTC, in 64 bits on
+// every system, so that no build's time stops in 2038.
+std::int64_t secondsSince1970();
+
 // Standard output and input carry bytes as they are: no line end conversion.
 void useBinaryMode(std::FILE* stream);
 

@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 #include <string>
 
 #include "file_system.h"
@@ -83,6 +84,10 @@ std::FILE* openForReading(const char* name, SystemError& error) {
 bool nameExists(const char* name) {
     struct stat status {};
     return ::lstat(name, &status) == 0;
+}
+
+std::int64_t secondsSince1970() {
+    return static_cast<std::int64_t>(std::time(nullptr));
 }
 
 void useBinaryMode(std::FILE*) {}

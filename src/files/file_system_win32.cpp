@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <ctime>
 #include <string>
 
 #include "file_system.h"
@@ -45,10 +46,12 @@ bool writeAll(HANDLE file, std::span<const std::uint8_t> bytes) {
 // in the folder has yet.
 HANDLE createTemporary(const std::wstring& target, std::wstring& temporary) {
     for (unsigned attempt = 0; attempt < 1000; ++attempt) {
-        wchar_t suffix[32];
-        std::swprintf(suffix, sizeof suffix / sizeof suffix[0], L".%lu-%u.tmp",
-                      GetCurrentProcessId(), attempt);
-        temporary = target + suffix;
+        char suffix[32];
+        std::snprintf(suffix, sizeof suffix, ".%lu-%u.tmp", GetCurrentProcessId(), attempt);
+        temporary = target;
+        for (const char* at = suffix; *at != '\0'; ++at) {
+            temporary += static_cast<wchar_t>(*at);
+        }
         const HANDLE file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                         FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) {
@@ -90,6 +93,10 @@ std::FILE* openForReading(const char* name, SystemError& error) {
 
 bool nameExists(const char* name) {
     return GetFileAttributesW(wide(name).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::int64_t secondsSince1970() {
+    return _time64(nullptr);
 }
 
 void useBinaryMode(std::FILE* stream) {

@@ -3,12 +3,13 @@
 # from its PE header and import table as OBJDUMP (the build's own) prints them:
 #
 #   check_pe.sh subsystem OBJDUMP EXE MAX  the subsystem version is MAX (as 5.01) or lower
-#   check_pe.sh imports OBJDUMP EXE LIST   every imported DLL and function is a line
-#                                          "DLL FUNCTION" of LIST ("#" starts a comment)
+#   check_pe.sh imports OBJDUMP EXE LIST...
+#                                          every imported DLL and function is a line
+#                                          "DLL FUNCTION" of a LIST ("#" starts a comment)
 set -eu
 
-if [ $# -ne 4 ]; then
-    sed -n '2,7s/^# \{0,1\}//p' "$0" >&2
+if [ $# -lt 4 ]; then
+    sed -n '2,8s/^# \{0,1\}//p' "$0" >&2
     exit 2
 fi
 check=$1
@@ -49,19 +50,20 @@ imports() {
 }
 
 allowed() {
-    sed 's/#.*//' "$reference" | awk 'NF == 2 { print toupper($1), $2 }'
+    shift 3
+    sed 's/#.*//' "$@" | awk 'NF == 2 { print toupper($1), $2 }'
 }
 
 check_imports() {
     imports | LC_ALL=C sort -u >"$work/imports"
-    allowed | LC_ALL=C sort -u >"$work/allowed"
+    allowed "$@" | LC_ALL=C sort -u >"$work/allowed"
     if [ ! -s "$work/imports" ]; then
         echo "check_pe: no imports read from $exe" >&2
         exit 1
     fi
     LC_ALL=C comm -23 "$work/imports" "$work/allowed" >"$work/unlisted"
     if [ -s "$work/unlisted" ]; then
-        echo "check_pe: $exe imports what $reference does not list:" >&2
+        echo "check_pe: $exe imports what its lists do not hold:" >&2
         sed 's/^/    /' "$work/unlisted" >&2
         exit 1
     fi
@@ -69,7 +71,7 @@ check_imports() {
 
 case $check in
 subsystem) check_subsystem ;;
-imports) check_imports ;;
+imports) check_imports "$@" ;;
 *)
     echo "check_pe: unknown check: $check" >&2
     exit 2
