@@ -111,23 +111,31 @@ void appendOtherDirection(std::uint8_t direction, LineWriter& line) {
 
 }  // namespace
 
+std::size_t recordSize(ByteView record) {
+    if (!holdsWholeRecord(record)) {
+        return record.size();
+    }
+    return TraceRecord::headerSize + record.begin[TraceRecord::messageLength];
+}
+
+std::size_t formatTraceRecord(ByteView record, char* out, int room) {
+    LineWriter line(out, room);
+    const std::uint8_t direction = record.begin[TraceRecord::direction];
+    if (const std::string_view word = directionWord(direction); !word.empty()) {
+        appendMessageRecord(word, record, line);
+    } else {
+        appendOtherDirection(direction, line);
+    }
+    return line.length();
+}
+
 int printTraceRecords(const std::uint8_t* data, std::size_t count, std::FILE* out) {
     OutputLines lines(out);
     const std::uint8_t* const end = data + count;
     for (const std::uint8_t* at = data; at < end && lines.makeRoomForLine();) {
         const ByteView record{at, end};
-        const std::uint8_t direction = record.begin[TraceRecord::direction];
-        LineWriter line(lines.nextLine(), traceLineRoom);
-        if (const std::string_view word = directionWord(direction); !word.empty()) {
-            appendMessageRecord(word, record, line);
-        } else {
-            appendOtherDirection(direction, line);
-        }
-        lines.endLine(line.length());
-        if (!holdsWholeRecord(record)) {
-            break;
-        }
-        at += TraceRecord::headerSize + record.begin[TraceRecord::messageLength];
+        lines.endLine(formatTraceRecord(record, lines.nextLine(), traceLineRoom));
+        at += recordSize(record);
     }
     return lines.finish();
 }

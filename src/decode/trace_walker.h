@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "byte_reader.h"
+
 namespace ambertap {
 
 // The room of one printed line, terminator included.
@@ -18,5 +20,14 @@ inline constexpr int traceLineRoom = 400;
 // else the C library's error number of the write that failed.
 [[nodiscard]] int printTraceRecords(const std::uint8_t* data, std::size_t count,
                                     std::FILE* out = stdout);
+
+// The bytes of the record at the start of `record`: its header and message,
+// or as much of them as the data holds.
+std::size_t recordSize(ByteView record);
+
+// Writes the line that printTraceRecords prints for the record at the start of
+// `record`, without its newline, into `out`, whose room counts the terminator.
+// Returns the line's length.
+std::size_t formatTraceRecord(ByteView record, char* out, int room);
 
 }  // namespace ambertap
