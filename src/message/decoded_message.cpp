@@ -1,0 +1,351 @@
+#include "decoded_message.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "capi_message.h"
+#include "line_writer.h"
+#include "protocol_tracker.h"
+
+namespace ambertap {
+
+namespace {
+
+// Where the fields of one container may lie: up to its declared end, and up
+// to the bytes there are. The second is shorter only in a container that the
+// data or the Total length cuts off.
+struct Span {
+    std::size_t declaredEnd;
+    std::size_t availableEnd;
+
+    std::size_t limit() const { return std::min(declaredEnd, availableEnd); }
+    bool isCut() const { return availableEnd < declaredEnd; }
+};
+
+// How the walk of a container went on: every field there, the container
+// ended before the next field (a short structure, or a later edition's field
+// that is absent), or the bytes ran out.
+enum class Outcome { whole, ended, cut };
+
+constexpr int noParent = -1;
+
+std::size_t widthOf(ParameterType type) {
+    switch (type) {
+        case ParameterType::byte:
+            return 1;
+        case ParameterType::word:
+            return 2;
+        case ParameterType::dword:
+            return 4;
+        case ParameterType::qword:
+            return 8;
+        default:
+            return 0;
+    }
+}
+
+}  // namespace
+
+// Walks one message by its row of the table into the fields of a
+// DecodedMessage. Every number is read through the decoder's bounded reader;
+// the reader's own cut-off mark goes to a line that is never shown, since the
+// walk marks what is missing itself.
+class MessageWalker {
+  public:
+    MessageWalker(ByteView data, const ProtocolTracker& protocols, DecodedMessage& out)
+        : protocols_(protocols), out_(out), unusedLine_(nullptr, 0), reader_(data, unusedLine_) {}
+
+    void walk(ByteView data) {
+        out_.count_ = 0;
+        out_.known_ = false;
+        out_.missing_ = nullptr;
+        out_.missingShownInPart_ = false;
+        const std::size_t dataSize = data.size();
+        out_.bytes_ = data;
+        std::size_t at = 0;
+        if (walkItems(headerLayout, at, Span{dataSize, dataSize}, 0, noParent) != Outcome::whole) {
+            return;
+        }
+        const std::size_t totalLength = out_.find("totalLength")->value;
+        const Span parameters{totalLength, std::min<std::size_t>(totalLength, dataSize)};
+        out_.bytes_.end = data.begin + std::max(parameters.availableEnd, at);
+        const MessageSpec* spec = messageSpec(out_.commandWord());
+        out_.known_ = spec != nullptr;
+        if (spec != nullptr &&
+            walkItems(spec->parameters, at, parameters, 0, noParent) != Outcome::whole) {
+            return;
+        }
+        walkTrailingBytes(at, parameters, 0);
+    }
+
+  private:
+    Outcome walkItems(Layout items, std::size_t& at, Span span, std::uint8_t depth, int parent) {
+        for (const ParameterSpec& item : items) {
+            if (item.optional && at >= span.declaredEnd) {
+                return Outcome::ended;
+            }
+            const Outcome outcome = walkItem(item, at, span, depth, parent);
+            if (outcome != Outcome::whole) {
+                return outcome;
+            }
+        }
+        return Outcome::whole;
+    }
+
+    Outcome walkItem(const ParameterSpec& item, std::size_t& at, Span span, std::uint8_t depth,
+                     int parent) {
+        switch (item.type) {
+            case ParameterType::structure:
+                return walkStructure(item, at, span, depth, parent);
+            case ParameterType::text:
+            case ParameterType::bytes:
+                return walkRest(item, at, span, depth);
+            case ParameterType::variant:
+                return walkItems(manufacturerLayout(at, span), at, span, depth, parent);
+            default:
+                return walkNumber(item, at, span, depth);
+        }
+    }
+
+    Outcome walkNumber(const ParameterSpec& item, std::size_t& at, Span span, std::uint8_t depth) {
+        const std::size_t width = widthOf(item.type);
+        if (at + width > span.limit()) {
+            return notThere(item, at + width, span, depth, false);
+        }
+        if (add(item, at, width, depth, readNumber(at, width)) < 0) {
+            return Outcome::cut;
+        }
+        at += width;
+        return Outcome::whole;
+    }
+
+    Outcome walkStructure(const ParameterSpec& item, std::size_t& at, Span span, std::uint8_t depth,
+                          int parent) {
+        // A length byte of 0xff is followed by a 16-bit length.
+        const bool longForm = at < span.limit() && reader_.u8(at) == 0xff;
+        const std::size_t lengthBytes = longForm ? 3 : 1;
+        if (at + lengthBytes > span.limit()) {
+            return notThere(item, at + lengthBytes, span, depth, false);
+        }
+        const std::size_t length = longForm ? reader_.u16(at + 1) : reader_.u8(at);
+        const std::size_t content = at + lengthBytes;
+        const std::size_t contentEnd = content + length;
+        const std::size_t shownEnd = std::min(contentEnd, span.limit());
+        const int index = add(item, content, shownEnd - content, depth, length);
+        if (index < 0) {
+            return Outcome::cut;
+        }
+        const bool whole = contentEnd <= span.limit();
+        out_.fields_[index].cut = !whole;
+        std::size_t inside = content;
+        const Span contents{contentEnd, shownEnd};
+        const Layout* layout = layoutOf(item, parent);
+        const Outcome outcome =
+            layout != nullptr
+                ? walkItems(*layout, inside, contents, static_cast<std::uint8_t>(depth + 1), index)
+                : Outcome::whole;
+        if (whole && layout != nullptr && outcome != Outcome::cut) {
+            walkTrailingBytes(inside, contents, static_cast<std::uint8_t>(depth + 1));
+        }
+        out_.fields_[index].end = static_cast<std::uint16_t>(out_.count_);
+        at = shownEnd;
+        if (whole) {
+            return outcome == Outcome::cut ? Outcome::cut : Outcome::whole;
+        }
+        return notThere(item, contentEnd, span, depth, true);
+    }
+
+    // Text or bytes up to the end of the container; text ends at its first zero byte.
+    Outcome walkRest(const ParameterSpec& item, std::size_t& at, Span span, std::uint8_t depth) {
+        if (span.isCut()) {
+            return notThere(item, span.declaredEnd, span, depth, false);
+        }
+        const std::size_t end = std::max(at, span.declaredEnd);
+        std::size_t length = end - at;
+        if (item.type == ParameterType::text && length > 0) {
+            const auto bytes = out_.bytes().subspan(at, length);
+            if (const void* zero = std::memchr(bytes.data(), 0, bytes.size())) {
+                length =
+                    static_cast<std::size_t>(static_cast<const std::uint8_t*>(zero) - bytes.data());
+            }
+        }
+        if (add(item, at, length, depth, length) < 0) {
+            return Outcome::cut;
+        }
+        at += length;
+        return Outcome::whole;
+    }
+
+    // Bytes after the last field, inside the container's declared end.
+    void walkTrailingBytes(std::size_t at, Span span, std::uint8_t depth) {
+        if (at >= span.declaredEnd) {
+            return;
+        }
+        if (at >= span.availableEnd) {
+            notThere(trailingBytes, span.declaredEnd, span, depth, false);
+            return;
+        }
+        const std::size_t shownEnd = span.limit();
+        if (add(trailingBytes, at, shownEnd - at, depth, shownEnd - at) >= 0 && span.isCut()) {
+            notThere(trailingBytes, span.declaredEnd, span, depth, true);
+        }
+    }
+
+    // A field that does not lie wholly inside its container. In the message
+    // itself it is missing, and the message is cut there. Inside a structure,
+    // a field past the structure's declared end only means the structure is
+    // short; one past the bytes there are means the structure is cut too.
+    Outcome notThere(const ParameterSpec& item, std::size_t end, Span span, std::uint8_t depth,
+                     bool shownInPart) {
+        if (depth == 0) {
+            markMissing(item, shownInPart);
+            return Outcome::cut;
+        }
+        return end > span.availableEnd && span.isCut() ? Outcome::cut : Outcome::ended;
+    }
+
+    void markMissing(const ParameterSpec& item, bool shownInPart) {
+        if (out_.missing_ == nullptr) {
+            out_.missing_ = &item;
+            out_.missingShownInPart_ = shownInPart;
+        }
+    }
+
+    // The index of the new field, or -1 once the fields are full, which cuts
+    // the message there.
+    int add(const ParameterSpec& item, std::size_t offset, std::size_t length, std::uint8_t depth,
+            std::uint64_t value) {
+        if (out_.count_ == DecodedMessage::capacity) {
+            markMissing(item, false);
+            return -1;
+        }
+        const int index = static_cast<int>(out_.count_);
+        out_.fields_[out_.count_++] = Field{&item,
+                                            static_cast<std::uint16_t>(offset),
+                                            static_cast<std::uint16_t>(length),
+                                            static_cast<std::uint16_t>(index + 1),
+                                            depth,
+                                            false,
+                                            value};
+        return index;
+    }
+
+    std::uint64_t readNumber(std::size_t offset, std::size_t width) {
+        switch (width) {
+            case 1:
+                return reader_.u8(offset);
+            case 2:
+                return reader_.u16(offset);
+            case 4:
+                return reader_.u32(offset);
+            default:
+                return reader_.u32(offset) | std::uint64_t{reader_.u32(offset + 4)} << 32;
+        }
+    }
+
+    const Layout* layoutOf(const ParameterSpec& item, int parent) const {
+        if (item.choice == LayoutChoice::fixed) {
+            return item.layout;
+        }
+        ChoiceFacts facts;
+        facts.commandWord = out_.commandWord();
+        if (const char* key = selectorKeyOf(item.choice)) {
+            if (const Field* selector = sibling(parent, key)) {
+                facts.selector = static_cast<std::int64_t>(selector->value);
+            }
+        }
+        if (item.choice == LayoutChoice::ncpi) {
+            facts.b3InForce = b3InForce();
+        }
+        return chosenLayout(item.choice, facts);
+    }
+
+    std::int64_t b3InForce() const {
+        const Field* applId = out_.find("applId");
+        if (applId == nullptr || out_.count_ <= headerLayout.size()) {
+            return -1;
+        }
+        const Field& first = out_.fields_[headerLayout.size()];
+        if (first.spec->meaning != Meaning::address) {
+            return -1;
+        }
+        const BProtocols* protocols = protocols_.inForce(static_cast<std::uint16_t>(applId->value),
+                                                         static_cast<std::uint32_t>(first.value));
+        return protocols != nullptr ? protocols->b3 : -1;
+    }
+
+    // A field already walked inside `parent`: the parent's own end is not
+    // known until its walk is done.
+    const Field* sibling(int parent, std::string_view key) const {
+        const std::size_t first = parent == noParent ? 0 : static_cast<std::size_t>(parent) + 1;
+        for (std::size_t i = first; i < out_.count_; i = out_.fields_[i].end) {
+            if (out_.fields_[i].key() == key) {
+                return &out_.fields_[i];
+            }
+        }
+        return nullptr;
+    }
+
+    // The common drivers' Class, Function and Manufacturer data when the
+    // message holds them whole, else the bytes.
+    Layout manufacturerLayout(std::size_t at, Span span) {
+        constexpr std::size_t dataLengthOffset = 8;
+        const std::size_t lengthAt = at + dataLengthOffset;
+        const bool holds = lengthAt < span.limit() && reader_.u8(lengthAt) != 0xff &&
+                           lengthAt + 1 + reader_.u8(lengthAt) <= span.limit();
+        return holds ? manufacturerCommonLayout : manufacturerBytesLayout;
+    }
+
+    const ProtocolTracker& protocols_;
+    DecodedMessage& out_;
+    LineWriter unusedLine_;
+    ByteReader reader_;
+};
+
+const Field* DecodedMessage::find(std::string_view key) const {
+    for (std::size_t i = 0; i < count_; i = fields_[i].end) {
+        if (fields_[i].key() == key) {
+            return &fields_[i];
+        }
+    }
+    return nullptr;
+}
+
+const Field* DecodedMessage::find(const Field& parent, std::string_view key) const {
+    const auto first = static_cast<std::size_t>(&parent - fields_) + 1;
+    const std::size_t last = std::min<std::size_t>(parent.end, count_);
+    for (std::size_t i = first; i < last; i = fields_[i].end) {
+        if (fields_[i].key() == key) {
+            return &fields_[i];
+        }
+    }
+    return nullptr;
+}
+
+bool isHeaderField(const Field& field) {
+    return field.spec >= headerLayout.data() &&
+           field.spec < headerLayout.data() + headerLayout.size();
+}
+
+void decodeMessage(ByteView message, const ProtocolTracker& protocols, DecodedMessage& out) {
+    MessageWalker walker(message, protocols, out);
+    walker.walk(message);
+}
+
+bool holdsMessage(ByteView record) {
+    return record.size() > 0 && (record.begin[TraceRecord::direction] == TraceRecord::put ||
+                                 record.begin[TraceRecord::direction] == TraceRecord::get);
+}
+
+ByteView messageOfRecord(ByteView record) {
+    if (record.size() < TraceRecord::headerSize) {
+        return ByteView{record.end, record.end};
+    }
+    const std::size_t held = record.size() - TraceRecord::headerSize;
+    const std::size_t length =
+        std::min<std::size_t>(record.begin[TraceRecord::messageLength], held);
+    const std::uint8_t* begin = record.begin + TraceRecord::message;
+    return ByteView{begin, begin + length};
+}
+
+}  // namespace ambertap

@@ -1,0 +1,221 @@
+// The full view: the record's line, then every field of its message, one a
+// line, in the tool's hexadecimal conventions and with what the value means.
+#include <cstring>
+
+#include "decoded_message.h"
+#include "field_meaning.h"
+#include "line_writer.h"
+#include "message_views.h"
+#include "record_output.h"
+
+namespace ambertap {
+
+namespace {
+
+// A structure's bytes at most (255 of them, three characters each), with its
+// name, depth and marks.
+constexpr int fieldLineRoom = 1024;
+
+// As the line shows numbers and subaddresses: control bytes as '.'.
+char shownCharacter(std::uint8_t byte) {
+    return byte < 0x20 || byte == 0x7f ? '.' : static_cast<char>(byte);
+}
+
+void appendIndent(std::uint8_t depth, LineWriter& line) {
+    for (int level = 0; level <= depth; ++level) {
+        line.text("  ");
+    }
+}
+
+void appendHexNumber(const Field& field, LineWriter& line) {
+    switch (field.type()) {
+        case ParameterType::byte:
+            line.append(Hex{static_cast<std::uint32_t>(field.value), 2});
+            break;
+        case ParameterType::word:
+            line.append(Hex{static_cast<std::uint32_t>(field.value), 4});
+            break;
+        case ParameterType::dword:
+            line.append(Hex{static_cast<std::uint32_t>(field.value), 8});
+            break;
+        default:
+            line.append(Hex{static_cast<std::uint32_t>(field.value >> 32), 8},
+                        Hex{static_cast<std::uint32_t>(field.value), 8});
+            break;
+    }
+}
+
+void appendAddress(const Field& field, LineWriter& line) {
+    const AddressParts parts = addressParts(static_cast<std::uint32_t>(field.value));
+    line.text(" (controller ");
+    line.decimal(parts.controller);
+    if (parts.external) {
+        line.text(" external");
+    }
+    const std::string_view key = field.key();
+    if (key != "controller" || parts.plci != 0 || parts.ncci != 0) {
+        line.append(", PLCI ", Hex{parts.plci, 2});
+    }
+    if (key == "ncci" || parts.ncci != 0) {
+        line.append(", NCCI ", Hex{parts.ncci, 4});
+    }
+    line.character(')');
+}
+
+// Each set bit by name, or as "bit N" where the standard names none.
+void appendBits(const Field& field, LineWriter& line) {
+    line.text(" (");
+    if (field.value == 0) {
+        line.text("none");
+    }
+    const char* separator = "";
+    for (std::uint32_t bit = 0; bit < 64; ++bit) {
+        if (((field.value >> bit) & 1u) == 0) {
+            continue;
+        }
+        line.text(separator);
+        if (const char* name = nameOf(field.spec->names, bit)) {
+            line.text(name);
+        } else {
+            line.text("bit ");
+            line.decimal(bit);
+        }
+        separator = ", ";
+    }
+    line.character(')');
+}
+
+void appendQuantity(std::int64_t value, const char* unit, LineWriter& line) {
+    line.text(" (");
+    line.decimal(value);
+    line.append(' ', std::string_view(unit), ')');
+}
+
+void appendNamedMeaning(const Field& field, LineWriter& line) {
+    const NumberMeaning meaning = numberMeaning(field);
+    if (meaning.cause < 0 && meaning.name == nullptr && meaning.kind == nullptr) {
+        return;
+    }
+    line.text(" (");
+    const char* separator = "";
+    // A charge's name says that it is one.
+    const bool kindInName = meaning.name != nullptr && meaning.kindKey != nullptr &&
+                            std::string_view(meaning.kindKey) == "charge";
+    if (meaning.kind != nullptr && !kindInName) {
+        line.text(meaning.kind);
+        separator = " ";
+    }
+    if (meaning.cause >= 0) {
+        line.text("Q.850 cause ");
+        line.decimal(meaning.cause);
+        separator = ", ";
+    }
+    if (meaning.name != nullptr) {
+        line.append(std::string_view(separator), std::string_view(meaning.name));
+    }
+    line.character(')');
+}
+
+void appendMeaning(const Field& field, LineWriter& line) {
+    switch (field.spec->meaning) {
+        case Meaning::address:
+            appendAddress(field, line);
+            break;
+        case Meaning::bits:
+            appendBits(field, line);
+            break;
+        case Meaning::quantity:
+            appendQuantity(static_cast<std::int64_t>(field.value), field.spec->unit, line);
+            break;
+        case Meaning::signedQuantity:
+            appendQuantity(signedValue(field), field.spec->unit, line);
+            break;
+        case Meaning::plain:
+        case Meaning::wideHex:
+            break;
+        default:
+            appendNamedMeaning(field, line);
+            break;
+    }
+}
+
+void appendValue(const DecodedMessage& message, const Field& field, LineWriter& line) {
+    switch (field.type()) {
+        case ParameterType::structure:
+            if (field.length == 0 && !field.cut) {
+                line.text(" (empty)");
+            } else {
+                line.append(SpacedHexBytes{message.bytesOf(field)});
+            }
+            if (field.cut) {
+                line.text(" <cut>");
+            }
+            break;
+        case ParameterType::text:
+            if (field.length > 0) {
+                line.character(' ');
+                line.characters(message.bytesOf(field), shownCharacter);
+            }
+            break;
+        case ParameterType::bytes:
+            line.append(SpacedHexBytes{message.bytesOf(field)});
+            break;
+        default:
+            line.character(' ');
+            appendHexNumber(field, line);
+            appendMeaning(field, line);
+            break;
+    }
+}
+
+void writeField(const DecodedMessage& message, const Field& field, RecordOutput& output) {
+    LineWriter line(output.lineSpace(fieldLineRoom), fieldLineRoom);
+    appendIndent(field.depth, line);
+    line.append(std::string_view(field.spec->label), ':');
+    appendValue(message, field, line);
+    output.endLine(line.length());
+}
+
+// Where a damaged message ends, and the first field it does not hold whole.
+void writeEnd(const DecodedMessage& message, RecordOutput& output) {
+    LineWriter line(output.lineSpace(fieldLineRoom), fieldLineRoom);
+    appendIndent(0, line);
+    line.text("<cut> the message ends after ");
+    line.decimal(static_cast<std::int64_t>(message.endOffset()));
+    line.append(
+        message.endOffset() == 1 ? std::string_view(" byte, ") : std::string_view(" bytes, "),
+        message.missingShownInPart() ? std::string_view("inside ") : std::string_view("before "),
+        std::string_view(message.missing()->label));
+    output.endLine(line.length());
+}
+
+void writeLine(std::string_view text, RecordOutput& output) {
+    const std::size_t room = text.size() + 1;
+    char* at = output.lineSpace(room);
+    std::memcpy(at, text.data(), text.size());
+    output.endLine(text.size());
+}
+
+}  // namespace
+
+int writeFullRecord(ByteView record, std::string_view line, ProtocolTracker& protocols,
+                    std::FILE* out) {
+    RecordOutput output(out);
+    writeLine(line.substr(0, RecordOutput::largestLine - 1), output);
+    if (holdsMessage(record)) {
+        DecodedMessage message;
+        decodeMessage(messageOfRecord(record), protocols, message);
+        protocols.takeNote(message);
+        for (const Field& field : message.fields()) {
+            if (!isHeaderField(field)) {
+                writeField(message, field, output);
+            }
+        }
+        if (message.cut()) {
+            writeEnd(message, output);
+        }
+    }
+    return output.finish();
+}
+
+}  // namespace ambertap

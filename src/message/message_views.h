@@ -1,0 +1,39 @@
+// Two views of each trace record beside its line: every parameter named, for
+// a person (the full view), and every parameter as one JSON object, for a
+// program (JSON Lines).
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string_view>
+
+#include "byte_reader.h"
+#include "protocol_tracker.h"
+
+namespace ambertap {
+
+// `record` runs from the record's direction byte to the end of the trace data,
+// so it may hold later records too, or be cut; `line` is the record's line as
+// the trace walker writes it, without its newline. Each view reads the record
+// through `protocols`, which lays out NCPI by the B protocols in force, then
+// tells it what the record shows: pass the records of one trace in order.
+//
+// Both write whole lines to `out` and return 0, or the C library's error
+// number of the first write that failed. They do not flush `out`.
+
+// The line, then one line for each parameter and each field inside a
+// structure, indented by its depth, and a line saying where a damaged message
+// ends.
+[[nodiscard]] int writeFullRecord(ByteView record, std::string_view line,
+                                  ProtocolTracker& protocols, std::FILE* out);
+
+// One JSON object on one line: the record's `index` (1 for the first of a
+// trace), its `offset` in the trace, its direction and line, the message's
+// header and its parameters. `file` is the trace's name as given, or null when
+// there is only one trace. Every byte outside printable ASCII in a string is
+// written as \u00XX.
+[[nodiscard]] int writeJsonRecord(ByteView record, std::uint64_t index, std::uint64_t offset,
+                                  std::string_view line, const char* file,
+                                  ProtocolTracker& protocols, std::FILE* out);
+
+}  // namespace ambertap

@@ -1,0 +1,114 @@
+#include "protocol_tracker.h"
+
+#include <optional>
+
+#include "decoded_message.h"
+
+namespace ambertap {
+
+namespace {
+
+constexpr std::uint16_t connectReq = 0x8002;
+constexpr std::uint16_t connectConf = 0x8102;
+constexpr std::uint16_t connectResp = 0x8302;
+constexpr std::uint16_t selectBProtocolReq = 0x8041;
+
+std::uint16_t plciOf(std::uint32_t address) {
+    return static_cast<std::uint16_t>(address & 0xffffu);
+}
+
+// The B protocols of a message's whole B protocol structure; an empty one
+// means the defaults, which are protocol 0 in each layer.
+std::optional<BProtocols> bProtocolsOf(const DecodedMessage& message) {
+    const Field* structure = message.find("bProtocol");
+    if (structure == nullptr || structure->cut) {
+        return std::nullopt;
+    }
+    auto layer = [&](std::string_view key) {
+        return static_cast<std::uint16_t>(
+            DecodedMessage::numberOr(message.find(*structure, key), 0));
+    };
+    return BProtocols{layer("b1Protocol"), layer("b2Protocol"), layer("b3Protocol")};
+}
+
+// Info values below the error classes say the request was taken.
+bool infoSaysTaken(std::uint64_t info) {
+    return info < 0x1000;
+}
+
+}  // namespace
+
+const BProtocols* ProtocolTracker::inForce(std::uint16_t applId, std::uint32_t address) const {
+    for (const PlciProtocols& entry : plcis_) {
+        if (entry.used && entry.applId == applId && entry.plci == plciOf(address)) {
+            return &entry.protocols;
+        }
+    }
+    return nullptr;
+}
+
+void ProtocolTracker::set(std::uint16_t applId, std::uint32_t address, BProtocols protocols) {
+    for (PlciProtocols& entry : plcis_) {
+        if (entry.used && entry.applId == applId && entry.plci == plciOf(address)) {
+            entry.protocols = protocols;
+            return;
+        }
+    }
+    plcis_[nextPlci_] = PlciProtocols{true, applId, plciOf(address), protocols};
+    nextPlci_ = (nextPlci_ + 1) % plciCapacity;
+}
+
+void ProtocolTracker::expect(std::uint16_t applId, std::uint16_t messageNumber,
+                             BProtocols protocols) {
+    requests_[nextRequest_] = PendingRequest{true, applId, messageNumber, protocols};
+    nextRequest_ = (nextRequest_ + 1) % requestCapacity;
+}
+
+void ProtocolTracker::confirm(std::uint16_t applId, std::uint16_t messageNumber,
+                              std::uint32_t address, bool taken) {
+    for (PendingRequest& request : requests_) {
+        if (request.used && request.applId == applId && request.messageNumber == messageNumber) {
+            request.used = false;
+            if (taken) {
+                set(applId, address, request.protocols);
+            }
+            return;
+        }
+    }
+}
+
+void ProtocolTracker::takeNote(const DecodedMessage& message) {
+    const Field* applIdField = message.find("applId");
+    const Field* messageNumberField = message.find("messageNumber");
+    if (applIdField == nullptr || messageNumberField == nullptr) {
+        return;
+    }
+    const auto applId = static_cast<std::uint16_t>(applIdField->value);
+    const auto messageNumber = static_cast<std::uint16_t>(messageNumberField->value);
+    switch (message.commandWord()) {
+        case connectReq:
+            if (const auto protocols = bProtocolsOf(message)) {
+                expect(applId, messageNumber, *protocols);
+            }
+            break;
+        case connectConf:
+            if (const Field* plci = message.find("plci"); plci != nullptr) {
+                const Field* info = message.find("info");
+                confirm(applId, messageNumber, static_cast<std::uint32_t>(plci->value),
+                        info != nullptr && infoSaysTaken(info->value));
+            }
+            break;
+        case connectResp:
+        case selectBProtocolReq:
+            if (const Field* plci = message.find("plci"); plci != nullptr) {
+                if (const auto protocols = bProtocolsOf(message)) {
+                    set(applId, static_cast<std::uint32_t>(plci->value), *protocols);
+                }
+            }
+            break;
+        default:
+            break;
+    }
+}
+
+}  // namespace ambertap

@@ -1,0 +1,377 @@
+#include "value_names.h"
+
+#include <array>
+#include <cstddef>
+
+namespace ambertap {
+
+namespace {
+
+constexpr ValueName b1Protocols[] = {
+    {0, "64 kbit/s with HDLC framing"},
+    {1, "64 kbit/s bit-transparent"},
+    {2, "V.110 asynchronous with start/stop"},
+    {3, "V.110 synchronous with HDLC"},
+    {4, "T.30 fax group 3"},
+    {5, "64 kbit/s inverted HDLC"},
+    {6, "56 kbit/s bit-transparent"},
+    {7, "modem with full negotiation"},
+    {8, "modem asynchronous"},
+    {9, "modem synchronous"},
+};
+
+constexpr ValueName b2Protocols[] = {
+    {0, "ISO 7776 (X.75 SLP)"},
+    {1, "transparent"},
+    {2, "SDLC"},
+    {3, "LAPD for X.25 D channel"},
+    {4, "T.30 fax group 3"},
+    {5, "point-to-point protocol"},
+    {6, "transparent ignoring framing errors"},
+    {7, "modem with error correction and compression"},
+    {8, "ISO 7776 with V.42 bis"},
+    {9, "V.120 asynchronous"},
+    {10, "V.120 asynchronous with V.42 bis"},
+    {11, "V.120 bit-transparent"},
+    {12, "LAPD with free SAPI"},
+};
+
+constexpr ValueName b3Protocols[] = {
+    {0, "transparent"},
+    {1, "T.90NL with T.70NL compatibility"},
+    {2, "ISO 8208 (X.25 DTE-DTE)"},
+    {3, "X.25 DCE"},
+    {4, "T.30 fax group 3"},
+    {5, "T.30 fax group 3 extended"},
+    {7, "modem"},
+};
+
+constexpr ValueName cipValues[] = {
+    {0, "no profile"},
+    {1, "speech"},
+    {2, "unrestricted digital information"},
+    {3, "restricted digital information"},
+    {4, "3.1 kHz audio"},
+    {5, "7 kHz audio"},
+    {6, "video"},
+    {7, "packet mode"},
+    {8, "56 kbit/s rate adaptation"},
+    {9, "unrestricted digital information with tones and announcements"},
+    {16, "telephony"},
+    {17, "fax group 2/3"},
+    {18, "fax group 4 class 1"},
+    {19, "teletex basic and mixed mode or fax group 4 classes II and III"},
+    {20, "teletex basic and processable"},
+    {21, "teletex basic"},
+    {22, "videotex interworking"},
+    {23, "telex"},
+    {24, "message handling (X.400)"},
+    {25, "OSI application (X.200)"},
+    {26, "7 kHz telephony"},
+    {27, "video telephony first connection"},
+    {28, "video telephony second connection"},
+};
+
+// A CIP mask has bit n for CIP Value n, except bit 0, which alone takes every call.
+constexpr auto cipMaskBitNames = [] {
+    std::array<ValueName, std::size(cipValues)> bits{};
+    for (std::size_t i = 0; i < bits.size(); ++i) {
+        bits[i] = cipValues[i].value == 0 ? ValueName{0, "every call"} : cipValues[i];
+    }
+    return bits;
+}();
+
+constexpr ValueName rejects[] = {
+    {0, "accept"},
+    {1, "ignore"},
+    {2, "reject with normal clearing"},
+    {3, "user busy"},
+    {4, "no channel"},
+    {5, "facility rejected"},
+    {6, "channel unacceptable"},
+    {7, "incompatible destination"},
+    {8, "destination out of order"},
+};
+
+constexpr ValueName rejectsB3[] = {{0, "accept"}, {2, "reject"}};
+
+constexpr ValueName facilitySelectors[] = {
+    {0, "handset"},
+    {1, "DTMF"},
+    {2, "V.42 bis"},
+    {3, "supplementary services"},
+    {4, "power management wake-up"},
+    {5, "line interconnect"},
+    {6, "broadband extensions"},
+    {7, "controller events"},
+    {8, "echo cancellation"},
+};
+
+constexpr ValueName dtmfFunctions[] = {
+    {1, "start listening"},
+    {2, "stop listening"},
+    {3, "send digits"},
+};
+
+constexpr ValueName supplementaryServiceFunctions[] = {
+    {0, "get supported services"},
+    {1, "listen"},
+    {2, "hold"},
+    {3, "retrieve"},
+    {4, "suspend"},
+    {5, "resume"},
+    {6, "explicit call transfer"},
+    {7, "three-party conference begin"},
+    {8, "three-party conference end"},
+    {9, "call forwarding activate"},
+    {10, "call forwarding deactivate"},
+    {11, "interrogate parameters"},
+    {12, "interrogate numbers"},
+    {13, "call deflection"},
+    {14, "malicious call identification"},
+    {15, "CCBS request"},
+};
+
+constexpr ValueName channels[] = {{0, "B channel"}, {1, "D channel"}, {2, "neither"}};
+constexpr ValueName sendingCompleteModes[] = {{0, "not complete"}, {1, "complete"}};
+constexpr ValueName bChannelOperations[] = {{0, "default"}, {1, "DTE mode"}, {2, "DCE mode"}};
+constexpr ValueName parities[] = {{0, "none"}, {1, "odd"}, {2, "even"}};
+constexpr ValueName stopBits[] = {{0, "one"}, {1, "two"}};
+constexpr ValueName resolutions[] = {{0, "standard"}, {1, "high"}};
+
+constexpr ValueName infoMaskBitNames[] = {
+    {0, "cause"},
+    {1, "date and time"},
+    {2, "display"},
+    {3, "user-user data"},
+    {4, "call progression"},
+    {5, "facility"},
+    {6, "charging"},
+    {7, "called party number"},
+    {8, "channel identification"},
+    {9, "early B3 connect"},
+    {10, "redirecting and redirection information"},
+    {12, "sending complete"},
+};
+
+constexpr ValueName dataB3FlagBitNames[] = {
+    {0, "qualifier"},      {1, "more data"},        {2, "delivery confirmation"},
+    {3, "expedited data"}, {4, "break / UI frame"}, {15, "framing error"},
+};
+
+// Info and Reason values that have a name of their own.
+constexpr ValueName infoValues[] = {
+    {0x0000, "no error"},
+    {0x0001, "NCPI ignored"},
+    {0x0002, "flags ignored"},
+    {0x0003, "alert already sent"},
+    {0x2001, "not supported in the current state"},
+    {0x2002, "illegal Controller/PLCI/NCCI"},
+    {0x2003, "out of PLCI"},
+    {0x2004, "out of NCCI"},
+    {0x2005, "out of LISTEN"},
+    {0x2006, "out of fax resources"},
+    {0x2007, "illegal message parameter coding"},
+    {0x3001, "B1 protocol not supported"},
+    {0x3002, "B2 protocol not supported"},
+    {0x3003, "B3 protocol not supported"},
+    {0x3004, "B1 protocol parameter not supported"},
+    {0x3005, "B2 protocol parameter not supported"},
+    {0x3006, "B3 protocol parameter not supported"},
+    {0x3007, "B protocol combination not supported"},
+    {0x3008, "NCPI not supported"},
+    {0x3009, "CIP Value unknown"},
+    {0x300a, "flags not supported"},
+    {0x300b, "facility not supported"},
+    {0x300c, "data length not supported"},
+    {0x300d, "reset procedure not supported"},
+    {0x3301, "protocol error layer 1"},
+    {0x3302, "protocol error layer 2"},
+    {0x3303, "protocol error layer 3"},
+    {0x3304, "another application got the call"},
+    {0x3500, "normal end"},
+    {0x3501, "carrier lost"},
+};
+
+// Q.850 causes; 16, 17, 18 and 34 in the words of CAPI's own list.
+constexpr ValueName causes[] = {
+    {1, "unallocated (unassigned) number"},
+    {2, "no route to specified transit network"},
+    {3, "no route to destination"},
+    {6, "channel unacceptable"},
+    {7, "call awarded and being delivered in an established channel"},
+    {16, "normal call clearing"},
+    {17, "user busy"},
+    {18, "no user responding"},
+    {19, "no answer from user (user alerted)"},
+    {21, "call rejected"},
+    {22, "number changed"},
+    {26, "non-selected user clearing"},
+    {27, "destination out of order"},
+    {28, "invalid number format (address incomplete)"},
+    {29, "facility rejected"},
+    {30, "response to STATUS ENQUIRY"},
+    {31, "normal, unspecified"},
+    {34, "no circuit available"},
+    {38, "network out of order"},
+    {41, "temporary failure"},
+    {42, "switching equipment congestion"},
+    {43, "access information discarded"},
+    {44, "requested circuit/channel not available"},
+    {47, "resource unavailable, unspecified"},
+    {49, "quality of service not available"},
+    {50, "requested facility not subscribed"},
+    {57, "bearer capability not authorized"},
+    {58, "bearer capability not presently available"},
+    {63, "service or option not available, unspecified"},
+    {65, "bearer capability not implemented"},
+    {66, "channel type not implemented"},
+    {69, "requested facility not implemented"},
+    {70, "only restricted digital information bearer capability is available"},
+    {79, "service or option not implemented, unspecified"},
+    {81, "invalid call reference value"},
+    {82, "identified channel does not exist"},
+    {83, "a suspended call exists, but this call identity does not"},
+    {84, "call identity in use"},
+    {85, "no call suspended"},
+    {86, "call having the requested call identity has been cleared"},
+    {88, "incompatible destination"},
+    {91, "invalid transit network selection"},
+    {95, "invalid message, unspecified"},
+    {96, "mandatory information element is missing"},
+    {97, "message type non-existent or not implemented"},
+    {98, "message not compatible with call state or message type non-existent or not implemented"},
+    {99, "information element/parameter non-existent or not implemented"},
+    {100, "invalid information element contents"},
+    {101, "message not compatible with call state"},
+    {102, "recovery on timer expiry"},
+    {111, "protocol error, unspecified"},
+    {127, "interworking, unspecified"},
+};
+
+constexpr ValueName messageTypes[] = {
+    {0x01, "ALERTING"},
+    {0x02, "CALL PROCEEDING"},
+    {0x03, "PROGRESS"},
+    {0x05, "SETUP"},
+    {0x07, "CONNECT"},
+    {0x0d, "SETUP ACKNOWLEDGE"},
+    {0x0f, "CONNECT ACKNOWLEDGE"},
+    {0x45, "DISCONNECT"},
+    {0x4d, "RELEASE"},
+    {0x5a, "RELEASE COMPLETE"},
+};
+
+constexpr ValueName charges[] = {{0x4000, "charge in units"}, {0x4001, "charge in currency"}};
+
+constexpr ValueName elements[] = {
+    {0x08, "cause"},
+    {0x18, "channel identification"},
+    {0x1c, "facility"},
+    {0x1e, "progress indicator"},
+    {0x27, "notification indicator"},
+    {0x28, "display"},
+    {0x29, "date and time"},
+    {0x2c, "keypad facility"},
+    {0x34, "signal"},
+    {0x6c, "calling party number"},
+    {0x70, "called party number"},
+    {0x74, "redirecting number"},
+    {0x76, "redirection number"},
+    {0x7d, "high layer compatibility"},
+    {0x7e, "user-user"},
+};
+
+// The classes of Info values whose members the standard names only as a class.
+const char* infoClassName(std::uint16_t info) {
+    if ((info & 0xff00) == 0x1000) {
+        return "registration error";
+    }
+    if ((info & 0xff00) == 0x1100) {
+        return "message exchange error";
+    }
+    if (info >= 0x3311 && info <= 0x3319) {
+        return "fax (T.30) failure";
+    }
+    if ((info & 0xff00) == 0x3500) {
+        return "modem failure";
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+const char* nameOf(ValueNames names, std::uint32_t value) {
+    for (const ValueName& entry : names) {
+        if (entry.value == value) {
+            return entry.name;
+        }
+    }
+    return nullptr;
+}
+
+const char* nameOf(const ValueNames* names, std::uint32_t value) {
+    return names != nullptr ? nameOf(*names, value) : nullptr;
+}
+
+const ValueNames fullB1ProtocolNames{b1Protocols};
+const ValueNames fullB2ProtocolNames{b2Protocols};
+const ValueNames fullB3ProtocolNames{b3Protocols};
+const ValueNames cipValueNames{cipValues};
+const ValueNames rejectNames{rejects};
+const ValueNames rejectB3Names{rejectsB3};
+const ValueNames facilitySelectorNames{facilitySelectors};
+const ValueNames dtmfFunctionNames{dtmfFunctions};
+const ValueNames supplementaryServiceFunctionNames{supplementaryServiceFunctions};
+const ValueNames channelNames{channels};
+const ValueNames sendingCompleteNames{sendingCompleteModes};
+const ValueNames bChannelOperationNames{bChannelOperations};
+const ValueNames parityNames{parities};
+const ValueNames stopBitNames{stopBits};
+const ValueNames resolutionNames{resolutions};
+const ValueNames infoMaskBits{infoMaskBitNames};
+const ValueNames cipMaskBits{cipMaskBitNames};
+const ValueNames dataB3FlagBits{dataB3FlagBitNames};
+
+const char* causeName(std::uint32_t cause) {
+    return nameOf(causes, cause);
+}
+
+int networkCauseOf(std::uint32_t value) {
+    return (value & 0xff00) == 0x3400 ? static_cast<int>(value & 0x7f) : -1;
+}
+
+InfoMeaning infoMeaning(std::uint16_t info) {
+    if (const int cause = networkCauseOf(info); cause >= 0) {
+        return {causeName(static_cast<std::uint32_t>(cause)), cause};
+    }
+    if (const char* name = nameOf(infoValues, info)) {
+        return {name, -1};
+    }
+    return {infoClassName(info), -1};
+}
+
+InfoNumberMeaning infoNumberMeaning(std::uint16_t infoNumber) {
+    if (infoNumber & 0x8000) {
+        return {InfoNumberKind::messageType, nameOf(messageTypes, infoNumber & 0xffu)};
+    }
+    if (infoNumber & 0x4000) {
+        return {InfoNumberKind::charge, nameOf(charges, infoNumber)};
+    }
+    return {InfoNumberKind::element,
+            (infoNumber & 0xff00) == 0 ? nameOf(elements, infoNumber) : nullptr};
+}
+
+const char* infoNumberKindText(InfoNumberKind kind) {
+    switch (kind) {
+        case InfoNumberKind::messageType:
+            return "message type";
+        case InfoNumberKind::charge:
+            return "charge";
+        case InfoNumberKind::element:
+            return "element";
+    }
+    return "element";
+}
+
+}  // namespace ambertap
