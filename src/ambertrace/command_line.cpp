@@ -35,8 +35,12 @@ const std::array<CommandEntry, 2> commands{{
      "  -h, --help    show this help\n"},
     {Command::show,
      "show",
-     {helpOption, {"hex", '\0', &CommandLine::hex}, {"damaged", '\0', &CommandLine::damaged}},
-     "usage: ambertrace show [--hex] [--damaged] [FILE...]\n"
+     {helpOption,
+      {"hex", '\0', &CommandLine::hex},
+      {"full", '\0', &CommandLine::full},
+      {"json", '\0', &CommandLine::json},
+      {"damaged", '\0', &CommandLine::damaged}},
+     "usage: ambertrace show [--hex | --full | --json] [--damaged] [FILE...]\n"
      "\n"
      "Prints each message of a trace as one line, as ambertap prints it. Each FILE\n"
      "is a saved trace file, the hex text of a trace (as in a mail), or the bare\n"
@@ -44,6 +48,9 @@ const std::array<CommandEntry, 2> commands{{
      "reads the driver's trace once, without clearing it.\n"
      "\n"
      "  --hex         each record's bytes in hex under its line\n"
+     "  --full        every parameter of each message under its line, named\n"
+     "  --json        every record as one JSON object a line (JSON Lines), with\n"
+     "                every parameter under its key\n"
      "  --damaged     show a damaged or cut trace file all the same (exit code 2)\n"
      "  -h, --help    show this help\n"},
 }};
@@ -153,6 +160,10 @@ void takeCommandArguments(const CommandEntry& entry, int argumentCount,
 void checkFiles(CommandLine& line) {
     if (line.helpWanted || !line.usageError.empty()) {
         return;
+    }
+    const int views = (line.hex ? 1 : 0) + (line.full ? 1 : 0) + (line.json ? 1 : 0);
+    if (views > 1) {
+        refuse(line, "show: one of --hex, --full and --json at a time");
     }
     if (line.command == Command::save && line.files.size() != 1) {
         refuse(line, line.files.empty()

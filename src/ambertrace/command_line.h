@@ -17,6 +17,8 @@ struct CommandLine {
     bool versionWanted = false;
     bool force = false;    // save: replace an existing file
     bool hex = false;      // show: each record's bytes under its line
+    bool full = false;     // show: every parameter of each message, named
+    bool json = false;     // show: every record as a JSON object, one a line
     bool damaged = false;  // show: a damaged file all the same
     std::vector<std::string> files;
     std::string usageError;  // one line, empty when the command line is sound

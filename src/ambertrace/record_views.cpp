@@ -4,6 +4,7 @@
 #include <cerrno>
 
 #include "byte_reader.h"
+#include "protocol_tracker.h"
 #include "trace_walker.h"
 
 namespace ambertap {
@@ -28,42 +29,64 @@ class LinesView final : public RecordView {
     std::FILE* out_;
 };
 
-// Each line, then its record's bytes, sixteen to a line, indented.
-class HexView final : public RecordView {
+// The views that show records one by one, with each record's line.
+class EachRecordView : public RecordView {
   public:
-    explicit HexView(std::FILE* out) : out_(out) {}
-
-    int show(std::span<const std::uint8_t> block, std::uint64_t) override {
+    int show(std::span<const std::uint8_t> block, std::uint64_t offset) override {
         const ByteView bytes{block.data(), block.data() + block.size()};
         errno = 0;
         for (ByteView record = bytes; record.size() > 0;) {
             const std::size_t size = recordSize(record);
-            if (!showRecord(ByteView{record.begin, record.begin + size})) {
-                return errorOfFailedWrite();
+            char line[traceLineRoom];
+            const std::size_t length = formatTraceRecord(record, line, traceLineRoom);
+            ++index_;
+            const std::uint64_t at =
+                offset + static_cast<std::uint64_t>(record.begin - bytes.begin);
+            if (const int error = showRecord(ByteView{record.begin, record.begin + size},
+                                             std::string_view(line, length), index_, at);
+                error != 0) {
+                return error;
             }
             record.begin += size;
         }
-        return std::fflush(out_) == 0 ? 0 : errorOfFailedWrite();
+        return std::fflush(out()) == 0 ? 0 : errorOfFailedWrite();
     }
+
+  protected:
+    void restartCount() { index_ = 0; }
+
+  private:
+    virtual std::FILE* out() const = 0;
+    // Returns 0, or the C library's error number of a failed write.
+    virtual int showRecord(ByteView record, std::string_view line, std::uint64_t index,
+                           std::uint64_t offset) = 0;
+
+    std::uint64_t index_ = 0;
+};
+
+// Each line, then its record's bytes, sixteen to a line, indented.
+class HexView final : public EachRecordView {
+  public:
+    explicit HexView(std::FILE* out) : out_(out) {}
 
   private:
     static constexpr std::size_t bytesPerLine = 16;
 
-    bool showRecord(ByteView record) {
-        char line[traceLineRoom + 1];
-        const std::size_t length = formatTraceRecord(record, line, traceLineRoom);
-        line[length] = '\n';
-        if (std::fwrite(line, 1, length + 1, out_) != length + 1) {
-            return false;
+    std::FILE* out() const override { return out_; }
+
+    int showRecord(ByteView record, std::string_view line, std::uint64_t, std::uint64_t) override {
+        if (std::fwrite(line.data(), 1, line.size(), out_) != line.size() ||
+            std::fputc('\n', out_) == EOF) {
+            return errorOfFailedWrite();
         }
         for (const std::uint8_t* at = record.begin; at < record.end; at += bytesPerLine) {
             const std::size_t count =
                 std::min(bytesPerLine, static_cast<std::size_t>(record.end - at));
             if (!showHexLine(std::span<const std::uint8_t>(at, count))) {
-                return false;
+                return errorOfFailedWrite();
             }
         }
-        return true;
+        return 0;
     }
 
     bool showHexLine(std::span<const std::uint8_t> bytes) {
@@ -79,9 +102,62 @@ class HexView final : public RecordView {
     std::FILE* out_;
 };
 
+// Each line, then every parameter of its message, named.
+class FullView final : public EachRecordView {
+  public:
+    explicit FullView(std::FILE* out) : out_(out) {}
+
+    int beginTrace(const char*, const SavedTraceFacts*) override {
+        restartCount();
+        protocols_ = ProtocolTracker{};
+        return 0;
+    }
+
+  private:
+    std::FILE* out() const override { return out_; }
+
+    int showRecord(ByteView record, std::string_view line, std::uint64_t, std::uint64_t) override {
+        return writeFullRecord(record, line, protocols_, out_);
+    }
+
+    std::FILE* out_;
+    ProtocolTracker protocols_;
+};
+
+// One JSON object a record, after one for a saved trace file's own facts.
+class JsonView final : public EachRecordView {
+  public:
+    explicit JsonView(std::FILE* out) : out_(out) {}
+
+    int beginTrace(const char* file, const SavedTraceFacts* facts) override {
+        restartCount();
+        protocols_ = ProtocolTracker{};
+        file_ = file;
+        return facts != nullptr ? writeJsonTrace(*facts, file, out_) : 0;
+    }
+
+  private:
+    std::FILE* out() const override { return out_; }
+
+    int showRecord(ByteView record, std::string_view line, std::uint64_t index,
+                   std::uint64_t offset) override {
+        return writeJsonRecord(record, index, offset, line, file_, protocols_, out_);
+    }
+
+    std::FILE* out_;
+    const char* file_ = nullptr;
+    ProtocolTracker protocols_;
+};
+
 }  // namespace
 
 std::unique_ptr<RecordView> makeRecordView(const CommandLine& line, std::FILE* out) {
+    if (line.json) {
+        return std::make_unique<JsonView>(out);
+    }
+    if (line.full) {
+        return std::make_unique<FullView>(out);
+    }
     if (line.hex) {
         return std::make_unique<HexView>(out);
     }

@@ -31,7 +31,10 @@ int showDriverTrace(RecordView& view, DeviceSystem& system, const Streams& strea
     if (!readDriverTrace(system, *trace, streams.err)) {
         return traceExitFailure;
     }
-    view.beginTrace();
+    if (const int error = view.beginTrace(nullptr, nullptr); error != 0) {
+        reportUnwritable(error, streams.err);
+        return traceExitFailure;
+    }
     if (const int error = view.show(trace->bytes(), 0); error != 0) {
         reportUnwritable(error, streams.err);
         return traceExitFailure;
@@ -45,6 +48,11 @@ int showDriverTrace(RecordView& view, DeviceSystem& system, const Streams& strea
 }
 
 enum class InputOutcome { shown, failed, unwritable };
+
+struct ShowOptions {
+    bool damaged = false;  // show a damaged input all the same
+    bool named = false;    // the views name each input: there are several
+};
 
 // The name of an input as messages and headers give it.
 std::string displayName(const std::string& name) {
@@ -63,8 +71,7 @@ void reportFinding(const std::string& name, const char* severity, const TraceInp
     const Finding& finding = input.finding();
     if (finding.line != 0) {
         std::fprintf(err, "ambertrace: %s:%lu: %s%s\n", displayName(name).c_str(),
-                     static_cast<unsigned long>(finding.line), severity,
-                     describe(finding).text);
+                     static_cast<unsigned long>(finding.line), severity, describe(finding).text);
     } else {
         std::fprintf(err, "ambertrace: %s: %s%s\n", displayName(name).c_str(), severity,
                      describe(finding).text);
@@ -117,16 +124,28 @@ InputOutcome showBlocks(const std::string& name, TraceInput& input, RecordView& 
     return InputOutcome::shown;
 }
 
+SavedTraceFacts savedTraceFacts(const TraceFileFacts& facts) {
+    return {facts.version.major, facts.version.minor, facts.savedAt, facts.moreData(),
+            facts.recordBytes};
+}
+
 InputOutcome showSource(const std::string& name, ByteSource& source, RecordView& view,
-                        bool showDamaged, std::FILE* err) {
-    TraceInput input(source, showDamaged ? DamagePolicy::show : DamagePolicy::refuse);
+                        const ShowOptions& options, std::FILE* err) {
+    TraceInput input(source, options.damaged ? DamagePolicy::show : DamagePolicy::refuse);
     if (const InputStatus status = input.start(); status != InputStatus::ready) {
         return reportFailure(name, status, input, err);
     }
     if (input.shownDespiteDamage() && input.form() == InputForm::traceFile) {
         reportFinding(name, "warning: shown despite damage: ", input, err);
     }
-    view.beginTrace();
+    const SavedTraceFacts facts = savedTraceFacts(input.facts());
+    const bool traceFile = input.form() == InputForm::traceFile;
+    if (const int error =
+            view.beginTrace(options.named ? name.c_str() : nullptr, traceFile ? &facts : nullptr);
+        error != 0) {
+        reportUnwritable(error, err);
+        return InputOutcome::unwritable;
+    }
     const InputOutcome outcome = showBlocks(name, input, view, err);
     if (outcome != InputOutcome::unwritable) {
         noteTraceFileFacts(name, input, err);
@@ -134,12 +153,12 @@ InputOutcome showSource(const std::string& name, ByteSource& source, RecordView&
     return outcome;
 }
 
-InputOutcome showInput(const std::string& name, RecordView& view, bool showDamaged,
+InputOutcome showInput(const std::string& name, RecordView& view, const ShowOptions& options,
                        const Streams& streams) {
     if (name == standardStream) {
         useBinaryMode(streams.in);
         FileByteSource source(streams.in);
-        return showSource(name, source, view, showDamaged, streams.err);
+        return showSource(name, source, view, options, streams.err);
     }
     SystemError error;
     std::FILE* file = openForReading(name.c_str(), error);
@@ -149,7 +168,7 @@ InputOutcome showInput(const std::string& name, RecordView& view, bool showDamag
         return InputOutcome::failed;
     }
     FileByteSource source(file);
-    const InputOutcome outcome = showSource(name, source, view, showDamaged, streams.err);
+    const InputOutcome outcome = showSource(name, source, view, options, streams.err);
     std::fclose(file);
     return outcome;
 }
@@ -162,14 +181,16 @@ int showTraces(const CommandLine& line, DeviceSystem& system, const Streams& str
         return showDriverTrace(*view, system, streams);
     }
     int exitCode = traceExitSuccess;
-    const bool headers = line.files.size() > 1;
+    const ShowOptions options{line.damaged, line.files.size() > 1};
+    // JSON names the file in every object instead.
+    const bool headers = options.named && !line.json;
     for (std::size_t index = 0; index < line.files.size(); ++index) {
         const std::string& name = line.files[index];
         if (headers && !writeInputHeader(name, index == 0, streams.out)) {
             reportUnwritable(errorOfFailedWrite(), streams.err);
             return traceExitFailure;
         }
-        const InputOutcome outcome = showInput(name, *view, line.damaged, streams);
+        const InputOutcome outcome = showInput(name, *view, options, streams);
         if (outcome == InputOutcome::unwritable) {
             return traceExitFailure;
         }

@@ -76,6 +76,14 @@ class JsonLine {
         needsComma_ = true;
     }
 
+    // A value that `write` puts on the line itself.
+    template <typename Write>
+    void raw(Write write) {
+        separate();
+        write(line_);
+        needsComma_ = true;
+    }
+
     // "0x%016x".
     void wideHex(std::uint64_t value) {
         separate();
@@ -294,7 +302,73 @@ void writeDirection(ByteView record, JsonLine& json) {
     }
 }
 
+// "YYYY-MM-DDThh:mm:ssZ" of seconds since 1970 in UTC, by the proleptic
+// Gregorian calendar, without the C library's time_t, which is 32 bits wide
+// in some Windows builds.
+void writeUtcTime(std::int64_t seconds, LineWriter& line) {
+    constexpr std::int64_t secondsPerDay = 86400;
+    std::int64_t days = seconds / secondsPerDay;
+    std::int64_t secondOfDay = seconds % secondsPerDay;
+    if (secondOfDay < 0) {
+        secondOfDay += secondsPerDay;
+        --days;
+    }
+    // Days to a civil date, with March as the first month of a 400-year era.
+    const std::int64_t shifted = days + 719468;
+    const std::int64_t era = (shifted >= 0 ? shifted : shifted - 146096) / 146097;
+    const std::int64_t dayOfEra = shifted - era * 146097;
+    const std::int64_t yearOfEra =
+        (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    const std::int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+    const std::int64_t monthIndex = (5 * dayOfYear + 2) / 153;
+    const std::int64_t day = dayOfYear - (153 * monthIndex + 2) / 5 + 1;
+    const std::int64_t month = monthIndex < 10 ? monthIndex + 3 : monthIndex - 9;
+    const std::int64_t year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
+    line.character('"');
+    line.decimal(year);
+    const std::int64_t parts[] = {month, day, secondOfDay / 3600, secondOfDay / 60 % 60,
+                                  secondOfDay % 60};
+    const char separators[] = {'-', '-', 'T', ':', ':'};
+    for (std::size_t i = 0; i < 5; ++i) {
+        line.character(separators[i]);
+        if (parts[i] < 10) {
+            line.character('0');
+        }
+        line.decimal(parts[i]);
+    }
+    line.text("Z\"");
+}
+
 }  // namespace
+
+int writeJsonTrace(const SavedTraceFacts& facts, const char* file, std::FILE* out) {
+    RecordOutput output(out);
+    LineWriter text(output.lineSpace(RecordOutput::largestLine), RecordOutput::largestLine);
+    JsonLine json(text);
+    json.beginObject();
+    json.key("type");
+    json.string(std::string_view("trace"));
+    if (file != nullptr) {
+        json.key("file");
+        json.string(std::string_view(file));
+    }
+    json.key("version");
+    json.beginObject();
+    json.key("major");
+    json.number(std::uint64_t{facts.versionMajor});
+    json.key("minor");
+    json.number(std::uint64_t{facts.versionMinor});
+    json.endObject();
+    json.key("savedAt");
+    json.raw([&](LineWriter& line) { writeUtcTime(facts.savedAt, line); });
+    json.key("moreData");
+    json.boolean(facts.moreData);
+    json.key("recordBytes");
+    json.number(facts.recordBytes);
+    json.endObject();
+    output.endLine(text.length());
+    return output.finish();
+}
 
 int writeJsonRecord(ByteView record, std::uint64_t index, std::uint64_t offset,
                     std::string_view line, const char* file, ProtocolTracker& protocols,

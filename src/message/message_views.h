@@ -36,4 +36,19 @@ namespace ambertap {
                                   std::string_view line, const char* file,
                                   ProtocolTracker& protocols, std::FILE* out);
 
+// What a saved trace file says of itself besides its records.
+struct SavedTraceFacts {
+    std::uint16_t versionMajor = 0;
+    std::uint16_t versionMinor = 0;
+    std::int64_t savedAt = 0;  // seconds since 1970-01-01 00:00 UTC
+    bool moreData = false;     // the driver had more than one read held
+    std::uint64_t recordBytes = 0;
+};
+
+// One JSON object on one line, with `type` "trace", for the facts of a saved
+// trace file, which come before its records: the format version, the time of
+// the save in UTC as "YYYY-MM-DDThh:mm:ssZ", the more-data flag and the
+// number of record bytes. `file` as for writeJsonRecord.
+[[nodiscard]] int writeJsonTrace(const SavedTraceFacts& facts, const char* file, std::FILE* out);
+
 }  // namespace ambertap
