@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
+#include <sstream>
 #include <string>
 #include <string_view>
 
@@ -69,11 +70,10 @@ inline Walk walk(TraceInput& input) {
 }
 
 inline std::string bytesOf(std::string_view hex) {
+    std::istringstream words{std::string(hex)};
     std::string bytes;
-    for (std::size_t i = 0; i + 1 < hex.size(); i += hex[i] == ' ' ? 1u : 2u) {
-        if (hex[i] != ' ') {
-            bytes += static_cast<char>(std::stoi(std::string(hex.substr(i, 2)), nullptr, 16));
-        }
+    for (unsigned value = 0; words >> std::hex >> value;) {
+        bytes += static_cast<char>(value);
     }
     return bytes;
 }
