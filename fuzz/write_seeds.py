@@ -3,12 +3,16 @@
 
 The seeds are the documented message examples: each as a message for the
 message-line fuzzer (with a room in front), as a trace record for the walker
-fuzzer, and a few argument vectors for the option scanner. Run it again after
+fuzzer, and a few argument vectors for the option scanner. The trace input
+fuzzer gets one trace in each form it reads: bare records, hex text as a mail
+leaves it, a trace file, and a trace file as transfers change it. Run it again after
 changing the examples; the files are kept in the repository.
 """
 
 import pathlib
 import shutil
+import struct
+import zlib
 
 CORPUS = pathlib.Path(__file__).resolve().parent / "corpus"
 
@@ -75,13 +79,41 @@ def room_prefix(room):
     return bytes([value & 0xFF, value >> 8])
 
 
+def trace_file(records, saved_at=1700000000, flags=0):
+    """A trace file of version 1.0 (src/tracefile/FORMAT.md)."""
+    header = b"\x8fATR\r\n\x1a\n" + struct.pack(
+        "<HHIIIqI", 1, 0, 40, len(records), zlib.crc32(records), saved_at, flags)
+    return header + struct.pack("<I", zlib.crc32(header)) + records
+
+
+def hex_text(records):
+    lines = [f"> {offset:04x}: {records[offset:offset + 16].hex(' ')}  # record bytes"
+             for offset in range(0, len(records), 16)]
+    return ("\ufeff# a trace\r\n" + "\r\n".join(lines) + "\r\n").encode()
+
+
+# The first byte picks the piece size the fuzzer reads in (0: all at once),
+# the second the block room (bits 1-7) and whether damage is shown (bit 0).
+def trace_input_seeds(records):
+    saved = trace_file(records, flags=1)
+    return {
+        "bare_in_pieces_of_7": bytes([7, 0]) + records,
+        "hex_text_in_pieces_of_3": bytes([3, 0]) + hex_text(records),
+        "hex_text_damaged_shown": bytes([0, 1]) + hex_text(records).replace(b"0e", b"0g", 1),
+        "trace_file": bytes([0, 2]) + saved,
+        "trace_file_cut_shown": bytes([5, 1]) + saved[:-3],
+        "trace_file_crlf_to_lf": bytes([0, 0]) + saved.replace(b"\r\n", b"\n"),
+        "trace_file_eighth_bit_stripped": bytes([0, 0]) + bytes(b & 0x7F for b in saved),
+    }
+
+
 def write(folder, name, data):
     path = CORPUS / folder / name
     path.write_bytes(data)
 
 
 def main():
-    for folder in ("trace_walker", "message_line", "option_parser"):
+    for folder in ("trace_walker", "message_line", "option_parser", "trace_input"):
         shutil.rmtree(CORPUS / folder, ignore_errors=True)
         (CORPUS / folder).mkdir(parents=True)
 
@@ -93,6 +125,8 @@ def main():
         message = bytes.fromhex(MESSAGES["connect_req"])
         write("message_line", f"connect_req_room_{room}", room_prefix(room) + message)
     write("trace_walker", "three_records", bytes.fromhex(THREE_RECORDS))
+    for name, data in trace_input_seeds(bytes.fromhex(THREE_RECORDS)).items():
+        write("trace_input", name, data)
 
     for name, (letters, *arguments) in ARGUMENT_VECTORS.items():
         segments = b"\x00".join(text.encode() for text in [letters, *arguments])

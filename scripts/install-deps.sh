@@ -3,11 +3,11 @@
 # when they are all present already. Every stage includes what any build
 # needs: CMake and Ninja.
 #
-#   native    g++, GoogleTest and Google Benchmark
+#   native    g++, GoogleTest, Google Benchmark and zlib
 #   fuzz      clang and its fuzzer runtime
 #   coverage  gcovr
-#   mingw     the MinGW-w64 cross compilers of both Windows builds: all that
-#             making the release archives needs
+#   mingw     the MinGW-w64 cross compilers of both Windows builds and zlib
+#             for both: all that making the release archives needs
 #   wine64    64-bit Wine, for the 64-bit ambertap.exe in a 64-bit prefix
 #   windows   the Windows tests: mingw, Wine with its 32-bit half, unzip; and
 #             where the kernel does not run 32-bit x86 programs, an emulator
@@ -34,11 +34,11 @@ trap 'rm -f "$apt_log"' EXIT
 
 packages_for() {
     case "$1" in
-        native) echo g++ libgtest-dev libbenchmark-dev ;;
+        native) echo g++ libgtest-dev libbenchmark-dev zlib1g-dev ;;
         fuzz) echo clang libclang-rt-14-dev ;;
         coverage) echo gcovr ;;
         mingw) echo g++-mingw-w64-x86-64-win32 gcc-mingw-w64-x86-64-win32 \
-            g++-mingw-w64-i686-win32 gcc-mingw-w64-i686-win32 ;;
+            g++-mingw-w64-i686-win32 gcc-mingw-w64-i686-win32 libz-mingw-w64-dev ;;
         wine64) echo wine wine64 ;;
         # unzip looks into the release archives. Under the emulator, the 32-bit
         # Wine cannot map its shared user data without its preloader.
