@@ -1,5 +1,6 @@
 // How long `ambertrace show` takes for a long stream of bare records, read
-// from a file block by block, against the walker on the same bytes in memory.
+// from a file block by block, against the walker on the same bytes in memory;
+// and its views of every parameter against its lines.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
@@ -73,5 +74,15 @@ void ShowLines(benchmark::State& state) {
     showStream(state, {});
 }
 BENCHMARK(ShowLines)->Unit(benchmark::kMillisecond);
+
+void ShowFull(benchmark::State& state) {
+    showStream(state, {"--full"});
+}
+BENCHMARK(ShowFull)->Unit(benchmark::kMillisecond);
+
+void ShowJson(benchmark::State& state) {
+    showStream(state, {"--json"});
+}
+BENCHMARK(ShowJson)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -1,6 +1,6 @@
 // The trace file: one read of the driver's trace, saved with the facts of
 // the save behind a header that shows when a transfer changed the file.
-// FORMAT.md describes the bytes.
+// The README describes the bytes, for readers without this program.
 #pragma once
 
 #include <cstddef>
