@@ -18,14 +18,23 @@ using ambertap::bench::Bytes;
 
 constexpr std::size_t streamSize = 10 * 1000 * 1000;
 
-// The sample call over and over, about 10 MB of it, in memory and in a file.
+// The sample call and a message of every kind, over and over, about 10 MB of
+// them, in memory and in a file.
+std::vector<Bytes> sampleRecords() {
+    std::vector<Bytes> records =
+        ambertap::bench::recordsOfListing(AMBERTAP_OUTGOING_DATA_CALL_LISTING);
+    const std::vector<Bytes> kinds =
+        ambertap::bench::recordsOfListing(AMBERTAP_EVERY_MESSAGE_KIND_LISTING);
+    records.insert(records.end(), kinds.begin(), kinds.end());
+    return records;
+}
+
 struct Stream {
     Bytes bytes;
     std::string path;
 
     Stream()
-        : bytes(ambertap::bench::repeatedRecords(
-              ambertap::bench::recordsOfListing(AMBERTAP_OUTGOING_DATA_CALL_LISTING), streamSize)),
+        : bytes(ambertap::bench::repeatedRecords(sampleRecords(), streamSize)),
           path(std::string(std::getenv("TMPDIR") != nullptr ? std::getenv("TMPDIR") : "/tmp") +
                "/ambertrace_show_benchmark.bin") {
         std::FILE* file = std::fopen(path.c_str(), "wb");
