@@ -201,7 +201,7 @@ void writeLine(std::string_view text, RecordOutput& output) {
 int writeFullRecord(ByteView record, std::string_view line, ProtocolTracker& protocols,
                     std::FILE* out) {
     RecordOutput output(out);
-    writeLine(line.substr(0, RecordOutput::largestLine - 1), output);
+    writeLine(line.substr(0, largestViewLine - 1), output);
     if (holdsMessage(record)) {
         DecodedMessage message;
         decodeMessage(messageOfRecord(record), protocols, message);
@@ -215,7 +215,7 @@ int writeFullRecord(ByteView record, std::string_view line, ProtocolTracker& pro
             writeEnd(message, output);
         }
     }
-    return output.finish();
+    return output.writeOut();
 }
 
 }  // namespace ambertap

@@ -343,7 +343,7 @@ void writeUtcTime(std::int64_t seconds, LineWriter& line) {
 
 int writeJsonTrace(const SavedTraceFacts& facts, const char* file, std::FILE* out) {
     RecordOutput output(out);
-    LineWriter text(output.lineSpace(RecordOutput::largestLine), RecordOutput::largestLine);
+    LineWriter text(output.lineSpace(largestViewLine), largestViewLine);
     JsonLine json(text);
     json.beginObject();
     json.key("type");
@@ -367,14 +367,14 @@ int writeJsonTrace(const SavedTraceFacts& facts, const char* file, std::FILE* ou
     json.number(facts.recordBytes);
     json.endObject();
     output.endLine(text.length());
-    return output.finish();
+    return output.writeOut();
 }
 
 int writeJsonRecord(ByteView record, std::uint64_t index, std::uint64_t offset,
                     std::string_view line, const char* file, ProtocolTracker& protocols,
                     std::FILE* out) {
     RecordOutput output(out);
-    LineWriter text(output.lineSpace(RecordOutput::largestLine), RecordOutput::largestLine);
+    LineWriter text(output.lineSpace(largestViewLine), largestViewLine);
     JsonLine json(text);
     json.beginObject();
     json.key("type");
@@ -400,7 +400,7 @@ int writeJsonRecord(ByteView record, std::uint64_t index, std::uint64_t offset,
     }
     json.endObject();
     output.endLine(text.length());
-    return output.finish();
+    return output.writeOut();
 }
 
 }  // namespace ambertap
