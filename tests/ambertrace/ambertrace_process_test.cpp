@@ -165,9 +165,7 @@ const ScriptCase scriptCases[] = {
      "ambertrace: no/t: cannot create a temporary file beside it: No such file or directory\n"},
     {"show_two_inputs_with_headers", "$AMBERTRACE save t 2>/dev/null && $AMBERTRACE show t - <t", 0,
      "==> t <==\n" + listenLines + "\n==> standard input <==\n" + listenLines, "", "t\n"},
-    {"show_the_demo_sample",
-     "$AMBERTRACE show \"$SAMPLES/outgoing_data_call.hex\"",
-     0,
+    {"show_the_demo_sample", "$AMBERTRACE show \"$SAMPLES/outgoing_data_call.hex\"", 0,
      contentsOf(fs::path(AMBERTAP_SAMPLES) / "../tests/windows/expected/outgoing_data_call.stdout"),
      ""},
     {"show_hex_of_a_cut_record",
@@ -178,6 +176,13 @@ const ScriptCase scriptCases[] = {
     {"show_refuses_a_changed_file",
      "$AMBERTRACE save t 2>/dev/null && sed 's/$/\\r/' t >crlf && $AMBERTRACE show crlf", 2, "",
      "ambertrace: crlf: line ends converted (a transfer changed LF into CR LF)\n", "crlf\nt\n"},
+    {"save_records_more_data",
+     "AMBERTAP_STAND_IN_OVERFLOW=1 $AMBERTRACE save t && $AMBERTRACE show t", 0, listenLines,
+     "ambertrace: saved 4 messages (97 bytes) to t; the driver had more than 10000 bytes, the "
+     "rest was not read (the file says so)\n"
+     "ambertrace: t: the driver's trace was longer than 10000 bytes when it was saved: the rest "
+     "was not read\n",
+     "t\n"},
     {"show_damaged_file_all_the_same",
      "$AMBERTRACE save t 2>/dev/null && head -c -1 t >cut && $AMBERTRACE show --damaged cut | "
      "wc -l; $AMBERTRACE show --damaged cut >/dev/null 2>&1; echo $?",
@@ -188,6 +193,33 @@ const ScriptCase scriptCases[] = {
     {"usage_error", "$AMBERTRACE show --clear", 1, "",
      "ambertrace: show: unknown option '--clear' (see 'ambertrace show --help')\n"},
     {"version", "$AMBERTRACE --version", 0, "ambertrace " AMBERTAP_VERSION "\n", ""},
+};
+
+// A saved file changed one way, then shown: refused with its reason, exit 2,
+// nothing on standard output.
+ScriptCase refusal(const char* name, const std::string& change, const std::string& reason) {
+    return {name,
+            "$AMBERTRACE save t 2>/dev/null && " + change + " && $AMBERTRACE show u",
+            2,
+            "",
+            "ambertrace: u: " + reason + "\n",
+            "t\nu\n"};
+}
+
+const ScriptCase refusalCases[] = {
+    refusal("byte_flipped", "cp t u && printf U | dd of=u bs=1 seek=45 conv=notrunc 2>/dev/null",
+            "damaged: checksum differs"),
+    refusal("byte_cut_off", "head -c -1 t >u", "cut short: 136 of 137 bytes"),
+    refusal("byte_added", "cp t u && printf x >>u", "bytes after the end of the records"),
+    refusal("line_ends_to_crlf", "sed 's/$/\\r/' t >u",
+            "line ends converted (a transfer changed LF into CR LF)"),
+    refusal("line_ends_to_lf", "tr -d '\\r' <t >u",
+            "line ends converted (a transfer changed CR LF into LF)"),
+    refusal("eighth_bit_stripped", "tr '\\200-\\377' '\\000-\\177' <t >u",
+            "eighth bit stripped (a 7-bit transfer changed the file)"),
+    refusal("newer_version",
+            "cp t u && printf '\\002' | dd of=u bs=1 seek=8 conv=notrunc 2>/dev/null",
+            "newer format version 2.0 (this program reads 1.x)"),
 };
 
 class ScriptTest : public ::testing::TestWithParam<ScriptCase> {};
@@ -205,6 +237,8 @@ TEST_P(ScriptTest, WritesExitsAndLeaves) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Scripts, ScriptTest, ::testing::ValuesIn(scriptCases),
+                         testing::NamedByRow());
+INSTANTIATE_TEST_SUITE_P(Refused, ScriptTest, ::testing::ValuesIn(refusalCases),
                          testing::NamedByRow());
 
 }  // namespace
