@@ -26,6 +26,10 @@
 #   trace-from FILE EXIT OUT ERR ARG...
 #                          ambertrace.exe ARG... with FILE of the case's folder
 #                          as standard input, as `trace`
+#   copy FILE NAME         FILE of the source tree into the case's folder as NAME
+#   to-crlf NAME NEW       NAME of the case's folder with every LF turned into
+#                          CR LF, as a text-mode transfer leaves it, as NEW
+#   cut NAME NEW           NAME of the case's folder without its last byte, as NEW
 #   file-exists NAME       NAME, as UTF-8, is a file of the case's folder
 #   empty-folder NAME      the folder NAME of the case's folder holds nothing
 #   mount OPTIONS FOLDER   a file system of its own (tmpfs with OPTIONS) on
@@ -225,6 +229,18 @@ step_trace_from() {
     check_exit "$expected_exit" "$status"
 }
 
+step_copy() {
+    cp "$SOURCE_DIR/$1" "$work/files/$2"
+}
+
+step_to_crlf() {
+    sed 's/$/\r/' "$work/files/$1" >"$work/files/$2"
+}
+
+step_cut() {
+    head -c -1 "$work/files/$1" >"$work/files/$2"
+}
+
 step_file_exists() {
     if [ ! -f "$work/files/$1" ]; then
         echo "no file $1 in the case's folder: $(ls "$work/files")" >&2
@@ -267,6 +283,9 @@ for step in "$@"; do
     trace-to) step_trace_to "$@" ;;
     trace-from) step_trace_from "$@" ;;
     mount) step_mount "$@" ;;
+    copy) step_copy "$@" ;;
+    to-crlf) step_to_crlf "$@" ;;
+    cut) step_cut "$@" ;;
     file-exists) step_file_exists "$@" ;;
     empty-folder) step_empty_folder "$@" ;;
     *)
