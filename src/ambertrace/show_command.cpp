@@ -68,7 +68,7 @@ bool writeInputHeader(const std::string& name, bool first, std::FILE* out) {
 
 void reportFinding(const std::string& name, const char* severity, const TraceInput& input,
                    std::FILE* err) {
-    const Finding& finding = input.finding();
+    const InputFinding& finding = input.finding();
     if (finding.line != 0) {
         std::fprintf(err, "ambertrace: %s:%lu: %s%s\n", displayName(name).c_str(),
                      static_cast<unsigned long>(finding.line), severity, describe(finding).text);

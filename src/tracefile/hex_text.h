@@ -54,7 +54,7 @@ class HexText {
 
     bool stopped() const { return stopped_; }
     // The first damage, and how many there were.
-    const Finding& damage() const { return damage_; }
+    const InputFinding& damage() const { return damage_; }
     std::uint64_t damageCount() const { return damageCount_; }
 
   private:
@@ -85,7 +85,7 @@ class HexText {
     std::uint8_t highDigit_ = 0;
     std::size_t wordStart_ = 0;  // where the word's bytes start in the buffer
     bool stopped_ = false;
-    Finding damage_;
+    InputFinding damage_;
     std::uint64_t damageCount_ = 0;
 };
 

@@ -79,7 +79,7 @@ struct TraceFileRead {
     // Problem::none when the file is sound. With DamagePolicy::show a file
     // that is cut short, damaged or followed by more bytes still has
     // `headerRead` and the record bytes it holds, up to the declared count.
-    Finding finding;
+    InputFinding finding;
     bool headerRead = false;  // `facts` holds the header's fields
     TraceFileFacts facts;
     std::span<const std::uint8_t> records;  // inside the image

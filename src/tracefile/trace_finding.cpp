@@ -25,7 +25,7 @@ const char* lineEndText(LineEndChange change) {
     return "";
 }
 
-void describeSignature(const Finding& finding, FindingText& out) {
+void describeSignature(const InputFinding& finding, InputFindingText& out) {
     constexpr const char* stripped = "eighth bit stripped (a 7-bit transfer changed the file)";
     if (!finding.eighthBitStripped) {
         std::snprintf(out.text, sizeof out.text, "%s", lineEndText(finding.lineEnds));
@@ -37,7 +37,7 @@ void describeSignature(const Finding& finding, FindingText& out) {
     }
 }
 
-void describeVersion(const Finding& finding, FindingText& out) {
+void describeVersion(const InputFinding& finding, InputFindingText& out) {
     const unsigned major = finding.version.major;
     const unsigned minor = finding.version.minor;
     if (major > traceFileVersion.major) {
@@ -52,7 +52,7 @@ void describeVersion(const Finding& finding, FindingText& out) {
 
 // A byte of a hex text as a reader can see it: a printable character in
 // quotes, any other byte as its value.
-void describeCharacter(const char* what, std::uint8_t value, FindingText& out) {
+void describeCharacter(const char* what, std::uint8_t value, InputFindingText& out) {
     if (value >= 0x20 && value < 0x7f) {
         std::snprintf(out.text, sizeof out.text, "%s: '%c'", what, static_cast<char>(value));
     } else {
@@ -62,8 +62,8 @@ void describeCharacter(const char* what, std::uint8_t value, FindingText& out) {
 
 }  // namespace
 
-FindingText describe(const Finding& finding) {
-    FindingText out{};
+InputFindingText describe(const InputFinding& finding) {
+    InputFindingText out{};
     const auto count = static_cast<unsigned long long>(finding.count);
     const auto limit = static_cast<unsigned long long>(finding.limit);
     switch (finding.problem) {

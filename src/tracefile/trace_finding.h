@@ -40,7 +40,7 @@ struct FormatVersion {
     std::uint16_t minor = 0;
 };
 
-struct Finding {
+struct InputFinding {
     Problem problem = Problem::none;
     LineEndChange lineEnds = LineEndChange::none;
     bool eighthBitStripped = false;
@@ -55,9 +55,9 @@ struct Finding {
 // The reason as one line of text without its newline, e.g. "damaged:
 // checksum differs"; the caller puts the file's name (and a hex text's line
 // number) in front.
-struct FindingText {
+struct InputFindingText {
     char text[160];
 };
-FindingText describe(const Finding& finding);
+InputFindingText describe(const InputFinding& finding);
 
 }  // namespace ambertap

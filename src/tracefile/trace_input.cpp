@@ -89,7 +89,7 @@ bool TraceInput::readUpTo(std::uint8_t* into, std::size_t room, std::size_t& fil
     return true;
 }
 
-InputStatus TraceInput::fail(InputStatus status, const Finding& finding) {
+InputStatus TraceInput::fail(InputStatus status, const InputFinding& finding) {
     stage_ = Stage::failed;
     failure_ = status;
     finding_ = finding;
@@ -97,7 +97,7 @@ InputStatus TraceInput::fail(InputStatus status, const Finding& finding) {
 }
 
 InputStatus TraceInput::failToRead(int error) {
-    Finding finding;
+    InputFinding finding;
     finding.problem = Problem::readError;
     finding.error = error != 0 ? error : EIO;
     return fail(InputStatus::readError, finding);

@@ -81,7 +81,7 @@ class TraceInput {
     InputStatus next(RecordBlock& block);
 
     // The failure, or with DamagePolicy::show the first damage found.
-    const Finding& finding() const { return finding_; }
+    const InputFinding& finding() const { return finding_; }
     // After the end: the input had damage and was shown all the same.
     bool shownDespiteDamage() const { return shownDespiteDamage_; }
     // The pieces of damage to a hex text shown despite them; 1 for a damaged trace file.
@@ -92,7 +92,7 @@ class TraceInput {
 
     bool readOnce(std::uint8_t* into, std::size_t room, std::size_t& count);
     bool readUpTo(std::uint8_t* into, std::size_t room, std::size_t& filled);
-    InputStatus fail(InputStatus status, const Finding& finding);
+    InputStatus fail(InputStatus status, const InputFinding& finding);
     InputStatus failToRead(int error);
     InputStatus startTraceFile();
     InputStatus nextOfStream(RecordBlock& block);
@@ -118,7 +118,7 @@ class TraceInput {
     InputStatus failure_ = InputStatus::end;
     TraceFileFacts facts_;
     std::span<const std::uint8_t> fileRecords_;
-    Finding finding_;
+    InputFinding finding_;
     bool shownDespiteDamage_ = false;
 };
 

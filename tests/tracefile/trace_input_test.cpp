@@ -21,7 +21,7 @@ using testing::bytesOf;
 using testing::MemorySource;
 
 std::string reasonOf(const TraceInput& input) {
-    const Finding& finding = input.finding();
+    const InputFinding& finding = input.finding();
     const std::string text = describe(finding).text;
     return finding.line == 0 ? text : std::to_string(finding.line) + ": " + text;
 }
