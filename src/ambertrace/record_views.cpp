@@ -17,7 +17,7 @@ int errorOfFailedWrite() {
 }
 
 // Ambertap's lines, exactly.
-class LinesView final : public RecordView {
+class LinesView final : public TraceView {
   public:
     explicit LinesView(std::FILE* out) : out_(out) {}
 
@@ -30,7 +30,7 @@ class LinesView final : public RecordView {
 };
 
 // The views that show records one by one, with each record's line.
-class EachRecordView : public RecordView {
+class EachRecordView : public TraceView {
   public:
     int show(std::span<const std::uint8_t> block, std::uint64_t offset) override {
         const ByteView bytes{block.data(), block.data() + block.size()};
@@ -107,7 +107,7 @@ class FullView final : public EachRecordView {
   public:
     explicit FullView(std::FILE* out) : out_(out) {}
 
-    int beginTrace(const char*, const SavedTraceFacts*) override {
+    int beginTrace(const TraceSource&) override {
         restartCount();
         protocols_ = ProtocolTracker{};
         return 0;
@@ -129,11 +129,11 @@ class JsonView final : public EachRecordView {
   public:
     explicit JsonView(std::FILE* out) : out_(out) {}
 
-    int beginTrace(const char* file, const SavedTraceFacts* facts) override {
+    int beginTrace(const TraceSource& trace) override {
         restartCount();
         protocols_ = ProtocolTracker{};
-        file_ = file;
-        return facts != nullptr ? writeJsonTrace(*facts, file, out_) : 0;
+        file_ = trace.oneOfSeveral ? trace.name : nullptr;
+        return trace.facts != nullptr ? writeJsonTrace(*trace.facts, file_, out_) : 0;
     }
 
   private:
@@ -151,7 +151,7 @@ class JsonView final : public EachRecordView {
 
 }  // namespace
 
-std::unique_ptr<RecordView> makeRecordView(const CommandLine& line, std::FILE* out) {
+std::unique_ptr<TraceView> makeShowView(const CommandLine& line, std::FILE* out) {
     if (line.json) {
         return std::make_unique<JsonView>(out);
     }

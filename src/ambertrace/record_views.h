@@ -1,5 +1,6 @@
-// The ways `show` prints the records of a trace, block by block: each block
-// holds whole records, but for a cut one at the very end of the trace.
+// What a command makes of the records of each trace it reads, block by block:
+// each block holds whole records, but for a cut one at the very end of the
+// trace.
 #pragma once
 
 #include <cstddef>
@@ -13,22 +14,29 @@
 
 namespace ambertap {
 
-class RecordView {
-  public:
-    virtual ~RecordView() = default;
-
-    // A new trace begins: records count from 1 again. `file` names it when
-    // there is more than one; `facts` are those of a saved trace file.
-    virtual int beginTrace(const char* file, const SavedTraceFacts* facts) {
-        static_cast<void>(file);
-        static_cast<void>(facts);
-        return 0;
-    }
-    // Prints the records of `block`, whose first byte lies at `offset` in its
-    // trace. Returns 0, or the C library's error number of a failed write.
-    virtual int show(std::span<const std::uint8_t> block, std::uint64_t offset) = 0;
+struct TraceSource {
+    const char* name;              // as given ("-": standard input), or the device's
+    bool oneOfSeveral;             // the command reads more than one trace
+    const SavedTraceFacts* facts;  // of a saved trace file; null for any other input
 };
 
-std::unique_ptr<RecordView> makeRecordView(const CommandLine& line, std::FILE* out);
+// Each function returns 0, or the C library's error number of a failed write.
+class TraceView {
+  public:
+    virtual ~TraceView() = default;
+
+    // A new trace begins: records count from 1 again.
+    virtual int beginTrace(const TraceSource& trace) {
+        static_cast<void>(trace);
+        return 0;
+    }
+    // Takes the records of `block`, whose first byte lies at `offset` in its trace.
+    virtual int show(std::span<const std::uint8_t> block, std::uint64_t offset) = 0;
+    // The trace has ended, or its input failed after the records it gave.
+    virtual int endTrace() { return 0; }
+};
+
+// The view of `show` that the command line asks for.
+std::unique_ptr<TraceView> makeShowView(const CommandLine& line, std::FILE* out);
 
 }  // namespace ambertap

@@ -2,8 +2,9 @@
 
 #include "ambertrace_version.h"
 #include "command_line.h"
+#include "record_views.h"
 #include "save_command.h"
-#include "show_command.h"
+#include "trace_inputs.h"
 
 namespace ambertap {
 
@@ -27,7 +28,8 @@ int runAmbertrace(int argumentCount, const char* const* argumentVector, DeviceSy
         case Command::save:
             return saveTrace(line, system, streams);
         case Command::show:
-            return showTraces(line, system, streams);
+            return viewTraces(line.files, InputChoices{line.damaged, !line.json},
+                              *makeShowView(line, streams.out), system, streams);
         case Command::none:
             break;
     }

@@ -1,4 +1,4 @@
-#include "show_command.h"
+#include "trace_inputs.h"
 
 #include <cerrno>
 #include <cstring>
@@ -26,16 +26,20 @@ void reportUnwritable(int error, std::FILE* err) {
     std::fprintf(err, "ambertrace: standard output: cannot write: %s\n", std::strerror(error));
 }
 
-int showDriverTrace(RecordView& view, DeviceSystem& system, const Streams& streams) {
+int viewDriverTrace(TraceView& view, DeviceSystem& system, const Streams& streams) {
     const auto trace = std::make_unique<DriverTrace>();
     if (!readDriverTrace(system, *trace, streams.err)) {
         return traceExitFailure;
     }
-    if (const int error = view.beginTrace(nullptr, nullptr); error != 0) {
-        reportUnwritable(error, streams.err);
-        return traceExitFailure;
+    const TraceSource source{traceDeviceName, false, nullptr};
+    int error = view.beginTrace(source);
+    if (error == 0) {
+        error = view.show(trace->bytes(), 0);
     }
-    if (const int error = view.show(trace->bytes(), 0); error != 0) {
+    if (error == 0) {
+        error = view.endTrace();
+    }
+    if (error != 0) {
         reportUnwritable(error, streams.err);
         return traceExitFailure;
     }
@@ -49,9 +53,9 @@ int showDriverTrace(RecordView& view, DeviceSystem& system, const Streams& strea
 
 enum class InputOutcome { shown, failed, unwritable };
 
-struct ShowOptions {
-    bool damaged = false;  // show a damaged input all the same
-    bool named = false;    // the views name each input: there are several
+struct InputOptions {
+    bool damaged = false;       // show a damaged input all the same
+    bool oneOfSeveral = false;  // there are several inputs
 };
 
 // The name of an input as messages and headers give it.
@@ -100,7 +104,7 @@ void noteTraceFileFacts(const std::string& name, const TraceInput& input, std::F
     }
 }
 
-InputOutcome showBlocks(const std::string& name, TraceInput& input, RecordView& view,
+InputOutcome showBlocks(const std::string& name, TraceInput& input, TraceView& view,
                         std::FILE* err) {
     RecordBlock block;
     InputStatus status = InputStatus::ready;
@@ -129,8 +133,8 @@ SavedTraceFacts savedTraceFacts(const TraceFileFacts& facts) {
             facts.recordBytes};
 }
 
-InputOutcome showSource(const std::string& name, ByteSource& source, RecordView& view,
-                        const ShowOptions& options, std::FILE* err) {
+InputOutcome showSource(const std::string& name, ByteSource& source, TraceView& view,
+                        const InputOptions& options, std::FILE* err) {
     TraceInput input(source, options.damaged ? DamagePolicy::show : DamagePolicy::refuse);
     if (const InputStatus status = input.start(); status != InputStatus::ready) {
         return reportFailure(name, status, input, err);
@@ -140,20 +144,25 @@ InputOutcome showSource(const std::string& name, ByteSource& source, RecordView&
     }
     const SavedTraceFacts facts = savedTraceFacts(input.facts());
     const bool traceFile = input.form() == InputForm::traceFile;
-    if (const int error =
-            view.beginTrace(options.named ? name.c_str() : nullptr, traceFile ? &facts : nullptr);
-        error != 0) {
+    const TraceSource trace{name.c_str(), options.oneOfSeveral, traceFile ? &facts : nullptr};
+    if (const int error = view.beginTrace(trace); error != 0) {
         reportUnwritable(error, err);
         return InputOutcome::unwritable;
     }
     const InputOutcome outcome = showBlocks(name, input, view, err);
-    if (outcome != InputOutcome::unwritable) {
-        noteTraceFileFacts(name, input, err);
+    if (outcome == InputOutcome::unwritable) {
+        return outcome;
+    }
+    noteTraceFileFacts(name, input, err);
+    // What the trace held is still worth its view when the input failed.
+    if (const int error = view.endTrace(); error != 0) {
+        reportUnwritable(error, err);
+        return InputOutcome::unwritable;
     }
     return outcome;
 }
 
-InputOutcome showInput(const std::string& name, RecordView& view, const ShowOptions& options,
+InputOutcome showInput(const std::string& name, TraceView& view, const InputOptions& options,
                        const Streams& streams) {
     if (name == standardStream) {
         useBinaryMode(streams.in);
@@ -175,22 +184,21 @@ InputOutcome showInput(const std::string& name, RecordView& view, const ShowOpti
 
 }  // namespace
 
-int showTraces(const CommandLine& line, DeviceSystem& system, const Streams& streams) {
-    const std::unique_ptr<RecordView> view = makeRecordView(line, streams.out);
-    if (line.files.empty()) {
-        return showDriverTrace(*view, system, streams);
+int viewTraces(const std::vector<std::string>& files, const InputChoices& choices, TraceView& view,
+               DeviceSystem& system, const Streams& streams) {
+    if (files.empty()) {
+        return viewDriverTrace(view, system, streams);
     }
     int exitCode = traceExitSuccess;
-    const ShowOptions options{line.damaged, line.files.size() > 1};
-    // JSON names the file in every object instead.
-    const bool headers = options.named && !line.json;
-    for (std::size_t index = 0; index < line.files.size(); ++index) {
-        const std::string& name = line.files[index];
-        if (headers && !writeInputHeader(name, index == 0, streams.out)) {
+    const InputOptions options{choices.damaged, files.size() > 1};
+    for (std::size_t index = 0; index < files.size(); ++index) {
+        const std::string& name = files[index];
+        if (choices.headers && options.oneOfSeveral &&
+            !writeInputHeader(name, index == 0, streams.out)) {
             reportUnwritable(errorOfFailedWrite(), streams.err);
             return traceExitFailure;
         }
-        const InputOutcome outcome = showInput(name, *view, options, streams);
+        const InputOutcome outcome = showInput(name, view, options, streams);
         if (outcome == InputOutcome::unwritable) {
             return traceExitFailure;
         }
