@@ -5,8 +5,9 @@
 # checked property; that input is left in build/fuzz/artifacts/<fuzzer>/.
 #
 # Usage: scripts/fuzz.sh [SECONDS_PER_FUZZER] [FUZZER...]
-#   SECONDS_PER_FUZZER  default 20, so the three fuzzers take about a minute
-#   FUZZER              trace_walker, message_line, option_parser (default: all)
+#   SECONDS_PER_FUZZER  default 20, so the four fuzzers take about a minute and a half
+#   FUZZER              trace_walker, message_line, option_parser, message_views
+#                       (default: all)
 #
 # Reproduce a finding:  build/fuzz/fuzz/<fuzzer>_fuzzer build/fuzz/artifacts/<fuzzer>/crash-...
 set -euo pipefail
@@ -16,7 +17,7 @@ seconds=${1:-20}
 shift || true
 fuzzers=("$@")
 if ((${#fuzzers[@]} == 0)); then
-    fuzzers=(trace_walker message_line option_parser)
+    fuzzers=(trace_walker message_line option_parser message_views)
 fi
 
 "$root/scripts/install-deps.sh" native fuzz
@@ -33,7 +34,7 @@ cmake --build "$build" --target "${targets[@]}"
 # the walker; a message and its room, or a command line, for the others.
 max_len_of() {
     case "$1" in
-        trace_walker) echo 10000 ;;
+        trace_walker | message_views) echo 10000 ;;
         message_line) echo 4096 ;;
         option_parser) echo 512 ;;
         *) echo "unknown fuzzer: $1" >&2; exit 2 ;;
@@ -49,8 +50,8 @@ for fuzzer in "${fuzzers[@]}"; do
     mkdir -p "$corpus" "$artifacts" "$(dirname "$log")"
     # The working corpus grows here between runs; the seeds stay as they are.
     cp "$root/fuzz/corpus/$fuzzer/"* "$corpus/"
-    if [[ $fuzzer == trace_walker ]]; then
-        for trace in "$root"/tests/golden/cases/*.bin; do
+    if [[ $fuzzer == trace_walker || $fuzzer == message_views ]]; then
+        for trace in "$root"/tests/golden/cases/*.bin "$root"/tests/message/cases/*.bin; do
             cp "$trace" "$corpus/golden_$(basename "$trace")"
         done
     fi

@@ -274,8 +274,16 @@ class MessageWalker {
         return protocols != nullptr ? protocols->b3 : -1;
     }
 
+    // A field already walked inside `parent`: the parent's own end is not
+    // known until its walk is done.
     const Field* sibling(int parent, std::string_view key) const {
-        return parent == noParent ? out_.find(key) : out_.find(out_.fields_[parent], key);
+        const std::size_t first = parent == noParent ? 0 : static_cast<std::size_t>(parent) + 1;
+        for (std::size_t i = first; i < out_.count_; i = out_.fields_[i].end) {
+            if (out_.fields_[i].key() == key) {
+                return &out_.fields_[i];
+            }
+        }
+        return nullptr;
     }
 
     // The common drivers' Class, Function and Manufacturer data when the

@@ -99,8 +99,8 @@ void appendNamedMeaning(const Field& field, LineWriter& line) {
     line.text(" (");
     const char* separator = "";
     // A charge's name says that it is one.
-    const bool kindInName =
-        meaning.name != nullptr && std::string_view(meaning.kindKey) == "charge";
+    const bool kindInName = meaning.name != nullptr && meaning.kindKey != nullptr &&
+                            std::string_view(meaning.kindKey) == "charge";
     if (meaning.kind != nullptr && !kindInName) {
         line.text(meaning.kind);
         separator = " ";
