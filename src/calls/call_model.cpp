@@ -33,6 +33,10 @@ constexpr std::uint16_t firstErrorInfo = 0x1000;
 constexpr std::uint16_t facilityNotSupportedInfo = 0x300b;
 constexpr std::uint16_t chargeInUnits = 0x4000;
 
+constexpr std::uint16_t makeCommandWord(Subcommand subcommand, Command command) {
+    return static_cast<std::uint16_t>(std::uint16_t{subcommand} | std::uint16_t{command});
+}
+
 std::uint8_t commandOf(std::uint16_t commandWord) {
     return static_cast<std::uint8_t>(commandWord & 0xffu);
 }
@@ -97,6 +101,12 @@ bool readBProtocols(const DecodedMessage& message, BProtocols& out) {
     };
     out = BProtocols{layer("b1Protocol"), layer("b2Protocol"), layer("b3Protocol")};
     return true;
+}
+
+// The charge in units that an INFO_IND's element holds, or null.
+const Field* chargeUnitsOf(const DecodedMessage& message) {
+    const Field* element = message.find("infoElement");
+    return element != nullptr ? message.find(*element, "chargeUnits") : nullptr;
 }
 
 // The pages that a T.30 NCPI counts, when the message holds one laid out.
@@ -319,10 +329,10 @@ bool CallModel::usesEndedAddress(const MessageRef& message, std::uint16_t applId
     }
     MessageRef end;
     if (call->state == PlciState::ended) {
-        end = MessageRef{call->endRecord, Subcommand::response | disconnect, 0, call->plci};
+        end = MessageRef{call->endRecord, makeCommandWord(Subcommand::response, disconnect), 0, call->plci};
     } else if (const Connection* connection = connectionOf(owner);
                connection != nullptr && connection->state == NcciState::ended) {
-        end = MessageRef{connection->endRecord, Subcommand::response | disconnectB3, 0,
+        end = MessageRef{connection->endRecord, makeCommandWord(Subcommand::response, disconnectB3), 0,
                          connection->ncci};
     } else {
         return false;
@@ -608,10 +618,9 @@ void CallModel::onIndication(const MessageRef& message, std::uint16_t applId) {
             markCallGivenUp(owner.call);
             break;
         case info:
-            if (const Field* units = decoded_.find("chargeUnits");
+            if (const Field* units = chargeUnitsOf(decoded_);
                 units != nullptr && wordOf(decoded_, "infoNumber") == chargeInUnits) {
-                call.chargeUnits =
-                    Shown{true, static_cast<std::uint16_t>(units->value), message.record};
+                call.charge = {true, static_cast<std::uint32_t>(units->value), message.record};
             }
             break;
         default:
@@ -798,7 +807,7 @@ void CallModel::closeSkippedIndications(const Owner& scope, bool wholeCall,
         releaseIndication(indication);
         if (indication.givenUp) {
             addFinding(FindingKind::callGivenUp, applId, indication.message,
-                       MessageRef{call.clearingRecord, Subcommand::indication | disconnect, 0,
+                       MessageRef{call.clearingRecord, makeCommandWord(Subcommand::indication, disconnect), 0,
                                   call.plci},
                        call.reason.value);
         } else {
@@ -855,7 +864,7 @@ void CallModel::reportOpenExchanges() {
     for (const Pending& indication : open) {
         if (const Call* call = callOf(indication.owner); call != nullptr && indication.givenUp) {
             addFinding(FindingKind::callGivenUp, indication.applId, indication.message,
-                       MessageRef{call->clearingRecord, Subcommand::indication | disconnect, 0,
+                       MessageRef{call->clearingRecord, makeCommandWord(Subcommand::indication, disconnect), 0,
                                   call->plci},
                        call->reason.value);
         } else {

@@ -150,7 +150,11 @@ struct Call {
     std::uint64_t alertRecord = 0;  // ALERT_REQ
     Shown reject;                   // CONNECT_RESP's answer
     std::uint64_t connectedRecord = 0;
-    Shown chargeUnits;              // the last INFO_IND with a charge in units
+    struct {
+        bool shown = false;
+        std::uint32_t units = 0;
+        std::uint64_t record = 0;
+    } charge;  // the last INFO_IND with a charge in units
     std::vector<Connection> connections;
 
     ClearedBy clearedBy = ClearedBy::notCleared;
