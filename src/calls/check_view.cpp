@@ -108,7 +108,13 @@ void usedAfterEnd(TextOutput& out, const Finding& finding) {
     appendMessage(out, finding.subject);
     out.text(" uses ");
     appendAddress(out, finding.subject.address);
-    out.text(" after its end (");
+    if (finding.related.address == finding.subject.address) {
+        out.text(" after its end (");
+    } else {
+        out.text(" after the end of ");
+        appendAddress(out, finding.related.address);
+        out.text(" (");
+    }
     appendMessageName(out, finding.related.commandWord);
     out.text(", ");
     appendRecord(out, finding.related.record);
