@@ -5,8 +5,8 @@
 # checked property; that input is left in build/fuzz/artifacts/<fuzzer>/.
 #
 # Usage: scripts/fuzz.sh [SECONDS_PER_FUZZER] [FUZZER...]
-#   SECONDS_PER_FUZZER  default 20, so the four fuzzers take about a minute and a half
-#   FUZZER              trace_walker, message_line, option_parser, message_views
+#   SECONDS_PER_FUZZER  default 20, so the five fuzzers take under two minutes
+#   FUZZER              trace_walker, message_line, option_parser, message_views, calls
 #                       (default: all)
 #
 # Reproduce a finding:  build/fuzz/fuzz/<fuzzer>_fuzzer build/fuzz/artifacts/<fuzzer>/crash-...
@@ -17,7 +17,7 @@ seconds=${1:-20}
 shift || true
 fuzzers=("$@")
 if ((${#fuzzers[@]} == 0)); then
-    fuzzers=(trace_walker message_line option_parser message_views)
+    fuzzers=(trace_walker message_line option_parser message_views calls)
 fi
 
 "$root/scripts/install-deps.sh" native fuzz
@@ -34,7 +34,7 @@ cmake --build "$build" --target "${targets[@]}"
 # the walker; a message and its room, or a command line, for the others.
 max_len_of() {
     case "$1" in
-        trace_walker | message_views) echo 10000 ;;
+        trace_walker | message_views | calls) echo 10000 ;;
         message_line) echo 4096 ;;
         option_parser) echo 512 ;;
         *) echo "unknown fuzzer: $1" >&2; exit 2 ;;
