@@ -91,11 +91,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             char line[ambertap::traceLineRoom];
             const std::string_view text(
                 line, ambertap::formatTraceRecord(record, line, ambertap::traceLineRoom));
-            const int error =
-                json ? ambertap::writeJsonRecord(record, records + 1,
-                                                 static_cast<std::uint64_t>(at - data), text,
-                                                 "trace.bin", protocols, stream)
-                     : ambertap::writeFullRecord(record, text, protocols, stream);
+            const int error = json ? ambertap::writeJsonRecord(
+                                         record, records + 1, static_cast<std::uint64_t>(at - data),
+                                         text, "trace.bin", protocols, stream)
+                                   : ambertap::writeFullRecord(record, text, protocols, stream);
             if (error != 0) {
                 std::abort();  // a memory stream takes every write
             }

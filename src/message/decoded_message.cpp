@@ -66,7 +66,7 @@ class MessageWalker {
         if (walkItems(headerLayout, at, Span{dataSize, dataSize}, 0, noParent) != Outcome::whole) {
             return;
         }
-        const std::size_t totalLength = out_.find("totalLength")->value;
+        const auto totalLength = static_cast<std::size_t>(out_.find("totalLength")->value);
         const Span parameters{totalLength, std::min<std::size_t>(totalLength, dataSize)};
         out_.bytes_.end = data.begin + std::max(parameters.availableEnd, at);
         const MessageSpec* spec = messageSpec(out_.commandWord());
