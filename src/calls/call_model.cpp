@@ -70,8 +70,7 @@ std::uint16_t wordOf(const DecodedMessage& message, std::string_view key) {
 // The address that the message's first parameter holds.
 const Field* addressField(const DecodedMessage& message) {
     for (const Field& field : message.fields()) {
-        if (field.depth == 0 && !isHeaderField(field) &&
-            field.spec->meaning == Meaning::address) {
+        if (field.depth == 0 && !isHeaderField(field) && field.spec->meaning == Meaning::address) {
             return &field;
         }
     }
@@ -303,9 +302,8 @@ Call* CallModel::callOf(const Owner& owner) {
 
 Connection* CallModel::connectionOf(const Owner& owner) {
     Call* call = callOf(owner);
-    return call != nullptr && owner.connection != Owner::none
-               ? &call->connections[owner.connection]
-               : nullptr;
+    return call != nullptr && owner.connection != Owner::none ? &call->connections[owner.connection]
+                                                              : nullptr;
 }
 
 MessageRef& CallModel::lastConfirmedRequestOf(const Owner& owner) {
@@ -320,8 +318,7 @@ MessageRef& CallModel::lastConfirmedRequestOf(const Owner& owner) {
 
 // An application's message on a PLCI or NCCI whose end it has answered,
 // unless a new call got the PLCI since.
-bool CallModel::usesEndedAddress(const MessageRef& message, std::uint16_t applId,
-                                 Owner& owner) {
+bool CallModel::usesEndedAddress(const MessageRef& message, std::uint16_t applId, Owner& owner) {
     owner = ownerOf(message, applId, false);
     const Call* call = callOf(owner);
     if (call == nullptr) {
@@ -329,11 +326,12 @@ bool CallModel::usesEndedAddress(const MessageRef& message, std::uint16_t applId
     }
     MessageRef end;
     if (call->state == PlciState::ended) {
-        end = MessageRef{call->endRecord, makeCommandWord(Subcommand::response, disconnect), 0, call->plci};
+        end = MessageRef{call->endRecord, makeCommandWord(Subcommand::response, disconnect), 0,
+                         call->plci};
     } else if (const Connection* connection = connectionOf(owner);
                connection != nullptr && connection->state == NcciState::ended) {
-        end = MessageRef{connection->endRecord, makeCommandWord(Subcommand::response, disconnectB3), 0,
-                         connection->ncci};
+        end = MessageRef{connection->endRecord, makeCommandWord(Subcommand::response, disconnectB3),
+                         0, connection->ncci};
     } else {
         return false;
     }
@@ -503,8 +501,8 @@ void CallModel::onConfirmation(const MessageRef& message, std::uint16_t applId) 
         owner = Owner{};
         const auto details = connectRequests_.find(key);
         if (taken && addressesPlci(message.address)) {
-            owner.call = beginCall(applId, plciOf(message.address), CallDirection::outgoing,
-                                   firstRecord);
+            owner.call =
+                beginCall(applId, plciOf(message.address), CallDirection::outgoing, firstRecord);
             Call& call = calls_[owner.call];
             call.begunBeforeTrace = !paired;
             call.state = PlciState::outgoing;
@@ -513,8 +511,8 @@ void CallModel::onConfirmation(const MessageRef& message, std::uint16_t applId) 
             }
         } else {
             // No PLCI: the attempt belongs to no call.
-            owner.noCall = noCallOf(applId, static_cast<std::uint8_t>(
-                                                (paired ? request.message : message).address));
+            owner.noCall = noCallOf(
+                applId, static_cast<std::uint8_t>((paired ? request.message : message).address));
             if (paired) {
                 countNoCall(owner.noCall, request.message);
             }
@@ -532,8 +530,7 @@ void CallModel::onConfirmation(const MessageRef& message, std::uint16_t applId) 
     if (Call* call = callOf(owner); call != nullptr && call->state != PlciState::ended) {
         call->lastRecord = message.record;
         if (command == connectB3 && taken && addressesNcci(message.address)) {
-            const std::uint32_t index =
-                beginConnection(*call, message.address, true, firstRecord);
+            const std::uint32_t index = beginConnection(*call, message.address, true, firstRecord);
             call->connections[index].begunBeforeTrace = !paired;
             call->connections[index].state = NcciState::connecting;
         }
@@ -582,7 +579,8 @@ void CallModel::onIndication(const MessageRef& message, std::uint16_t applId) {
             beginCall(applId, plciOf(message.address), CallDirection::incoming, message.record);
         calls_[owner.call].state = PlciState::incoming;
         setCallDetails(calls_[owner.call], detailsOf());
-    } else if (command == connectB3 && addressesNcci(message.address)) {
+    } else if (command == connectB3 && addressesNcci(message.address) &&
+               addressesPlci(message.address)) {
         MessageRef plciMessage = message;
         plciMessage.address = plciOf(message.address);
         owner = ownerOf(plciMessage, applId, true);
@@ -794,9 +792,8 @@ std::vector<std::pair<std::uint64_t, CallModel::Pending>> CallModel::waitingIndi
     return found;
 }
 
-void CallModel::closeSkippedIndications(const Owner& scope, bool wholeCall,
-                                        const MessageRef& proof, std::uint16_t applId,
-                                        int onlyCommand) {
+void CallModel::closeSkippedIndications(const Owner& scope, bool wholeCall, const MessageRef& proof,
+                                        std::uint16_t applId, int onlyCommand) {
     const Call& call = calls_[scope.call];
     const Connection* connection = wholeCall ? nullptr : connectionOf(scope);
     if (call.openIndications == 0 || (connection != nullptr && connection->openIndications == 0)) {
@@ -806,10 +803,11 @@ void CallModel::closeSkippedIndications(const Owner& scope, bool wholeCall,
         indications_.erase(key);
         releaseIndication(indication);
         if (indication.givenUp) {
-            addFinding(FindingKind::callGivenUp, applId, indication.message,
-                       MessageRef{call.clearingRecord, makeCommandWord(Subcommand::indication, disconnect), 0,
-                                  call.plci},
-                       call.reason.value);
+            addFinding(
+                FindingKind::callGivenUp, applId, indication.message,
+                MessageRef{call.clearingRecord, makeCommandWord(Subcommand::indication, disconnect),
+                           0, call.plci},
+                call.reason.value);
         } else {
             addFinding(FindingKind::neverAnswered, applId, indication.message, proof);
         }
@@ -863,10 +861,11 @@ void CallModel::reportOpenExchanges() {
     std::sort(open.begin(), open.end(), byRecord);
     for (const Pending& indication : open) {
         if (const Call* call = callOf(indication.owner); call != nullptr && indication.givenUp) {
-            addFinding(FindingKind::callGivenUp, indication.applId, indication.message,
-                       MessageRef{call->clearingRecord, makeCommandWord(Subcommand::indication, disconnect), 0,
-                                  call->plci},
-                       call->reason.value);
+            addFinding(
+                FindingKind::callGivenUp, indication.applId, indication.message,
+                MessageRef{call->clearingRecord,
+                           makeCommandWord(Subcommand::indication, disconnect), 0, call->plci},
+                call->reason.value);
         } else {
             addFinding(FindingKind::openIndication, indication.applId, indication.message);
         }
@@ -891,8 +890,7 @@ void CallModel::reportOpenExchanges() {
 }
 
 void CallModel::addFinding(FindingKind kind, std::uint16_t applId, const MessageRef& subject,
-                           const MessageRef& related, std::uint64_t value,
-                           std::uint64_t expected) {
+                           const MessageRef& related, std::uint64_t value, std::uint64_t expected) {
     findings_.push_back(Finding{kind, applId, subject, related, value, expected});
 }
 

@@ -28,7 +28,7 @@ struct MessageRef {
 enum class Severity : std::uint8_t { error, warning, note };
 
 enum class FindingKind : std::uint8_t {
-    neverAnswered,           // an indication that a later answer shows was skipped
+    neverAnswered,  // an indication that a later answer shows was skipped
     answeredWithOtherAddress,
     answeredWithOtherHandle,
     usedAfterEnd,            // a PLCI or NCCI used once its end was answered
@@ -65,15 +65,15 @@ struct Finding {
 };
 
 enum class PlciState : std::uint8_t {
-    unknown,       // begun before the trace: its state shows with its next message
-    outgoing,      // CONNECT_CONF given the PLCI, waiting for CONNECT_ACTIVE_IND
-    incoming,      // CONNECT_IND not yet answered
-    answered,      // CONNECT_RESP accepted the call, waiting for CONNECT_ACTIVE_IND
-    rejected,      // CONNECT_RESP rejected the call, waiting for DISCONNECT_IND
-    active,        // CONNECT_ACTIVE_IND came
-    disconnecting, // DISCONNECT_REQ put, waiting for DISCONNECT_IND
-    disconnected,  // DISCONNECT_IND came, waiting for DISCONNECT_RESP
-    ended,         // DISCONNECT_RESP answered its end
+    unknown,        // begun before the trace: its state shows with its next message
+    outgoing,       // CONNECT_CONF given the PLCI, waiting for CONNECT_ACTIVE_IND
+    incoming,       // CONNECT_IND not yet answered
+    answered,       // CONNECT_RESP accepted the call, waiting for CONNECT_ACTIVE_IND
+    rejected,       // CONNECT_RESP rejected the call, waiting for DISCONNECT_IND
+    active,         // CONNECT_ACTIVE_IND came
+    disconnecting,  // DISCONNECT_REQ put, waiting for DISCONNECT_IND
+    disconnected,   // DISCONNECT_IND came, waiting for DISCONNECT_RESP
+    ended,          // DISCONNECT_RESP answered its end
 };
 
 enum class NcciState : std::uint8_t {
@@ -114,8 +114,8 @@ struct Connection {
     Traffic sent;
     Traffic received;
     ClearedBy clearedBy = ClearedBy::notCleared;
-    Shown reasonB3;              // from DISCONNECT_B3_IND
-    Shown faxPages;              // from a T.30 NCPI, the last that showed them
+    Shown reasonB3;  // from DISCONNECT_B3_IND
+    Shown faxPages;  // from a T.30 NCPI, the last that showed them
 
     // What the checks need while it lasts.
     std::uint32_t unconfirmedData = 0;  // DATA_B3_REQ waiting for DATA_B3_CONF
@@ -123,8 +123,8 @@ struct Connection {
     bool sendWindowWarned = false;
     bool receiveWindowWarned = false;
     std::uint32_t openIndications = 0;
-    MessageRef lastConfirmedRequest;  // the latest request that was confirmed
-    std::uint64_t clearingRecord = 0;        // its DISCONNECT_B3_IND
+    MessageRef lastConfirmedRequest;   // the latest request that was confirmed
+    std::uint64_t clearingRecord = 0;  // its DISCONNECT_B3_IND
 };
 
 enum class CallDirection : std::uint8_t { unknown, outgoing, incoming };
@@ -141,7 +141,7 @@ struct Call {
 
     Shown cipValue;
     bool numbersShown = false;
-    std::string calledNumber;   // digits as the trace holds them
+    std::string calledNumber;  // digits as the trace holds them
     std::string callingNumber;
     std::string connectedNumber;
     bool bProtocolsShown = false;
@@ -158,7 +158,7 @@ struct Call {
     std::vector<Connection> connections;
 
     ClearedBy clearedBy = ClearedBy::notCleared;
-    Shown reason;                // from DISCONNECT_IND
+    Shown reason;                 // from DISCONNECT_IND
     std::uint64_t endRecord = 0;  // DISCONNECT_RESP
 
     // What the checks need while it lasts.
@@ -255,10 +255,10 @@ class CallModel {
     MessageRef& lastConfirmedRequestOf(const Owner& owner);
 
     bool usesEndedAddress(const MessageRef& message, std::uint16_t applId, Owner& owner);
-    void checkErrorInfo(const MessageRef& confirmation, const Pending* request,
-                        const Owner& owner, std::uint16_t applId);
-    void checkDataWindow(Connection& connection, const MessageRef& message,
-                         std::uint16_t applId, bool sending);
+    void checkErrorInfo(const MessageRef& confirmation, const Pending* request, const Owner& owner,
+                        std::uint16_t applId);
+    void checkDataWindow(Connection& connection, const MessageRef& message, std::uint16_t applId,
+                         bool sending);
 
     void registerRequest(const Pending& request);
     void releaseRequest(const Pending& request);

@@ -163,8 +163,7 @@ void writeCallText(TextOutput& out, const Call& call, std::size_t number) {
 
     if (call.cipValue.shown) {
         out.text("  service: ");
-        appendMeaning(out, "CIP", call.cipValue.value,
-                      nameOf(cipValueNames, call.cipValue.value));
+        appendMeaning(out, "CIP", call.cipValue.value, nameOf(cipValueNames, call.cipValue.value));
         out.endLine();
     }
     if (call.numbersShown) {
@@ -403,8 +402,7 @@ void writeNoCallJson(TextOutput& out, const NoCallMessages& group, const char* f
 
 }  // namespace
 
-int writeCalls(const CallModel& model, CallsFormat format, const char* fileOrNull,
-               std::FILE* out) {
+int writeCalls(const CallModel& model, CallsFormat format, const char* fileOrNull, std::FILE* out) {
     TextOutput text(out);
     std::size_t number = 0;
     for (const Call& call : model.calls()) {

@@ -156,8 +156,9 @@ void errorInfoAfterClearing(TextOutput& out, const Finding& finding) {
         appendRecord(out, finding.expected);
         out.text(") crossed the request: a clear-down that crosses a request is normal");
     } else {
-        out.text("; its request lies before the trace's start, so a clear-down may have "
-                 "crossed it");
+        out.text(
+            "; its request lies before the trace's start, so a clear-down may have "
+            "crossed it");
     }
 }
 
@@ -184,11 +185,13 @@ void windowExceeded(TextOutput& out, const Finding& finding, bool sending) {
     appendAddress(out, finding.subject.address);
     out.text(" makes ").number(finding.value);
     if (sending) {
-        out.text(" DATA_B3_REQ waiting for their DATA_B3_CONF; at most 7 may wait on one "
-                 "connection: wait for a confirmation before sending more");
+        out.text(
+            " DATA_B3_REQ waiting for their DATA_B3_CONF; at most 7 may wait on one "
+            "connection: wait for a confirmation before sending more");
     } else {
-        out.text(" DATA_B3_IND waiting for their DATA_B3_RESP; at most 7 may wait on one "
-                 "connection: answer each DATA_B3_IND at once");
+        out.text(
+            " DATA_B3_IND waiting for their DATA_B3_RESP; at most 7 may wait on one "
+            "connection: answer each DATA_B3_IND at once");
     }
 }
 
@@ -239,8 +242,9 @@ void messageCut(TextOutput& out, const Finding& finding) {
         appendMessageName(out, finding.subject.commandWord);
         out.text(" is cut off: it is left out of the calls and the checks");
     } else {
-        out.text("the message is cut off before its command: it is left out of the calls and "
-                 "the checks");
+        out.text(
+            "the message is cut off before its command: it is left out of the calls and "
+            "the checks");
     }
 }
 

@@ -29,7 +29,8 @@ std::string allViews() {
     std::string text;
     for (const char* sample : samples) {
         const std::string file = std::string("samples/") + sample;
-        const CallModel model = testing::modelOf(testing::listingBytes(testing::samplePath(sample)));
+        const CallModel model =
+            testing::modelOf(testing::listingBytes(testing::samplePath(sample)));
         text += "### calls " + file + "\n" + testing::callsText(model, false);
         text += "### calls --json " + file + "\n" + testing::callsText(model, true);
         text += "### check " + file + "\n" + testing::checkText(model, file.c_str());

@@ -47,9 +47,9 @@ TEST_P(CorrectSample, AnyRunOfWholeRecordsGivesNoErrorOrWarning) {
         for (std::size_t last = first + 1; last <= records.size(); ++last) {
             const std::vector<Bytes> window(records.begin() + static_cast<long>(first),
                                             records.begin() + static_cast<long>(last));
-            expectNoErrorOrWarning(testing::traceOf(window),
-                                   "records " + std::to_string(first + 1) + " to " +
-                                       std::to_string(last));
+            expectNoErrorOrWarning(
+                testing::traceOf(window),
+                "records " + std::to_string(first + 1) + " to " + std::to_string(last));
         }
     }
 }
@@ -72,8 +72,7 @@ std::string sampleName(const ::testing::TestParamInfo<const char*>& info) {
     return testing::identifierFrom(info.param);
 }
 
-INSTANTIATE_TEST_SUITE_P(Samples, CorrectSample, ::testing::ValuesIn(correctSamples),
-                         sampleName);
+INSTANTIATE_TEST_SUITE_P(Samples, CorrectSample, ::testing::ValuesIn(correctSamples), sampleName);
 
 }  // namespace
 }  // namespace ambertap
