@@ -521,7 +521,12 @@ void CallModel::onConfirmation(const MessageRef& message, std::uint16_t applId) 
             connectRequests_.erase(details);
         }
     } else if (!paired) {
-        owner = ownerOf(message, applId, false);
+        // A CONNECT_B3_CONF begins its connection below, on its PLCI's call.
+        MessageRef addressed = message;
+        if (command == connectB3) {
+            addressed.address = plciOf(message.address);
+        }
+        owner = ownerOf(addressed, applId, false);
     }
 
     if (owner.noCall != Owner::none) {
