@@ -144,9 +144,41 @@ void confirmationWithInfo(TextOutput& out, const Finding& finding) {
     appendMeaning(out, "Info", info, infoText(info));
 }
 
+// What to do about a request that an Info value refused, by its class.
+const char* adviceFor(std::uint16_t info) {
+    switch (info & 0xff00u) {
+        case 0x1000:
+            return "check the application's registration";
+        case 0x1100:
+            return "check how the application puts and gets its messages";
+        case 0x3000:
+            return "ask only for protocols and parameters the controller supports";
+        default:
+            break;
+    }
+    switch (info) {
+        case 0x2001:
+            return "put the request only in a state that allows it";
+        case 0x2002:
+            return "address the request to a Controller, PLCI or NCCI that CAPI gave";
+        case 0x2003:
+        case 0x2004:
+        case 0x2005:
+        case 0x2006:
+            return "free what the application holds, or try later";
+        case 0x2007:
+            return "check the coding of the request's parameters";
+        default:
+            return nullptr;
+    }
+}
+
 void errorInfo(TextOutput& out, const Finding& finding) {
     confirmationWithInfo(out, finding);
     out.text(": the request was not carried out");
+    if (const char* advice = adviceFor(static_cast<std::uint16_t>(finding.value))) {
+        out.text("; ").text(advice);
+    }
 }
 
 void errorInfoAfterClearing(TextOutput& out, const Finding& finding) {

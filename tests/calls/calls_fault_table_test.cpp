@@ -85,7 +85,8 @@ const Row rows[] = {
     {"ConfirmationWithErrorInfo", outgoing, patched(20, secondParameter, 0x2001, 2), 0, 0,
      Severity::error, 20,
      "DISCONNECT_B3_CONF #0006 answers DISCONNECT_B3_REQ #0006 (record 19) with Info 2001 "
-     "(not supported in the current state)"},
+     "(not supported in the current state): the request was not carried out; put the request "
+     "only in a state that allows it"},
     {"ConfirmationWithErrorInfoAfterACrossingClearDown", fax,
      patched(35, secondParameter, 0x2001, 2), 0, 0, Severity::note, 35,
      "with Info 2001 (not supported in the current state), and a clearing indication "
