@@ -2,7 +2,6 @@
 // in whole blocks.
 #pragma once
 
-#include <cerrno>
 #include <cstddef>
 #include <cstdio>
 
@@ -32,22 +31,13 @@ class RecordOutput {
     }
     // Writes what is left; 0, or the C library's error number of the first
     // write that failed.
-    int finish() {
-        writeBlock();
-        return error_;
-    }
+    int finish();
 
   private:
-    void writeBlock() {
-        if (error_ == 0 && used_ > 0) {
-            errno = 0;
-            if (std::fwrite(block_, 1, used_, out_) != used_) {
-                // A C library that fails a write without an error number still failed it.
-                error_ = errno != 0 ? errno : EIO;
-            }
-        }
-        used_ = 0;
-    }
+    // Defined apart from the code that fills the block: a compiler that sees
+    // both warns that the block may be written unfilled, which an empty block
+    // never is.
+    void writeBlock();
 
     std::FILE* out_;
     std::size_t used_ = 0;
