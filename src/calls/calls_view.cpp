@@ -87,13 +87,13 @@ void writeConnection(TextOutput& out, const Connection& connection) {
     } else {
         out.text(connection.outgoing ? ", outgoing" : ", incoming");
     }
-    out.text(": ");
     if (connection.connectedRecord != 0) {
-        out.text("connected at record ").number(connection.connectedRecord);
+        out.text(": connected at record ").number(connection.connectedRecord);
     } else {
-        out.text("not connected in the trace");
+        out.text(": not connected in the trace");
     }
-    out.text("; ");
+    out.endLine();
+    out.text("    ");
     appendBlocks(out, "sent", connection.sent);
     out.text(", ");
     appendBlocks(out, "received", connection.received);
@@ -101,14 +101,15 @@ void writeConnection(TextOutput& out, const Connection& connection) {
         out.text("; ").number(connection.faxPages.value);
         out.text(connection.faxPages.value == 1 ? " fax page" : " fax pages");
     }
-    out.text("; ");
+    out.endLine();
+    out.text("    ");
     if (connection.clearedBy != ClearedBy::notCleared) {
         out.text("cleared by ").text(clearedByText(connection.clearedBy));
         if (connection.reasonB3.shown) {
-            out.text(" with ");
+            out.text(": ");
             appendMeaning(out, "Reason_B3", connection.reasonB3.value,
                           infoText(connection.reasonB3.value));
-            out.text(" at record ").number(connection.reasonB3.record);
+            out.text(", record ").number(connection.reasonB3.record);
         }
     } else if (connection.state == NcciState::ended) {
         out.text("ended with its call");

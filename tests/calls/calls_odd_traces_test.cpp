@@ -32,11 +32,10 @@ const Row rows[] = {
      "outgoing, begun before the trace (record 1)\n  not connected in the trace\n  still going "
      "at the end of the trace: dialling",
      ""},
-    {"ConnectB3ConfirmationWithoutItsRequest",
-     "02 0e 0e 00 01 00 82 81 03 00 01 01 01 00 00 00",
+    {"ConnectB3ConfirmationWithoutItsRequest", "02 0e 0e 00 01 00 82 81 03 00 01 01 01 00 00 00",
      "not connected in the trace\n  NCCI 00010101, begun before the trace: not connected in "
-     "the trace; sent 0 blocks (0 bytes), received 0 blocks (0 bytes); still connected at the "
-     "end of the trace\n  still going",
+     "the trace\n    sent 0 blocks (0 bytes), received 0 blocks (0 bytes)\n    still connected "
+     "at the end of the trace\n  still going",
      ""},
     // The same message number before the first was answered: the first can no
     // longer be told apart, and the answer settles the second.
