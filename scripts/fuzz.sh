@@ -5,9 +5,9 @@
 # checked property; that input is left in build/fuzz/artifacts/<fuzzer>/.
 #
 # Usage: scripts/fuzz.sh [SECONDS_PER_FUZZER] [FUZZER...]
-#   SECONDS_PER_FUZZER  default 20, so the five fuzzers take under two minutes
+#   SECONDS_PER_FUZZER  default 20, so the six fuzzers take about two minutes
 #   FUZZER              trace_walker, message_line, option_parser, message_views,
-#                       trace_input (default: all)
+#                       trace_input, calls (default: all)
 #
 # Reproduce a finding:  build/fuzz/fuzz/<fuzzer>_fuzzer build/fuzz/artifacts/<fuzzer>/crash-...
 set -euo pipefail
@@ -17,7 +17,7 @@ seconds=${1:-20}
 shift || true
 fuzzers=("$@")
 if ((${#fuzzers[@]} == 0)); then
-    fuzzers=(trace_walker message_line option_parser message_views trace_input)
+    fuzzers=(trace_walker message_line option_parser message_views trace_input calls)
 fi
 
 "$root/scripts/install-deps.sh" native fuzz
@@ -36,7 +36,7 @@ cmake --build "$build" --target "${targets[@]}"
 # fills blocks of the smallest room many times over as bare records or hex text.
 max_len_of() {
     case "$1" in
-        trace_walker | message_views) echo 10000 ;;
+        trace_walker | message_views | calls) echo 10000 ;;
         message_line) echo 4096 ;;
         option_parser) echo 512 ;;
         trace_input) echo 12288 ;;

@@ -1,0 +1,432 @@
+// The calls view: one block per call, or one JSON object per call, and the
+// messages of no call for each application and controller.
+#include "call_texts.h"
+#include "call_views.h"
+#include "value_names.h"
+
+namespace ambertap {
+
+namespace {
+
+std::uint32_t controllerOf(std::uint32_t address) {
+    return address & 0x7fu;
+}
+
+const char* directionText(CallDirection direction) {
+    switch (direction) {
+        case CallDirection::outgoing:
+            return "outgoing";
+        case CallDirection::incoming:
+            return "incoming";
+        case CallDirection::unknown:
+            return "of unknown direction";
+    }
+    return "of unknown direction";
+}
+
+const char* clearedByText(ClearedBy side) {
+    switch (side) {
+        case ClearedBy::application:
+            return "the application";
+        case ClearedBy::network:
+            return "the network";
+        case ClearedBy::notCleared:
+            return "nobody";
+    }
+    return "nobody";
+}
+
+const char* clearedByKey(ClearedBy side) {
+    return side == ClearedBy::application ? "application" : "network";
+}
+
+// Where a call that is still going stands at the end of the trace.
+const char* stateText(PlciState state) {
+    switch (state) {
+        case PlciState::outgoing:
+            return "dialling";
+        case PlciState::incoming:
+            return "ringing, not answered";
+        case PlciState::answered:
+            return "answered, not yet connected";
+        case PlciState::rejected:
+            return "rejected, not yet cleared";
+        case PlciState::active:
+            return "connected";
+        case PlciState::disconnecting:
+            return "being cleared";
+        case PlciState::disconnected:
+            return "cleared, its end not yet answered";
+        case PlciState::unknown:
+        case PlciState::ended:
+            return "in a state the trace does not show";
+    }
+    return "in a state the trace does not show";
+}
+
+void appendRecords(TextOutput& out, std::uint64_t first, std::uint64_t last) {
+    if (first == last) {
+        out.text("record ").number(first);
+    } else {
+        out.text("records ").number(first).character('-').number(last);
+    }
+}
+
+void appendBlocks(TextOutput& out, const char* verb, const Traffic& traffic) {
+    out.text(verb).character(' ').number(traffic.blocks);
+    out.text(traffic.blocks == 1 ? " block (" : " blocks (").number(traffic.bytes);
+    out.text(traffic.bytes == 1 ? " byte)" : " bytes)");
+}
+
+// ---- Text ----
+
+void writeConnection(TextOutput& out, const Connection& connection) {
+    out.text("  NCCI ").hex(connection.ncci, 8);
+    if (connection.begunBeforeTrace) {
+        out.text(", begun before the trace");
+    } else {
+        out.text(connection.outgoing ? ", outgoing" : ", incoming");
+    }
+    if (connection.connectedRecord != 0) {
+        out.text(": connected at record ").number(connection.connectedRecord);
+    } else {
+        out.text(": not connected in the trace");
+    }
+    out.endLine();
+    out.text("    ");
+    appendBlocks(out, "sent", connection.sent);
+    out.text(", ");
+    appendBlocks(out, "received", connection.received);
+    if (connection.faxPages.shown) {
+        out.text("; ").number(connection.faxPages.value);
+        out.text(connection.faxPages.value == 1 ? " fax page" : " fax pages");
+    }
+    out.endLine();
+    out.text("    ");
+    if (connection.clearedBy != ClearedBy::notCleared) {
+        out.text("cleared by ").text(clearedByText(connection.clearedBy));
+        if (connection.reasonB3.shown) {
+            out.text(": ");
+            appendMeaning(out, "Reason_B3", connection.reasonB3.value,
+                          infoText(connection.reasonB3.value));
+            out.text(", record ").number(connection.reasonB3.record);
+        }
+    } else if (connection.state == NcciState::ended) {
+        out.text("ended with its call");
+    } else {
+        out.text("still connected at the end of the trace");
+    }
+    out.endLine();
+}
+
+void writeBProtocols(TextOutput& out, const BProtocols& protocols) {
+    out.text("  B protocols: ");
+    appendMeaning(out, "B1", protocols.b1, nameOf(fullB1ProtocolNames, protocols.b1));
+    out.text(", ");
+    appendMeaning(out, "B2", protocols.b2, nameOf(fullB2ProtocolNames, protocols.b2));
+    out.text(", ");
+    appendMeaning(out, "B3", protocols.b3, nameOf(fullB3ProtocolNames, protocols.b3));
+    out.endLine();
+}
+
+void writeEnd(TextOutput& out, const Call& call) {
+    if (call.stillGoing()) {
+        out.text("  still going at the end of the trace: ").text(stateText(call.state));
+        out.endLine();
+        return;
+    }
+    if (call.clearedBy == ClearedBy::notCleared) {
+        out.text("  ended at record ").number(call.endRecord);
+        out.endLine();
+        return;
+    }
+    out.text("  cleared by ").text(clearedByText(call.clearedBy));
+    if (call.reason.shown) {
+        out.text(": ");
+        appendMeaning(out, "Reason", call.reason.value, infoText(call.reason.value));
+        out.text(", record ").number(call.reason.record);
+    }
+    out.endLine();
+}
+
+void writeCallText(TextOutput& out, const Call& call, std::size_t number) {
+    out.text("call ").number(number).text(": PLCI ").hex(call.plci, 4);
+    out.text(" on controller ").number(controllerOf(call.plci));
+    out.text(", application ").number(call.applId).text(", ");
+    out.text(directionText(call.direction));
+    if (call.begunBeforeTrace) {
+        out.text(", begun before the trace");
+    }
+    out.text(" (");
+    appendRecords(out, call.firstRecord, call.lastRecord);
+    out.character(')');
+    out.endLine();
+
+    if (call.cipValue.shown) {
+        out.text("  service: ");
+        appendMeaning(out, "CIP", call.cipValue.value, nameOf(cipValueNames, call.cipValue.value));
+        out.endLine();
+    }
+    if (call.numbersShown) {
+        out.text("  called ").traceText(call.calledNumber.empty() ? "-" : call.calledNumber);
+        out.text(", calling ").traceText(call.callingNumber.empty() ? "-" : call.callingNumber);
+        out.endLine();
+    }
+    if (call.alertRecord != 0) {
+        out.text("  alerted at record ").number(call.alertRecord);
+        out.endLine();
+    }
+    if (call.reject.shown) {
+        out.text("  answered at record ").number(call.reject.record).text(": ");
+        appendMeaning(out, "Reject", call.reject.value, rejectText(call.reject.value));
+        out.endLine();
+    }
+    if (call.bProtocolsShown) {
+        writeBProtocols(out, call.bProtocols);
+    }
+    if (call.connectedRecord != 0) {
+        out.text("  connected at record ").number(call.connectedRecord);
+        if (!call.connectedNumber.empty()) {
+            out.text(", connected number ").traceText(call.connectedNumber);
+        }
+    } else {
+        out.text("  not connected in the trace");
+    }
+    out.endLine();
+    for (const Connection& connection : call.connections) {
+        writeConnection(out, connection);
+    }
+    if (call.charge.shown) {
+        out.text("  charge: ").number(call.charge.units).text(" units at record ");
+        out.number(call.charge.record);
+        out.endLine();
+    }
+    writeEnd(out, call);
+}
+
+void writeNoCallText(TextOutput& out, const NoCallMessages& group) {
+    out.text("application ").number(group.applId).text(", ");
+    appendAddress(out, group.controller);
+    out.text(": messages of no call (");
+    appendRecords(out, group.firstRecord, group.lastRecord);
+    out.character(')');
+    out.endLine();
+    for (const NoCallMessages::Kind& kind : group.kinds) {
+        out.text("  ");
+        appendMessageName(out, kind.commandWord);
+        out.text(": ").number(kind.count).text(" (");
+        appendRecords(out, kind.firstRecord, kind.lastRecord);
+        out.character(')');
+        out.endLine();
+    }
+}
+
+// ---- JSON ----
+
+// Writes the members of one JSON object, putting the commas between them.
+class JsonObject {
+  public:
+    explicit JsonObject(TextOutput& out) : out_(out) { out_.character('{'); }
+    JsonObject(const JsonObject&) = delete;
+    JsonObject& operator=(const JsonObject&) = delete;
+    ~JsonObject() { out_.character('}'); }
+
+    TextOutput& key(std::string_view name) {
+        if (!first_) {
+            out_.character(',');
+        }
+        first_ = false;
+        return out_.jsonString(name).character(':');
+    }
+    void number(std::string_view name, std::uint64_t value) { key(name).number(value); }
+    void string(std::string_view name, std::string_view value) { key(name).jsonString(value); }
+    void boolean(std::string_view name, bool value) { key(name).text(value ? "true" : "false"); }
+    // {"value": 13456, "name": "normal call clearing"}, without a name it has none.
+    void named(std::string_view name, std::uint16_t value, const char* meaning) {
+        key(name);
+        JsonObject inner(out_);
+        inner.number("value", value);
+        if (meaning != nullptr) {
+            inner.string("name", meaning);
+        }
+    }
+    TextOutput& out() { return out_; }
+
+  private:
+    TextOutput& out_;
+    bool first_ = true;
+};
+
+void writeTraffic(JsonObject& object, std::string_view name, const Traffic& traffic) {
+    object.key(name);
+    JsonObject inner(object.out());
+    inner.number("blocks", traffic.blocks);
+    inner.number("bytes", traffic.bytes);
+}
+
+void writeConnectionJson(TextOutput& out, const Connection& connection) {
+    JsonObject object(out);
+    object.number("ncci", connection.ncci);
+    if (!connection.begunBeforeTrace) {
+        object.string("direction", connection.outgoing ? "outgoing" : "incoming");
+    }
+    object.boolean("begunBeforeTrace", connection.begunBeforeTrace);
+    object.number("firstRecord", connection.firstRecord);
+    if (connection.connectedRecord != 0) {
+        object.number("connectedRecord", connection.connectedRecord);
+    }
+    writeTraffic(object, "sent", connection.sent);
+    writeTraffic(object, "received", connection.received);
+    if (connection.faxPages.shown) {
+        object.number("faxPages", connection.faxPages.value);
+    }
+    if (connection.clearedBy != ClearedBy::notCleared) {
+        object.key("cleared");
+        JsonObject cleared(out);
+        cleared.string("by", clearedByKey(connection.clearedBy));
+        if (connection.reasonB3.shown) {
+            cleared.named("reasonB3", connection.reasonB3.value,
+                          infoText(connection.reasonB3.value));
+            cleared.number("record", connection.reasonB3.record);
+        }
+    }
+    if (connection.state == NcciState::ended) {
+        object.number("endRecord", connection.endRecord);
+    }
+    object.boolean("stillGoing", connection.state != NcciState::ended);
+}
+
+void writeCallJson(TextOutput& out, const Call& call, const char* file) {
+    JsonObject object(out);
+    object.string("type", "call");
+    if (file != nullptr) {
+        object.string("file", file);
+    }
+    object.number("applId", call.applId);
+    object.number("controller", controllerOf(call.plci));
+    object.number("plci", call.plci);
+    if (call.direction != CallDirection::unknown) {
+        object.string("direction", directionText(call.direction));
+    }
+    object.boolean("begunBeforeTrace", call.begunBeforeTrace);
+    object.number("firstRecord", call.firstRecord);
+    object.number("lastRecord", call.lastRecord);
+    if (call.cipValue.shown) {
+        object.named("cipValue", call.cipValue.value, nameOf(cipValueNames, call.cipValue.value));
+    }
+    if (call.numbersShown) {
+        object.string("calledPartyNumber", call.calledNumber);
+        object.string("callingPartyNumber", call.callingNumber);
+    }
+    if (call.alertRecord != 0) {
+        object.number("alertRecord", call.alertRecord);
+    }
+    if (call.reject.shown) {
+        object.key("answer");
+        JsonObject answer(out);
+        answer.named("reject", call.reject.value, rejectText(call.reject.value));
+        answer.number("record", call.reject.record);
+    }
+    if (call.bProtocolsShown) {
+        object.key("bProtocol");
+        JsonObject protocols(out);
+        const BProtocols& b = call.bProtocols;
+        protocols.named("b1Protocol", b.b1, nameOf(fullB1ProtocolNames, b.b1));
+        protocols.named("b2Protocol", b.b2, nameOf(fullB2ProtocolNames, b.b2));
+        protocols.named("b3Protocol", b.b3, nameOf(fullB3ProtocolNames, b.b3));
+    }
+    if (call.connectedRecord != 0) {
+        object.key("connected");
+        JsonObject connected(out);
+        connected.number("record", call.connectedRecord);
+        if (!call.connectedNumber.empty()) {
+            connected.string("connectedNumber", call.connectedNumber);
+        }
+    }
+    object.key("connections").character('[');
+    for (std::size_t i = 0; i < call.connections.size(); ++i) {
+        if (i > 0) {
+            out.character(',');
+        }
+        writeConnectionJson(out, call.connections[i]);
+    }
+    out.character(']');
+    if (call.charge.shown) {
+        object.key("charge");
+        JsonObject charge(out);
+        charge.number("units", call.charge.units);
+        charge.number("record", call.charge.record);
+    }
+    if (call.clearedBy != ClearedBy::notCleared) {
+        object.key("cleared");
+        JsonObject cleared(out);
+        cleared.string("by", clearedByKey(call.clearedBy));
+        if (call.reason.shown) {
+            cleared.named("reason", call.reason.value, infoText(call.reason.value));
+            cleared.number("record", call.reason.record);
+        }
+    }
+    if (!call.stillGoing()) {
+        object.number("endRecord", call.endRecord);
+    }
+    object.boolean("stillGoing", call.stillGoing());
+}
+
+void writeNoCallJson(TextOutput& out, const NoCallMessages& group, const char* file) {
+    JsonObject object(out);
+    object.string("type", "noCall");
+    if (file != nullptr) {
+        object.string("file", file);
+    }
+    object.number("applId", group.applId);
+    object.number("controller", controllerOf(group.controller));
+    object.number("firstRecord", group.firstRecord);
+    object.number("lastRecord", group.lastRecord);
+    object.key("messages").character('[');
+    for (std::size_t i = 0; i < group.kinds.size(); ++i) {
+        if (i > 0) {
+            out.character(',');
+        }
+        const NoCallMessages::Kind& kind = group.kinds[i];
+        JsonObject message(out);
+        message.key("command");
+        out.character('"');
+        appendMessageName(out, kind.commandWord);
+        out.character('"');
+        message.number("commandWord", kind.commandWord);
+        message.number("count", kind.count);
+        message.number("firstRecord", kind.firstRecord);
+        message.number("lastRecord", kind.lastRecord);
+    }
+    out.character(']');
+}
+
+}  // namespace
+
+int writeCalls(const CallModel& model, CallsFormat format, const char* fileOrNull, std::FILE* out) {
+    TextOutput text(out);
+    std::size_t number = 0;
+    for (const Call& call : model.calls()) {
+        ++number;
+        if (format == CallsFormat::json) {
+            writeCallJson(text, call, fileOrNull);
+        } else {
+            writeCallText(text, call, number);
+        }
+        text.endLine();
+    }
+    for (const NoCallMessages& group : model.noCallMessages()) {
+        if (group.kinds.empty()) {
+            continue;
+        }
+        if (format == CallsFormat::json) {
+            writeNoCallJson(text, group, fileOrNull);
+        } else {
+            writeNoCallText(text, group);
+        }
+        text.endLine();
+    }
+    return text.finish();
+}
+
+}  // namespace ambertap

@@ -1,0 +1,57 @@
+#include "text_output.h"
+
+namespace ambertap {
+
+namespace {
+
+constexpr char hexDigits[] = "0123456789abcdef";
+
+bool isControlByte(unsigned char byte) {
+    return (byte >= 0x01 && byte <= 0x1f) || byte == 0x7f;
+}
+
+}  // namespace
+
+TextOutput& TextOutput::number(std::uint64_t value) {
+    char digits[20];
+    std::size_t count = 0;
+    do {
+        digits[count++] = static_cast<char>('0' + value % 10);
+        value /= 10;
+    } while (value != 0);
+    while (count > 0) {
+        pending_.push_back(digits[--count]);
+    }
+    return *this;
+}
+
+TextOutput& TextOutput::hex(std::uint64_t value, int digits) {
+    for (int place = digits - 1; place >= 0; --place) {
+        pending_.push_back(hexDigits[(value >> (4 * place)) & 0xfu]);
+    }
+    return *this;
+}
+
+TextOutput& TextOutput::traceText(std::string_view bytes) {
+    for (const char c : bytes) {
+        pending_.push_back(isControlByte(static_cast<unsigned char>(c)) ? '.' : c);
+    }
+    return *this;
+}
+
+TextOutput& TextOutput::jsonString(std::string_view bytes) {
+    pending_.push_back('"');
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte < 0x7f && c != '"' && c != '\\') {
+            pending_.push_back(c);
+        } else {
+            pending_.append("\\u00");
+            hex(byte, 2);
+        }
+    }
+    pending_.push_back('"');
+    return *this;
+}
+
+}  // namespace ambertap

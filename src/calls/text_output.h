@@ -1,0 +1,79 @@
+// Text for the calls and check views, built piece by piece and written to a
+// stream in blocks. Numbers are written by hand rather than through format
+// strings, so that every C library writes the same text.
+#pragma once
+
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace ambertap {
+
+class TextOutput {
+  public:
+    explicit TextOutput(std::FILE* out) : out_(out) {}
+    TextOutput(const TextOutput&) = delete;
+    TextOutput& operator=(const TextOutput&) = delete;
+
+    TextOutput& text(std::string_view piece) {
+        pending_.append(piece);
+        return *this;
+    }
+    TextOutput& character(char c) {
+        pending_.push_back(c);
+        return *this;
+    }
+    // Decimal.
+    TextOutput& number(std::uint64_t value);
+    // Lower-case hexadecimal, zero-padded to `digits` places.
+    TextOutput& hex(std::uint64_t value, int digits);
+    // Text from the trace: its control bytes show as '.', as on ambertap's lines.
+    TextOutput& traceText(std::string_view bytes);
+    // A JSON string: printable ASCII as it is, every other byte as \u00XX.
+    TextOutput& jsonString(std::string_view bytes);
+
+    // Ends a line, and writes the text so far once it makes a block.
+    void endLine() {
+        pending_.push_back('\n');
+        if (pending_.size() >= blockSize) {
+            writePending();
+        }
+    }
+
+    // Writes what is left and flushes the stream. Returns 0, or the C
+    // library's error number of the first write that failed.
+    int finish() {
+        writePending();
+        if (error_ == 0) {
+            errno = 0;
+            if (std::fflush(out_) != 0) {
+                error_ = errorOfFailedWrite();
+            }
+        }
+        return error_;
+    }
+
+  private:
+    static constexpr std::size_t blockSize = 16 * 1024;
+
+    void writePending() {
+        if (error_ == 0 && !pending_.empty()) {
+            errno = 0;
+            if (std::fwrite(pending_.data(), 1, pending_.size(), out_) != pending_.size()) {
+                error_ = errorOfFailedWrite();
+            }
+        }
+        pending_.clear();
+    }
+    // A C library that fails a write without an error number still failed it.
+    static int errorOfFailedWrite() { return errno != 0 ? errno : EIO; }
+
+    std::FILE* out_;
+    std::string pending_;
+    int error_ = 0;
+};
+
+}  // namespace ambertap
