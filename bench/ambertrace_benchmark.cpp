@@ -1,6 +1,7 @@
-// How long `ambertrace show` takes for a long stream of bare records, read
-// from a file block by block, against the walker on the same bytes in memory;
-// and its views of every parameter against its lines.
+// How long ambertrace's commands take for a long stream of bare records, read
+// from a file block by block: `show` against the walker on the same bytes in
+// memory, its views of every parameter against its lines, and `calls` and
+// `check` against those views.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
@@ -61,15 +62,17 @@ void InMemoryWalk(benchmark::State& state) {
 }
 BENCHMARK(InMemoryWalk)->Unit(benchmark::kMillisecond);
 
-// `ambertrace show ARGUMENTS... FILE` with its output discarded.
-void showStream(benchmark::State& state, std::initializer_list<const char*> options) {
+// `ambertrace COMMAND OPTIONS... FILE` with its output discarded.
+void runOnStream(benchmark::State& state, const char* command,
+                 std::initializer_list<const char*> options) {
     const Stream& made = stream();
-    std::vector<const char*> arguments{"ambertrace", "show"};
+    std::vector<const char*> arguments{"ambertrace", command};
     arguments.insert(arguments.end(), options);
     arguments.push_back(made.path.c_str());
     const auto system = ambertap::makePlatformDeviceSystem();
     ambertap::Streams streams;
     streams.out = std::fopen("/dev/null", "w");
+    streams.err = streams.out;
     for (auto _ : state) {
         int exitCode = ambertap::runAmbertrace(static_cast<int>(arguments.size()), arguments.data(),
                                                *system, streams);
@@ -80,18 +83,28 @@ void showStream(benchmark::State& state, std::initializer_list<const char*> opti
 }
 
 void ShowLines(benchmark::State& state) {
-    showStream(state, {});
+    runOnStream(state, "show", {});
 }
 BENCHMARK(ShowLines)->Unit(benchmark::kMillisecond);
 
 void ShowFull(benchmark::State& state) {
-    showStream(state, {"--full"});
+    runOnStream(state, "show", {"--full"});
 }
 BENCHMARK(ShowFull)->Unit(benchmark::kMillisecond);
 
 void ShowJson(benchmark::State& state) {
-    showStream(state, {"--json"});
+    runOnStream(state, "show", {"--json"});
 }
 BENCHMARK(ShowJson)->Unit(benchmark::kMillisecond);
+
+void Calls(benchmark::State& state) {
+    runOnStream(state, "calls", {});
+}
+BENCHMARK(Calls)->Unit(benchmark::kMillisecond);
+
+void Check(benchmark::State& state) {
+    runOnStream(state, "check", {});
+}
+BENCHMARK(Check)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -21,7 +21,7 @@ struct CommandEntry {
 
 const Option helpOption{"help", 'h', &CommandLine::helpWanted};
 
-const std::array<CommandEntry, 2> commands{{
+const std::array<CommandEntry, 4> commands{{
     {Command::save,
      "save",
      {helpOption, {"force", 'f', &CommandLine::force}},
@@ -53,6 +53,36 @@ const std::array<CommandEntry, 2> commands{{
      "                every parameter under its key\n"
      "  --damaged     show a damaged or cut trace file all the same (exit code 2)\n"
      "  -h, --help    show this help\n"},
+    {Command::calls,
+     "calls",
+     {helpOption, {"json", '\0', &CommandLine::json}, {"damaged", '\0', &CommandLine::damaged}},
+     "usage: ambertrace calls [--json] [--damaged] [FILE...]\n"
+     "\n"
+     "Groups each trace into its calls, in the order they begin: for each, its PLCI\n"
+     "and controller, which way it went, its service and numbers, its B protocols,\n"
+     "how it was answered and connected, its B3 connections with their data, how\n"
+     "it ended and why, and the records it spans. Messages of no call follow, by\n"
+     "application and controller. The inputs are those of show.\n"
+     "\n"
+     "  --json        one JSON object a call (JSON Lines)\n"
+     "  --damaged     read a damaged or cut trace file all the same (exit code 2)\n"
+     "  -h, --help    show this help\n"},
+    {Command::check,
+     "check",
+     {helpOption, {"damaged", '\0', &CommandLine::damaged}},
+     "usage: ambertrace check [--damaged] [FILE...]\n"
+     "\n"
+     "Points out what the applications did wrong in each trace, one finding a line,\n"
+     "as FILE:RECORD: error: ... (or warning:, note:), where RECORD counts the\n"
+     "trace's records from 1. A trace is a window: only what it proves is an error\n"
+     "or a warning; what may still be answered after its end is a note. A summary\n"
+     "line on standard error counts them. The inputs are those of show.\n"
+     "\n"
+     "Exit codes: 0 no error (warnings and notes may be), 1 a usage error, 2 an\n"
+     "input that cannot be read, 3 at least one error.\n"
+     "\n"
+     "  --damaged     read a damaged or cut trace file all the same (exit code 2)\n"
+     "  -h, --help    show this help\n"},
 }};
 
 constexpr std::string_view generalHelp =
@@ -63,9 +93,12 @@ constexpr std::string_view generalHelp =
     "Commands:\n"
     "  save FILE       save the driver's trace into FILE, without clearing it\n"
     "  show [FILE...]  print a saved trace, or the driver's, one line a message\n"
+    "  calls [FILE...] every call of a trace at a glance\n"
+    "  check [FILE...] what the applications did wrong, one finding a line\n"
     "  help [COMMAND]  show the help of ambertrace or of COMMAND\n"
     "\n"
-    "Exit codes: 0 done, 1 a usage error, 2 a device, file or input failure.\n"
+    "Exit codes: 0 done, 1 a usage error, 2 a device, file or input failure,\n"
+    "3 check found an error.\n"
     "See 'ambertrace COMMAND --help' for a command's options.\n";
 
 const CommandEntry* findCommand(std::string_view name) {

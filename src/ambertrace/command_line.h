@@ -9,7 +9,7 @@
 
 namespace ambertap {
 
-enum class Command { none, save, show };
+enum class Command { none, save, show, calls, check };
 
 struct CommandLine {
     Command command = Command::none;
@@ -18,7 +18,7 @@ struct CommandLine {
     bool force = false;    // save: replace an existing file
     bool hex = false;      // show: each record's bytes under its line
     bool full = false;     // show: every parameter of each message, named
-    bool json = false;     // show: every record as a JSON object, one a line
+    bool json = false;     // show, calls: JSON Lines, one object a record or call
     bool damaged = false;  // show: a damaged file all the same
     std::vector<std::string> files;
     std::string usageError;  // one line, empty when the command line is sound

@@ -1,12 +1,34 @@
 #include "run_ambertrace.h"
 
 #include "ambertrace_version.h"
+#include "call_commands.h"
 #include "command_line.h"
 #include "record_views.h"
 #include "save_command.h"
 #include "trace_inputs.h"
 
 namespace ambertap {
+
+namespace {
+
+// The findings, a summary line that counts them, and an exit code that says
+// whether there was an error among them.
+int checkTraces(const CommandLine& line, DeviceSystem& system, const Streams& streams) {
+    CheckView view(streams.out);
+    const int exitCode =
+        viewTraces(line.files, InputChoices{line.damaged, false}, view, system, streams);
+    const CheckCounts& counts = view.counts();
+    std::fprintf(streams.err, "ambertrace: %lu error%s, %lu warning%s, %lu note%s\n",
+                 static_cast<unsigned long>(counts.errors), counts.errors == 1 ? "" : "s",
+                 static_cast<unsigned long>(counts.warnings), counts.warnings == 1 ? "" : "s",
+                 static_cast<unsigned long>(counts.notes), counts.notes == 1 ? "" : "s");
+    if (exitCode == traceExitSuccess && counts.errors > 0) {
+        return traceExitErrorsFound;
+    }
+    return exitCode;
+}
+
+}  // namespace
 
 int runAmbertrace(int argumentCount, const char* const* argumentVector, DeviceSystem& system,
                   const Streams& streams) {
@@ -30,6 +52,11 @@ int runAmbertrace(int argumentCount, const char* const* argumentVector, DeviceSy
         case Command::show:
             return viewTraces(line.files, InputChoices{line.damaged, !line.json},
                               *makeShowView(line, streams.out), system, streams);
+        case Command::calls:
+            return viewTraces(line.files, InputChoices{line.damaged, !line.json},
+                              *makeCallsView(line, streams.out), system, streams);
+        case Command::check:
+            return checkTraces(line, system, streams);
         case Command::none:
             break;
     }

@@ -10,6 +10,7 @@ namespace ambertap {
 inline constexpr int traceExitSuccess = 0;
 inline constexpr int traceExitUsage = 1;
 inline constexpr int traceExitFailure = 2;
+inline constexpr int traceExitErrorsFound = 3;  // check found an error in a trace
 
 // The streams a run reads and writes: standard input for "-", the output,
 // and the stream for every message.

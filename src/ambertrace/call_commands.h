@@ -1,0 +1,39 @@
+// The views of `calls` and `check`: each trace's records go into a call model,
+// which is written out once the trace has ended.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "call_model.h"
+#include "call_views.h"
+#include "command_line.h"
+#include "record_views.h"
+
+namespace ambertap {
+
+// Every call of each trace, in text or as JSON Lines.
+std::unique_ptr<TraceView> makeCallsView(const CommandLine& line, std::FILE* out);
+
+// The findings of each trace, one a line, counted over all of them.
+class CheckView final : public TraceView {
+  public:
+    explicit CheckView(std::FILE* out) : out_(out) {}
+
+    int beginTrace(const TraceSource& trace) override;
+    int show(std::span<const std::uint8_t> block, std::uint64_t offset) override;
+    int endTrace() override;
+
+    const CheckCounts& counts() const { return counts_; }
+
+  private:
+    std::FILE* out_;
+    std::string name_;
+    std::unique_ptr<CallModel> model_;
+    std::uint64_t index_ = 0;
+    CheckCounts counts_;
+};
+
+}  // namespace ambertap
