@@ -2,28 +2,11 @@
 
 #include <algorithm>
 
-#include "capi_message.h"
+#include "commands.h"
 
 namespace ambertap {
 
 namespace {
-
-// The command byte of a command word, whatever its subcommand.
-enum Command : std::uint8_t {
-    alert = 0x01,
-    connect = 0x02,
-    connectActive = 0x03,
-    disconnect = 0x04,
-    listen = 0x05,
-    info = 0x08,
-    facility = 0x80,
-    connectB3 = 0x82,
-    connectB3Active = 0x83,
-    disconnectB3 = 0x84,
-    dataB3 = 0x86,
-    connectB3T90Active = 0x88,
-    selectBProtocol = 0x41,
-};
 
 // How many DATA_B3 messages may wait for their answer on one connection.
 constexpr std::uint32_t dataWindow = 7;
@@ -33,16 +16,6 @@ constexpr std::uint16_t firstErrorInfo = 0x1000;
 constexpr std::uint16_t facilityNotSupportedInfo = 0x300b;
 constexpr std::uint16_t chargeInUnits = 0x4000;
 
-constexpr std::uint16_t makeCommandWord(Subcommand subcommand, Command command) {
-    return static_cast<std::uint16_t>(std::uint16_t{subcommand} | std::uint16_t{command});
-}
-
-std::uint8_t commandOf(std::uint16_t commandWord) {
-    return static_cast<std::uint8_t>(commandWord & 0xffu);
-}
-std::uint16_t subcommandOf(std::uint16_t commandWord) {
-    return static_cast<std::uint16_t>(commandWord & 0xff00u);
-}
 std::uint16_t plciOf(std::uint32_t address) {
     return static_cast<std::uint16_t>(address & 0xffffu);
 }

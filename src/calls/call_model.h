@@ -193,8 +193,9 @@ struct CheckCounts {
 
 class CallModel {
   public:
-    // Takes the record at the start of `record`, which runs to the end of the
-    // trace data (so it may hold later records, or be cut); `index` counts the
+    // Takes the record at the start of `record`: its direction byte, length
+    // byte and message. `record` may end with the record or run on to the end
+    // of the trace data, and the data may cut the record. `index` counts the
     // records of the trace from 1. Pass every record of one trace, in order.
     void add(ByteView record, std::uint64_t index);
 

@@ -2,14 +2,11 @@
 // that compilers use and editors read.
 #include "call_texts.h"
 #include "call_views.h"
+#include "commands.h"
 
 namespace ambertap {
 
 namespace {
-
-constexpr std::uint16_t commandOf(std::uint16_t commandWord) {
-    return commandWord & 0xffu;
-}
 
 // The _RESP that answers an indication, or the _CONF of a request.
 std::uint16_t answerOf(std::uint16_t commandWord) {
@@ -31,13 +28,13 @@ const char* severityText(Severity severity) {
 // What an indication holds up while it waits for its answer.
 const char* whatItHoldsUp(std::uint16_t commandWord) {
     switch (commandOf(commandWord)) {
-        case 0x02:
+        case connect:
             return "the call rang on until the network gave up";
-        case 0x82:
+        case connectB3:
             return "the B3 connection waited for it";
-        case 0x86:
+        case dataB3:
             return "it held one of the connection's receive buffers";
-        case 0x84:
+        case disconnectB3:
             return "the NCCI was not released";
         default:
             return nullptr;
@@ -45,7 +42,7 @@ const char* whatItHoldsUp(std::uint16_t commandWord) {
 }
 
 bool isEndOfAddress(std::uint16_t commandWord) {
-    return commandOf(commandWord) == 0x04 || commandOf(commandWord) == 0x84;
+    return commandOf(commandWord) == disconnect || commandOf(commandWord) == disconnectB3;
 }
 
 void appendRecord(TextOutput& out, std::uint64_t record) {
@@ -119,7 +116,7 @@ void usedAfterEnd(TextOutput& out, const Finding& finding) {
     out.text(", ");
     appendRecord(out, finding.related.record);
     out.text("): ");
-    if (commandOf(finding.related.commandWord) == 0x84) {
+    if (commandOf(finding.related.commandWord) == disconnectB3) {
         out.text("an NCCI is gone once its DISCONNECT_B3_IND is answered");
     } else {
         out.text("a PLCI is gone once its DISCONNECT_IND is answered");

@@ -13,9 +13,10 @@ namespace {
 
 struct Row {
     std::string name;
-    const char* records;  // hex bytes: direction, length, message, record after record
-    const char* calls;    // a part of the `calls` text
-    const char* check;    // a part of the `check` text
+    const char* records;    // hex bytes: direction, length, message, record after record
+    const char* calls;      // a part of the `calls` text
+    const char* check;      // a part of the `check` text
+    const char* json = "";  // a part of the `calls --json` text
 };
 
 const Row rows[] = {
@@ -43,6 +44,23 @@ const Row rows[] = {
      "02 0d 0d 00 01 00 08 82 05 01 01 01 00 00 00  02 0d 0d 00 01 00 08 82 05 01 01 01 00 00 00"
      "  01 0c 0c 00 01 00 08 83 05 01 01 01 00 00",
      "PLCI 0101", ""},
+    // Numbers are the trace's bytes: control bytes show as '.' in the text,
+    // and JSON escapes every byte outside printable ASCII, quote and backslash.
+    {"ControlBytesInACallingNumber",
+     "02 1e 1e 00 01 00 02 82 00 01 01 01 00 00 10 00 03 81 34 37 05 01 80 22 1b 5c"
+     "  00 00 00 00 00 00",
+     "  called 47, calling \".\\\n", "",
+     "\"calledPartyNumber\":\"47\",\"callingPartyNumber\":\"\\u0022\\u001b\\u005c\""},
+    {"IncomingCallRejected",
+     "02 1e 1e 00 01 00 02 82 00 01 01 01 00 00 10 00 03 81 34 37 05 01 80 22 1b 5c"
+     "  00 00 00 00 00 00  01 13 13 00 01 00 02 83 00 01 01 01 00 00 03 00 00 00 00 00 00"
+     "  02 0e 0e 00 01 00 04 82 01 01 01 01 00 00 00 00"
+     "  01 0c 0c 00 01 00 04 83 01 01 01 01 00 00",
+     "incoming (records 1-4)\n  service: CIP 0010 (telephony)\n  called 47, calling \".\\\n"
+     "  answered at record 2: Reject 0003 (user busy)\n  B protocols: B1 0000 (64 kbit/s with "
+     "HDLC framing), B2 0000 (ISO 7776 (X.75 SLP)), B3 0000 (transparent)\n  not connected in "
+     "the trace\n  cleared by the application: Reason 0000 (no error), record 3\n",
+     "", "\"answer\":{\"reject\":{\"value\":3,\"name\":\"user busy\"},\"record\":2}"},
     {"MessageCutInsideItsHeader", "02 0e 0e 00 01", "",
      "trace:1: note: the message is cut off before its command"},
 };
@@ -65,6 +83,8 @@ TEST_P(OddTrace, ShowsWhatTheTraceHolds) {
     EXPECT_NE(testing::callsText(model, false).find(row.calls), std::string::npos)
         << testing::callsText(model, false);
     EXPECT_NE(findings.find(row.check), std::string::npos) << findings;
+    EXPECT_NE(testing::callsText(model, true).find(row.json), std::string::npos)
+        << testing::callsText(model, true);
     EXPECT_EQ(model.counts().errors + model.counts().warnings, 0u) << findings;
 }
 
