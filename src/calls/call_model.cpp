@@ -186,7 +186,10 @@ void CallModel::take(const MessageRef& message, std::uint16_t applId) {
 CallModel::Owner CallModel::ownerOf(const MessageRef& message, std::uint16_t applId,
                                     bool newCallAfterEnd) {
     Owner owner;
-    if (!addressesPlci(message.address)) {
+    // LISTEN and MANUFACTURER address a controller, whatever bits the
+    // application sets above it.
+    const std::uint8_t command = commandOf(message.commandWord);
+    if (command == listen || command == manufacturer || !addressesPlci(message.address)) {
         owner.noCall = noCallOf(applId, static_cast<std::uint8_t>(message.address & 0xffu));
         return owner;
     }

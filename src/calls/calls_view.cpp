@@ -405,26 +405,37 @@ void writeNoCallJson(TextOutput& out, const NoCallMessages& group, const char* f
 
 int writeCalls(const CallModel& model, CallsFormat format, const char* fileOrNull, std::FILE* out) {
     TextOutput text(out);
+    const bool json = format == CallsFormat::json;
+    // A JSON object ends its line; a text block is parted from the next by an
+    // empty line.
+    bool firstBlock = true;
+    const auto beginBlock = [&] {
+        if (!json && !firstBlock) {
+            text.endLine();
+        }
+        firstBlock = false;
+    };
     std::size_t number = 0;
     for (const Call& call : model.calls()) {
-        ++number;
-        if (format == CallsFormat::json) {
+        beginBlock();
+        if (json) {
             writeCallJson(text, call, fileOrNull);
+            text.endLine();
         } else {
-            writeCallText(text, call, number);
+            writeCallText(text, call, ++number);
         }
-        text.endLine();
     }
     for (const NoCallMessages& group : model.noCallMessages()) {
         if (group.kinds.empty()) {
             continue;
         }
-        if (format == CallsFormat::json) {
+        beginBlock();
+        if (json) {
             writeNoCallJson(text, group, fileOrNull);
+            text.endLine();
         } else {
             writeNoCallText(text, group);
         }
-        text.endLine();
     }
     return text.finish();
 }

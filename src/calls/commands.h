@@ -22,6 +22,7 @@ enum Command : std::uint8_t {
     disconnectB3 = 0x84,
     dataB3 = 0x86,
     connectB3T90Active = 0x88,
+    manufacturer = 0xff,
 };
 
 constexpr std::uint8_t commandOf(std::uint16_t commandWord) {

@@ -50,7 +50,8 @@ ScriptResult runScript(const std::string& script, const char* trace) {
                               "' ASAN_OPTIONS=\"${ASAN_OPTIONS:+$ASAN_OPTIONS:}"
                               "verify_asan_link_order=0\" AMBERTRACE='" AMBERTRACE_PROGRAM
                               "' AMBERTAP='" AMBERTAP_PROGRAM "' GOLDEN='" AMBERTAP_GOLDEN_CASES
-                              "' SAMPLES='" AMBERTAP_SAMPLES "'";
+                              "' SAMPLES='" AMBERTAP_SAMPLES "' TRACES='" AMBERTAP_WINDOWS_TRACES
+                              "'";
     if (trace != nullptr) {
         fs::copy_file(fs::path(AMBERTAP_GOLDEN_CASES) / (std::string(trace) + ".bin"),
                       folder / "driver.bin");
@@ -190,6 +191,21 @@ const ScriptCase scriptCases[] = {
      "cut\nt\n"},
     {"show_missing_file", "$AMBERTRACE show missing", 2, "",
      "ambertrace: missing: cannot open: No such file or directory\n"},
+    {"check_finds_an_error",
+     "$AMBERTRACE check - <\"$TRACES/unanswered_data_b3_ind.hex\" >o; s=$?; cut -d: -f1-3 o; "
+     "exit $s",
+     3, "<stdin>:1: note\n<stdin>:15: error\n", "ambertrace: 1 error, 0 warnings, 1 note\n", "o\n"},
+    {"check_of_the_driver", "$AMBERTRACE check >o; s=$?; cut -d: -f1-3 o; exit $s", 3,
+     "\\\\.\\OV7100D:4: error\n", "ambertrace: 1 error, 0 warnings, 0 notes\n", "o\n"},
+    {"calls_of_a_saved_trace", "$AMBERTRACE save t 2>/dev/null && $AMBERTRACE calls t", 0,
+     "application 1, controller 1: messages of no call (records 1-2)\n"
+     "  LISTEN_REQ: 1 (record 1)\n"
+     "  LISTEN_CONF: 1 (record 2)\n"
+     "\n"
+     "application 1, controller 127 (external): messages of no call (records 3-4)\n"
+     "  LISTEN_REQ: 1 (record 3)\n"
+     "  LISTEN_CONF: 1 (record 4)\n",
+     "", "t\n"},
     {"usage_error", "$AMBERTRACE show --clear", 1, "",
      "ambertrace: show: unknown option '--clear' (see 'ambertrace show --help')\n"},
     {"version", "$AMBERTRACE --version", 0, "ambertrace " AMBERTAP_VERSION "\n", ""},

@@ -24,6 +24,11 @@ const Row rows[] = {
     {"ConnectB3IndicationWithoutPlci", "02 0d 0d 00 01 00 82 82 01 01 01 00 01 00 00",
      "application 1, controller 1: messages of no call (record 1)\n  CONNECT_B3_IND: 1",
      "trace:1: note: CONNECT_B3_IND #0101 on NCCI 00010001 is not answered by the end"},
+    // LISTEN addresses a controller, whatever bits stand above its byte.
+    {"ListenOnAControllerWithHighBitsSet",
+     "01 1a 1a 00 01 00 05 80 06 00 ff ff ff ff 00 00 00 00 01 00 00 00 00 00 00 00 00 00",
+     "application 1, controller 127 (external): messages of no call (record 1)\n  LISTEN_REQ: 1",
+     "trace:1: note: LISTEN_REQ #0006"},
     {"CallBegunBeforeTheTrace",
      "02 0e 0e 00 01 00 04 82 07 01 01 02 00 00 90 34  01 0c 0c 00 01 00 04 83 07 01 01 02 00 00",
      "call 1: PLCI 0201 on controller 1, application 1, of unknown direction, begun before the "
