@@ -1,15 +1,23 @@
 // Any bytes go through the reader of trace inputs, arriving in pieces of a
 // size the fuzzer picks, into blocks of a room it picks, refused or shown
-// despite damage. The blocks must follow each other without gap, hold whole
-// records except the last, give bare records back unchanged, and print.
+// despite damage, and on through every view of ambertrace: the lines, every
+// parameter for a person and as JSON Lines, and the call model with `calls`
+// and `check`. The blocks must follow each other without gap, hold whole
+// records except the last, and give bare records back unchanged; the views
+// must write text without control bytes but their newlines, JSON lines of
+// printable ASCII, one a record, and one finding a line for each it counts.
 // Sanitizers catch any read or write outside a buffer.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <span>
+#include <string_view>
 
+#include "call_views.h"
+#include "message_views.h"
 #include "trace_input.h"
 #include "trace_walker.h"
 
@@ -17,8 +25,9 @@ namespace {
 
 using namespace ambertap;
 
-[[noreturn]] void fail(const char* property) {
-    std::fprintf(stderr, "trace input breaks \"%s\"\n", property);
+[[noreturn]] void fail(const char* property, std::string_view text = {}) {
+    std::fprintf(stderr, "trace input breaks \"%s\" in \"%.*s\"\n", property,
+                 static_cast<int>(text.size()), text.data());
     std::abort();
 }
 
@@ -56,6 +65,137 @@ std::FILE* nowhere() {
     return file;
 }
 
+// What a view writes, in memory, to be checked once the trace has ended.
+class Captured {
+  public:
+    Captured() : stream_(open_memstream(&text_, &length_)) {
+        if (stream_ == nullptr) {
+            std::abort();
+        }
+    }
+    ~Captured() {
+        close();
+        std::free(text_);
+    }
+    Captured(const Captured&) = delete;
+    Captured& operator=(const Captured&) = delete;
+
+    std::FILE* stream() const { return stream_; }
+
+    std::string_view text() {
+        close();
+        return {text_, length_};
+    }
+
+  private:
+    void close() {
+        if (stream_ != nullptr) {
+            std::fclose(stream_);
+            stream_ = nullptr;
+        }
+    }
+
+    char* text_ = nullptr;
+    std::size_t length_ = 0;
+    std::FILE* stream_;
+};
+
+void checkText(std::string_view text) {
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if ((byte < 0x20 && c != '\n') || byte == 0x7f) {
+            fail("a text view holds no control byte but its newlines", text);
+        }
+    }
+}
+
+// Returns how many JSON lines there are.
+std::size_t checkJsonLines(std::string_view text, std::string_view start) {
+    std::size_t lines = 0;
+    while (!text.empty()) {
+        const std::size_t newline = text.find('\n');
+        if (newline == std::string_view::npos) {
+            fail("every JSON line ends with a newline", text);
+        }
+        const std::string_view line = text.substr(0, newline);
+        if (!line.starts_with(start) || !line.ends_with('}')) {
+            fail("a JSON line is one object", line);
+        }
+        for (const char c : line) {
+            if (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) > 0x7e) {
+                fail("a JSON line is printable ASCII", line);
+            }
+        }
+        text.remove_prefix(newline + 1);
+        ++lines;
+    }
+    return lines;
+}
+
+void checkFindings(std::string_view text, const CheckCounts& counts) {
+    std::uint64_t lines = 0;
+    for (std::size_t at = 0; at < text.size(); at = text.find('\n', at) + 1) {
+        if (text.compare(at, 6, "trace:") != 0) {
+            fail("a finding begins with the file's name", text.substr(at));
+        }
+        ++lines;
+    }
+    if (lines != counts.errors + counts.warnings + counts.notes) {
+        fail("check writes one line per finding it counts", text);
+    }
+    checkText(text);
+}
+
+// Every view of ambertrace, fed the trace's records block by block.
+class Views {
+  public:
+    void take(const RecordBlock& block) {
+        const std::uint8_t* const end = block.data + block.size;
+        for (const std::uint8_t* at = block.data; at < end;) {
+            const ByteView record{at, end};
+            char line[traceLineRoom];
+            const std::string_view text(line, formatTraceRecord(record, line, traceLineRoom));
+            ++records_;
+            const std::uint64_t offset = block.offset + static_cast<std::uint64_t>(at - block.data);
+            if (writeFullRecord(record, text, fullProtocols_, full_.stream()) != 0 ||
+                writeJsonRecord(record, records_, offset, text, nullptr, jsonProtocols_,
+                                json_.stream()) != 0) {
+                fail("a memory stream takes every write");
+            }
+            model_.add(record, records_);
+            at += recordSize(record);
+        }
+    }
+
+    void check() {
+        checkText(full_.text());
+        if (checkJsonLines(json_.text(), "{\"type\":\"record\",") != records_) {
+            fail("one JSON line a record");
+        }
+        model_.finish();
+        Captured calls;
+        Captured callsJson;
+        Captured findings;
+        int error = 0;
+        const CheckCounts counts = writeFindings(model_, "trace", findings.stream(), error);
+        if (writeCalls(model_, CallsFormat::text, nullptr, calls.stream()) != 0 ||
+            writeCalls(model_, CallsFormat::json, "trace", callsJson.stream()) != 0 || error != 0) {
+            fail("a memory stream takes every write");
+        }
+        checkText(calls.text());
+        checkJsonLines(callsJson.text(), "{\"type\":\"");
+        checkFindings(findings.text(), counts);
+    }
+
+  private:
+    std::uint64_t records_ = 0;
+    ProtocolTracker fullProtocols_;
+    ProtocolTracker jsonProtocols_;
+    Captured full_;
+    Captured json_;
+    CallModel model_;
+};
+
 }  // namespace
 
 // The first byte picks the piece size, the second the block room and the
@@ -71,6 +211,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     PieceSource source(bytes, piece);
     TraceInput input(source, policy, room);
+    const auto views = std::make_unique<Views>();
     RecordBlock block;
     InputStatus status;
     std::uint64_t offset = 0;
@@ -92,6 +233,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (printTraceRecords(block.data, block.size, nowhere()) != 0) {
             fail("printing to /dev/null succeeds");
         }
+        views->take(block);
     }
     if (status == InputStatus::end && input.form() == InputForm::bareRecords &&
         offset != bytes.size()) {
@@ -100,5 +242,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (status == InputStatus::readError) {
         fail("a memory source never fails");
     }
+    views->check();
     return 0;
 }

@@ -5,7 +5,8 @@ The seeds are the documented message examples: each as a message for the
 message-line fuzzer (with a room in front), as a trace record for the walker
 fuzzer, and a few argument vectors for the option scanner. The trace input
 fuzzer gets one trace in each form it reads: bare records, hex text as a mail
-leaves it, a trace file, and a trace file as transfers change it. Run it again after
+leaves it, a trace file, and a trace file as transfers change it; and every
+input that once broke it. Run it again after
 changing the examples; the files are kept in the repository.
 """
 
@@ -80,7 +81,7 @@ def room_prefix(room):
 
 
 def trace_file(records, saved_at=1700000000, flags=0):
-    """A trace file of version 1.0 (src/tracefile/FORMAT.md)."""
+    """A trace file of version 1.0, as the README describes it."""
     header = b"\x8fATR\r\n\x1a\n" + struct.pack(
         "<HHIIIqI", 1, 0, 40, len(records), zlib.crc32(records), saved_at, flags)
     return header + struct.pack("<I", zlib.crc32(header)) + records
@@ -104,6 +105,9 @@ def trace_input_seeds(records):
         "trace_file_cut_shown": bytes([5, 1]) + saved[:-3],
         "trace_file_crlf_to_lf": bytes([0, 0]) + saved.replace(b"\r\n", b"\n"),
         "trace_file_eighth_bit_stripped": bytes([0, 0]) + bytes(b & 0x7F for b in saved),
+        # A find of the fuzzer's: an NCCI whose PLCI part is 0 names no call.
+        "connect_b3_ind_without_plci": bytes([0, 0])
+        + bytes.fromhex("02 0d 0d 00 01 00 82 82 01 01 01 00 01 00 00"),
     }
 
 
