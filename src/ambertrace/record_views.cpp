@@ -1,8 +1,8 @@
 #include "record_views.h"
 
 #include <algorithm>
-#include <cerrno>
 
+#include "block_output.h"
 #include "byte_reader.h"
 #include "protocol_tracker.h"
 #include "trace_walker.h"
@@ -10,11 +10,6 @@
 namespace ambertap {
 
 namespace {
-
-// A C library that fails a write without an error number still failed it.
-int errorOfFailedWrite() {
-    return errno != 0 ? errno : EIO;
-}
 
 // Ambertap's lines, exactly.
 class LinesView final : public TraceView {
@@ -34,7 +29,6 @@ class EachRecordView : public TraceView {
   public:
     int show(std::span<const std::uint8_t> block, std::uint64_t offset) override {
         const ByteView bytes{block.data(), block.data() + block.size()};
-        errno = 0;
         for (ByteView record = bytes; record.size() > 0;) {
             const std::size_t size = recordSize(record);
             char line[traceLineRoom];
@@ -49,7 +43,7 @@ class EachRecordView : public TraceView {
             }
             record.begin += size;
         }
-        return std::fflush(out()) == 0 ? 0 : errorOfFailedWrite();
+        return flushStream(out());
     }
 
   protected:
@@ -74,29 +68,20 @@ class HexView final : public EachRecordView {
 
     std::FILE* out() const override { return out_; }
 
+    // The line and every hex line of the longest record, with their line ends.
+    static constexpr std::size_t recordRoom =
+        traceLineRoom + (257 / bytesPerLine + 1) * (3 + 3 * bytesPerLine + 1);
+
     int showRecord(ByteView record, std::string_view line, std::uint64_t, std::uint64_t) override {
-        if (std::fwrite(line.data(), 1, line.size(), out_) != line.size() ||
-            std::fputc('\n', out_) == EOF) {
-            return errorOfFailedWrite();
-        }
+        char text[recordRoom];
+        LineWriter lines(text, sizeof text);
+        lines.append(line, '\n');
         for (const std::uint8_t* at = record.begin; at < record.end; at += bytesPerLine) {
             const std::size_t count =
                 std::min(bytesPerLine, static_cast<std::size_t>(record.end - at));
-            if (!showHexLine(std::span<const std::uint8_t>(at, count))) {
-                return errorOfFailedWrite();
-            }
+            lines.append("   ", SpacedHexBytes{{at, count}}, '\n');
         }
-        return 0;
-    }
-
-    bool showHexLine(std::span<const std::uint8_t> bytes) {
-        // "    " and " xx" for each byte, a line end and a terminator.
-        char text[4 + 3 * bytesPerLine + 2];
-        LineWriter line(text, sizeof text);
-        line.text("   ");
-        line.append(SpacedHexBytes{bytes});
-        line.character('\n');
-        return std::fwrite(text, 1, line.length(), out_) == line.length();
+        return writeBytes(out_, text, lines.length());
     }
 
     std::FILE* out_;

@@ -1,11 +1,11 @@
 #include "save_command.h"
 
-#include <cerrno>
 #include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "block_output.h"
 #include "driver_trace.h"
 #include "file_system.h"
 #include "trace_file.h"
@@ -51,14 +51,14 @@ bool writeToFile(const std::string& name, std::span<const std::uint8_t> image, b
 
 bool writeToStream(std::span<const std::uint8_t> image, std::FILE* out, std::FILE* err) {
     useBinaryMode(out);
-    errno = 0;
-    const bool written =
-        std::fwrite(image.data(), 1, image.size(), out) == image.size() && std::fflush(out) == 0;
-    if (!written) {
-        const int error = errno != 0 ? errno : EIO;
+    int error = writeBytes(out, reinterpret_cast<const char*>(image.data()), image.size());
+    if (error == 0) {
+        error = flushStream(out);
+    }
+    if (error != 0) {
         std::fprintf(err, "ambertrace: standard output: cannot write: %s\n", std::strerror(error));
     }
-    return written;
+    return error == 0;
 }
 
 void reportSaved(const DriverTrace& trace, const std::string& where, std::FILE* err) {

@@ -1,10 +1,10 @@
 #include "trace_inputs.h"
 
-#include <cerrno>
 #include <cstring>
 #include <memory>
 #include <string>
 
+#include "block_output.h"
 #include "driver_trace.h"
 #include "file_system.h"
 #include "record_views.h"
@@ -16,11 +16,6 @@ namespace ambertap {
 namespace {
 
 constexpr std::string_view standardStream = "-";
-
-// A C library that fails a write without an error number still failed it.
-int errorOfFailedWrite() {
-    return errno != 0 ? errno : EIO;
-}
 
 void reportUnwritable(int error, std::FILE* err) {
     std::fprintf(err, "ambertrace: standard output: cannot write: %s\n", std::strerror(error));
@@ -65,9 +60,9 @@ std::string displayName(const std::string& name) {
 
 // "==> FILE <==" before each input, and an empty line between them, when
 // there is more than one.
-bool writeInputHeader(const std::string& name, bool first, std::FILE* out) {
-    errno = 0;
-    return std::fprintf(out, "%s==> %s <==\n", first ? "" : "\n", displayName(name).c_str()) > 0;
+int writeInputHeader(const std::string& name, bool first, std::FILE* out) {
+    const std::string header = (first ? "==> " : "\n==> ") + displayName(name) + " <==\n";
+    return writeBytes(out, header.data(), header.size());
 }
 
 void reportFinding(const std::string& name, const char* severity, const TraceInput& input,
@@ -193,10 +188,11 @@ int viewTraces(const std::vector<std::string>& files, const InputChoices& choice
     const InputOptions options{choices.damaged, files.size() > 1};
     for (std::size_t index = 0; index < files.size(); ++index) {
         const std::string& name = files[index];
-        if (choices.headers && options.oneOfSeveral &&
-            !writeInputHeader(name, index == 0, streams.out)) {
-            reportUnwritable(errorOfFailedWrite(), streams.err);
-            return traceExitFailure;
+        if (choices.headers && options.oneOfSeveral) {
+            if (const int error = writeInputHeader(name, index == 0, streams.out); error != 0) {
+                reportUnwritable(error, streams.err);
+                return traceExitFailure;
+            }
         }
         const InputOutcome outcome = showInput(name, view, options, streams);
         if (outcome == InputOutcome::unwritable) {

@@ -16,15 +16,9 @@ constexpr std::uint16_t firstErrorInfo = 0x1000;
 constexpr std::uint16_t facilityNotSupportedInfo = 0x300b;
 constexpr std::uint16_t chargeInUnits = 0x4000;
 
-std::uint16_t plciOf(std::uint32_t address) {
-    return static_cast<std::uint16_t>(address & 0xffffu);
-}
-bool addressesPlci(std::uint32_t address) {
-    return (address & 0xff00u) != 0;
-}
-bool addressesNcci(std::uint32_t address) {
-    return (address >> 16) != 0;
-}
+constexpr auto plciOf = MessageAddress::plciOf;
+constexpr auto addressesPlci = MessageAddress::namesPlci;
+constexpr auto addressesNcci = MessageAddress::namesNcci;
 
 // Requests and confirmations, indications and responses pair up by these.
 std::uint64_t exchangeKey(std::uint16_t applId, std::uint16_t commandWord,

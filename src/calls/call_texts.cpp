@@ -1,5 +1,6 @@
 #include "call_texts.h"
 
+#include "capi_message.h"
 #include "code_names.h"
 #include "value_names.h"
 
@@ -24,7 +25,7 @@ void appendMessage(TextOutput& out, const MessageRef& message) {
 }
 
 void appendAddress(TextOutput& out, std::uint32_t address) {
-    if ((address >> 16) != 0) {
+    if (MessageAddress::namesNcci(address)) {
         out.text("NCCI ").hex(address, 8);
     } else if ((address & 0xff00u) != 0) {
         out.text("PLCI ").hex(address, 4);

@@ -13,12 +13,20 @@ int errorOfFailedWrite() {
 
 }  // namespace
 
+int writeBytes(std::FILE* out, const char* bytes, std::size_t size) {
+    errno = 0;
+    return std::fwrite(bytes, 1, size, out) == size ? 0 : errorOfFailedWrite();
+}
+
+int flushStream(std::FILE* out) {
+    errno = 0;
+    return std::fflush(out) == 0 ? 0 : errorOfFailedWrite();
+}
+
+// Out of line, where a compiler sees no part of a block that is not written yet.
 void BlockOutput::writeBlock() {
     if (error_ == 0 && used_ > 0) {
-        errno = 0;
-        if (std::fwrite(block_, 1, used_, out_) != used_) {
-            error_ = errorOfFailedWrite();
-        }
+        error_ = writeBytes(out_, block_, used_);
     }
     used_ = 0;
 }
@@ -31,10 +39,7 @@ int BlockOutput::writeOut() {
 int BlockOutput::finish() {
     writeBlock();
     if (error_ == 0) {
-        errno = 0;
-        if (std::fflush(out_) != 0) {
-            error_ = errorOfFailedWrite();
-        }
+        error_ = flushStream(out_);
     }
     return error_;
 }

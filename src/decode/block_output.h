@@ -9,6 +9,11 @@
 
 namespace ambertap {
 
+// Write `size` bytes to `out`, or flush it. Each returns 0, or the C
+// library's error number of the write that failed (EIO when it gives none).
+int writeBytes(std::FILE* out, const char* bytes, std::size_t size);
+int flushStream(std::FILE* out);
+
 class BlockOutput {
   public:
     BlockOutput(const BlockOutput&) = delete;

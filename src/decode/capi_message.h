@@ -45,10 +45,23 @@ enum CommandWord : std::uint16_t {
     infoInd = 0x8208,
     disconnectB3Ind = 0x8284,
     connectResp = 0x8302,
+    selectBProtocolReq = 0x8041,
     connectActiveResp = 0x8303,
     disconnectResp = 0x8304,
     infoResp = 0x8308,
     disconnectB3Resp = 0x8384,
+};
+
+// The address that most messages begin with: bits 0-6 the controller, bit 7
+// set for an external controller, bits 8-15 the PLCI part, bits 16-31 the
+// NCCI part.
+struct MessageAddress {
+    // The controller and PLCI parts, which name a PLCI.
+    static constexpr std::uint16_t plciOf(std::uint32_t address) {
+        return static_cast<std::uint16_t>(address & 0xffffu);
+    }
+    static constexpr bool namesPlci(std::uint32_t address) { return (address & 0xff00u) != 0; }
+    static constexpr bool namesNcci(std::uint32_t address) { return (address >> 16) != 0; }
 };
 
 // INFO_IND: the Info element follows the Info number.

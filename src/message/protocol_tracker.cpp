@@ -2,20 +2,14 @@
 
 #include <optional>
 
+#include "capi_message.h"
 #include "decoded_message.h"
 
 namespace ambertap {
 
 namespace {
 
-constexpr std::uint16_t connectReq = 0x8002;
-constexpr std::uint16_t connectConf = 0x8102;
-constexpr std::uint16_t connectResp = 0x8302;
-constexpr std::uint16_t selectBProtocolReq = 0x8041;
-
-std::uint16_t plciOf(std::uint32_t address) {
-    return static_cast<std::uint16_t>(address & 0xffffu);
-}
+constexpr auto plciOf = MessageAddress::plciOf;
 
 // The B protocols of a message's whole B protocol structure; an empty one
 // means the defaults, which are protocol 0 in each layer.

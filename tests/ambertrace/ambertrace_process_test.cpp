@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "case_files.h"
 #include "case_names.h"
 
 namespace ambertap {
@@ -21,12 +22,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string contentsOf(const fs::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
+using testing::contentsOf;
 
 std::string golden(const std::string& name, const char* extension) {
     return contentsOf(fs::path(AMBERTAP_GOLDEN_CASES) / (name + extension));
@@ -104,12 +100,9 @@ TEST_P(GoldenTraceTest, ShowsAmbertapsLines) {
 
 std::vector<std::string> goldenCaseNames() {
     std::vector<std::string> names;
-    for (const fs::directory_entry& entry : fs::directory_iterator(AMBERTAP_GOLDEN_CASES)) {
-        if (entry.path().extension() == ".out") {
-            names.push_back(entry.path().stem().string());
-        }
+    for (const fs::path& lines : testing::caseFiles(AMBERTAP_GOLDEN_CASES, ".out")) {
+        names.push_back(lines.stem().string());
     }
-    std::sort(names.begin(), names.end());
     return names;
 }
 
@@ -206,6 +199,10 @@ const ScriptCase scriptCases[] = {
      "  LISTEN_REQ: 1 (record 3)\n"
      "  LISTEN_CONF: 1 (record 4)\n",
      "", "t\n"},
+    {"show_to_a_full_disk", "$AMBERTRACE show \"$GOLDEN/listen.hex\" >/dev/full", 2, "",
+     "ambertrace: standard output: cannot write: No space left on device\n"},
+    {"save_to_a_full_standard_output", "$AMBERTRACE save - >/dev/full", 2, "",
+     "ambertrace: standard output: cannot write: No space left on device\n"},
     {"usage_error", "$AMBERTRACE show --clear", 1, "",
      "ambertrace: show: unknown option '--clear' (see 'ambertrace show --help')\n"},
     {"version", "$AMBERTRACE --version", 0, "ambertrace " AMBERTAP_VERSION "\n", ""},

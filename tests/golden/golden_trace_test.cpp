@@ -2,16 +2,14 @@
 // text beside it: name.bin holds the trace bytes, name.out the exact output.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "captured_stream.h"
+#include "case_files.h"
 #include "case_names.h"
 #include "trace_walker.h"
 
@@ -24,19 +22,7 @@ namespace fs = std::filesystem;
 constexpr std::size_t traceBufferSize = 10000;
 
 std::vector<fs::path> traceFiles() {
-    std::vector<fs::path> traces;
-    for (const auto& entry : fs::directory_iterator(AMBERTAP_GOLDEN_CASES)) {
-        if (entry.path().extension() == ".bin") {
-            traces.push_back(entry.path());
-        }
-    }
-    std::sort(traces.begin(), traces.end());
-    return traces;
-}
-
-std::string readFile(const fs::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    return testing::caseFiles(AMBERTAP_GOLDEN_CASES, ".bin");
 }
 
 std::string printed(const std::string& trace) {
@@ -54,11 +40,11 @@ TEST_P(GoldenTrace, PrintsTheExpectedLines) {
     const fs::path expectedPath = fs::path(tracePath).replace_extension(".out");
     ASSERT_TRUE(fs::exists(expectedPath)) << expectedPath << " is missing";
 
-    const std::string trace = readFile(tracePath);
+    const std::string trace = testing::contentsOf(tracePath);
     ASSERT_GE(trace.size(), 1u) << "the walker is never called without data";
     ASSERT_LE(trace.size(), traceBufferSize) << "more than the trace buffer holds";
 
-    EXPECT_EQ(printed(trace), readFile(expectedPath)) << "for " << tracePath;
+    EXPECT_EQ(printed(trace), testing::contentsOf(expectedPath)) << "for " << tracePath;
 }
 
 std::string testName(const ::testing::TestParamInfo<fs::path>& info) {

@@ -3,15 +3,13 @@
 // name.full and name.jsonl the exact output.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "captured_stream.h"
+#include "case_files.h"
 #include "case_names.h"
 #include "message_views.h"
 #include "trace_walker.h"
@@ -22,19 +20,7 @@ namespace {
 namespace fs = std::filesystem;
 
 std::vector<fs::path> traceFiles() {
-    std::vector<fs::path> traces;
-    for (const auto& entry : fs::directory_iterator(AMBERTAP_MESSAGE_CASES)) {
-        if (entry.path().extension() == ".bin") {
-            traces.push_back(entry.path());
-        }
-    }
-    std::sort(traces.begin(), traces.end());
-    return traces;
-}
-
-std::string readFile(const fs::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    return testing::caseFiles(AMBERTAP_MESSAGE_CASES, ".bin");
 }
 
 enum class View { full, json };
@@ -67,13 +53,13 @@ class MessageViewsGolden : public ::testing::TestWithParam<fs::path> {};
 TEST_P(MessageViewsGolden, FullViewShowsTheExpectedLines) {
     const fs::path expected = fs::path(GetParam()).replace_extension(".full");
     ASSERT_TRUE(fs::exists(expected)) << expected << " is missing";
-    EXPECT_EQ(shown(readFile(GetParam()), View::full), readFile(expected));
+    EXPECT_EQ(shown(testing::contentsOf(GetParam()), View::full), testing::contentsOf(expected));
 }
 
 TEST_P(MessageViewsGolden, JsonViewShowsTheExpectedLines) {
     const fs::path expected = fs::path(GetParam()).replace_extension(".jsonl");
     ASSERT_TRUE(fs::exists(expected)) << expected << " is missing";
-    EXPECT_EQ(shown(readFile(GetParam()), View::json), readFile(expected));
+    EXPECT_EQ(shown(testing::contentsOf(GetParam()), View::json), testing::contentsOf(expected));
 }
 
 std::string testName(const ::testing::TestParamInfo<fs::path>& info) {

@@ -32,6 +32,9 @@
 #   cut NAME NEW           NAME of the case's folder without its last byte, as NEW
 #   file-exists NAME       NAME, as UTF-8, is a file of the case's folder
 #   empty-folder NAME      the folder NAME of the case's folder holds nothing
+#   trace-to-full EXIT ERR ARG...
+#                          ambertrace.exe ARG... with standard output on a device
+#                          that refuses every write (/dev/full), as `trace`
 #   mount OPTIONS FOLDER   a file system of its own (tmpfs with OPTIONS) on
 #                          FOLDER of the case's folder, until the case ends;
 #                          needs root: otherwise the case is skipped (exit 77)
@@ -256,6 +259,18 @@ step_empty_folder() {
     fi
 }
 
+step_trace_to_full() {
+    expected_exit=$1
+    expected_stderr=$(expected_file "$2")
+    shift 2
+    echo "trace-to-full: ambertrace.exe $*" >&2
+    status=0
+    trace_in_folder "$@" >/dev/full 2>"$work/raw.stderr" || status=$?
+    : >"$work/raw.stdout"
+    compare_trace_streams /dev/null "$expected_stderr"
+    check_exit "$expected_exit" "$status"
+}
+
 # Mounted where the Wine server sees it too: it opens the files for the program.
 step_mount() {
     if [ "$(id -u)" -ne 0 ]; then
@@ -283,6 +298,7 @@ for step in "$@"; do
     trace-to) step_trace_to "$@" ;;
     trace-from) step_trace_from "$@" ;;
     mount) step_mount "$@" ;;
+    trace-to-full) step_trace_to_full "$@" ;;
     copy) step_copy "$@" ;;
     to-crlf) step_to_crlf "$@" ;;
     cut) step_cut "$@" ;;
