@@ -47,7 +47,7 @@ ScriptResult runScript(const std::string& script, const char* trace) {
                               "verify_asan_link_order=0\" AMBERTRACE='" AMBERTRACE_PROGRAM
                               "' AMBERTAP='" AMBERTAP_PROGRAM "' GOLDEN='" AMBERTAP_GOLDEN_CASES
                               "' SAMPLES='" AMBERTAP_SAMPLES "' TRACES='" AMBERTAP_WINDOWS_TRACES
-                              "'";
+                              "' MESSAGES='" AMBERTAP_MESSAGE_CASES "'";
     if (trace != nullptr) {
         fs::copy_file(fs::path(AMBERTAP_GOLDEN_CASES) / (std::string(trace) + ".bin"),
                       folder / "driver.bin");
@@ -203,6 +203,13 @@ const ScriptCase scriptCases[] = {
      "ambertrace: standard output: cannot write: No space left on device\n"},
     {"save_to_a_full_standard_output", "$AMBERTRACE save - >/dev/full", 2, "",
      "ambertrace: standard output: cannot write: No space left on device\n"},
+    // Every JSON line of every golden trace, sample and message case, from
+    // show and calls, parses as JSON.
+    {"json_lines_parse",
+     "for f in \"$GOLDEN\"/*.bin \"$MESSAGES\"/*.bin \"$SAMPLES\"/*.hex; do "
+     "$AMBERTRACE show --json \"$f\" && $AMBERTRACE calls --json \"$f\" || exit; done | "
+     "python3 -c 'import json, sys; [json.loads(line) for line in sys.stdin]; print(\"ok\")'",
+     0, "ok\n", ""},
     {"usage_error", "$AMBERTRACE show --clear", 1, "",
      "ambertrace: show: unknown option '--clear' (see 'ambertrace show --help')\n"},
     {"version", "$AMBERTRACE --version", 0, "ambertrace " AMBERTAP_VERSION "\n", ""},
