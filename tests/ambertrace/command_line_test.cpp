@@ -21,6 +21,8 @@ struct CommandLineCase {
     bool hex = false;
     bool damaged = false;
     bool versionWanted = false;
+    bool json = false;
+    bool full = false;
 };
 
 void PrintTo(const CommandLineCase& c, std::ostream* os) {
@@ -76,6 +78,39 @@ const CommandLineCase cases[] = {
     {"general_help", {"--help"}, Command::none, "", {}, true},
     {"general_help_short", {"-h"}, Command::none, "", {}, true},
     {"version", {"--version"}, Command::none, "", {}, false, false, false, false, true},
+    {"show_full",
+     {"show", "--full", "a"},
+     Command::show,
+     "",
+     {"a"},
+     false,
+     false,
+     false,
+     false,
+     false,
+     false,
+     true},
+    {"show_two_views",
+     {"show", "--full", "--json"},
+     Command::show,
+     "ambertrace: show: one of --hex, --full and --json at a time (see 'ambertrace show --help')"},
+    {"calls_json_of_the_driver",
+     {"calls", "--json"},
+     Command::calls,
+     "",
+     {},
+     false,
+     false,
+     false,
+     false,
+     false,
+     true},
+    {"check_files", {"check", "a", "-"}, Command::check, "", {"a", "-"}},
+    {"check_takes_no_json",
+     {"check", "--json"},
+     Command::check,
+     "ambertrace: check: unknown option '--json' (see 'ambertrace check --help')"},
+    {"help_check", {"help", "check"}, Command::check, "", {}, true},
     {"nothing", {}, Command::none, "ambertrace: no command given (see 'ambertrace --help')"},
     {"unknown_command",
      {"shwo", "a"},
@@ -105,6 +140,8 @@ TEST_P(CommandLineTest, ReadsCommandOptionsAndFiles) {
     EXPECT_EQ(line.force, c.force);
     EXPECT_EQ(line.hex, c.hex);
     EXPECT_EQ(line.damaged, c.damaged);
+    EXPECT_EQ(line.json, c.json);
+    EXPECT_EQ(line.full, c.full);
 }
 
 INSTANTIATE_TEST_SUITE_P(Arguments, CommandLineTest, ::testing::ValuesIn(cases),
