@@ -3,7 +3,7 @@
 # when they are all present already. Every stage includes what any build
 # needs: CMake and Ninja.
 #
-#   native    g++, GoogleTest, Google Benchmark and zlib
+#   native    g++, GoogleTest, Google Benchmark, zlib, and Python for the tests' checks
 #   fuzz      clang and its fuzzer runtime
 #   coverage  gcovr
 #   mingw     the MinGW-w64 cross compilers of both Windows builds and zlib
@@ -34,7 +34,7 @@ trap 'rm -f "$apt_log"' EXIT
 
 packages_for() {
     case "$1" in
-        native) echo g++ libgtest-dev libbenchmark-dev zlib1g-dev ;;
+        native) echo g++ libgtest-dev libbenchmark-dev zlib1g-dev python3 ;;
         fuzz) echo clang libclang-rt-14-dev ;;
         coverage) echo gcovr ;;
         mingw) echo g++-mingw-w64-x86-64-win32 gcc-mingw-w64-x86-64-win32 \
