@@ -37,7 +37,8 @@ std::uint16_t wordOf(const DecodedMessage& message, std::string_view key) {
 // The address that the message's first parameter holds.
 const Field* addressField(const DecodedMessage& message) {
     for (const Field& field : message.fields()) {
-        if (field.depth == 0 && !isHeaderField(field) && field.spec->meaning == Meaning::address) {
+        if (field.depth == 0 && !isHeaderField(field) &&
+            field.definition->meaning == Meaning::address) {
             return &field;
         }
     }

@@ -69,10 +69,10 @@ class MessageWalker {
         const auto totalLength = static_cast<std::size_t>(out_.find("totalLength")->value);
         const Span parameters{totalLength, std::min<std::size_t>(totalLength, dataSize)};
         out_.bytes_.end = data.begin + std::max(parameters.availableEnd, at);
-        const MessageSpec* spec = messageSpec(out_.commandWord());
-        out_.known_ = spec != nullptr;
-        if (spec != nullptr &&
-            walkItems(spec->parameters, at, parameters, 0, noParent) != Outcome::whole) {
+        const MessageDefinition* definition = messageDefinition(out_.commandWord());
+        out_.known_ = definition != nullptr;
+        if (definition != nullptr &&
+            walkItems(definition->parameters, at, parameters, 0, noParent) != Outcome::whole) {
             return;
         }
         walkTrailingBytes(at, parameters, 0);
@@ -80,7 +80,7 @@ class MessageWalker {
 
   private:
     Outcome walkItems(Layout items, std::size_t& at, Span span, std::uint8_t depth, int parent) {
-        for (const ParameterSpec& item : items) {
+        for (const ParameterDefinition& item : items) {
             if (item.optional && at >= span.declaredEnd) {
                 return Outcome::ended;
             }
@@ -92,8 +92,8 @@ class MessageWalker {
         return Outcome::whole;
     }
 
-    Outcome walkItem(const ParameterSpec& item, std::size_t& at, Span span, std::uint8_t depth,
-                     int parent) {
+    Outcome walkItem(const ParameterDefinition& item, std::size_t& at, Span span,
+                     std::uint8_t depth, int parent) {
         switch (item.type) {
             case ParameterType::structure:
                 return walkStructure(item, at, span, depth, parent);
@@ -107,7 +107,8 @@ class MessageWalker {
         }
     }
 
-    Outcome walkNumber(const ParameterSpec& item, std::size_t& at, Span span, std::uint8_t depth) {
+    Outcome walkNumber(const ParameterDefinition& item, std::size_t& at, Span span,
+                       std::uint8_t depth) {
         const std::size_t width = widthOf(item.type);
         if (at + width > span.limit()) {
             return notThere(item, at + width, span, depth, false);
@@ -119,8 +120,8 @@ class MessageWalker {
         return Outcome::whole;
     }
 
-    Outcome walkStructure(const ParameterSpec& item, std::size_t& at, Span span, std::uint8_t depth,
-                          int parent) {
+    Outcome walkStructure(const ParameterDefinition& item, std::size_t& at, Span span,
+                          std::uint8_t depth, int parent) {
         // A length byte of 0xff is followed by a 16-bit length.
         const bool longForm = at < span.limit() && reader_.u8(at) == 0xff;
         const std::size_t lengthBytes = longForm ? 3 : 1;
@@ -156,7 +157,8 @@ class MessageWalker {
     }
 
     // Text or bytes up to the end of the container; text ends at its first zero byte.
-    Outcome walkRest(const ParameterSpec& item, std::size_t& at, Span span, std::uint8_t depth) {
+    Outcome walkRest(const ParameterDefinition& item, std::size_t& at, Span span,
+                     std::uint8_t depth) {
         if (span.isCut()) {
             return notThere(item, span.declaredEnd, span, depth, false);
         }
@@ -195,8 +197,8 @@ class MessageWalker {
     // itself it is missing, and the message is cut there. Inside a structure,
     // a field past the structure's declared end only means the structure is
     // short; one past the bytes there are means the structure is cut too.
-    Outcome notThere(const ParameterSpec& item, std::size_t end, Span span, std::uint8_t depth,
-                     bool shownInPart) {
+    Outcome notThere(const ParameterDefinition& item, std::size_t end, Span span,
+                     std::uint8_t depth, bool shownInPart) {
         if (depth == 0) {
             markMissing(item, shownInPart);
             return Outcome::cut;
@@ -204,7 +206,7 @@ class MessageWalker {
         return end > span.availableEnd && span.isCut() ? Outcome::cut : Outcome::ended;
     }
 
-    void markMissing(const ParameterSpec& item, bool shownInPart) {
+    void markMissing(const ParameterDefinition& item, bool shownInPart) {
         if (out_.missing_ == nullptr) {
             out_.missing_ = &item;
             out_.missingShownInPart_ = shownInPart;
@@ -213,8 +215,8 @@ class MessageWalker {
 
     // The index of the new field, or -1 once the fields are full, which cuts
     // the message there.
-    int add(const ParameterSpec& item, std::size_t offset, std::size_t length, std::uint8_t depth,
-            std::uint64_t value) {
+    int add(const ParameterDefinition& item, std::size_t offset, std::size_t length,
+            std::uint8_t depth, std::uint64_t value) {
         if (out_.count_ == DecodedMessage::capacity) {
             markMissing(item, false);
             return -1;
@@ -243,7 +245,7 @@ class MessageWalker {
         }
     }
 
-    const Layout* layoutOf(const ParameterSpec& item, int parent) const {
+    const Layout* layoutOf(const ParameterDefinition& item, int parent) const {
         if (item.choice == LayoutChoice::fixed) {
             return item.layout;
         }
@@ -266,7 +268,7 @@ class MessageWalker {
             return -1;
         }
         const Field& first = out_.fields_[headerLayout.size()];
-        if (first.spec->meaning != Meaning::address) {
+        if (first.definition->meaning != Meaning::address) {
             return -1;
         }
         const BProtocols* protocols = protocols_.inForce(static_cast<std::uint16_t>(applId->value),
@@ -323,8 +325,8 @@ const Field* DecodedMessage::find(const Field& parent, std::string_view key) con
 }
 
 bool isHeaderField(const Field& field) {
-    return field.spec >= headerLayout.data() &&
-           field.spec < headerLayout.data() + headerLayout.size();
+    return field.definition >= headerLayout.data() &&
+           field.definition < headerLayout.data() + headerLayout.size();
 }
 
 void decodeMessage(ByteView message, const ProtocolTracker& protocols, DecodedMessage& out) {

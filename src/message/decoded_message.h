@@ -18,16 +18,16 @@ class ProtocolTracker;
 // A header field, a parameter, or a field inside a structure. Fields lie in
 // the message in walk order; a structure's fields follow it directly.
 struct Field {
-    const ParameterSpec* spec;  // key, name, type and meaning
-    std::uint16_t offset;       // of the value; for a structure, of its content
-    std::uint16_t length;       // bytes of the value held in the data
-    std::uint16_t end;          // index after the last field inside this one
-    std::uint8_t depth;         // 0 for parameters, 1 inside their structures, ...
-    bool cut;                   // a structure whose content runs past its container
-    std::uint64_t value;        // a number's value; a structure's declared length
+    const ParameterDefinition* definition;  // key, name, type and meaning
+    std::uint16_t offset;                   // of the value; for a structure, of its content
+    std::uint16_t length;                   // bytes of the value held in the data
+    std::uint16_t end;                      // index after the last field inside this one
+    std::uint8_t depth;                     // 0 for parameters, 1 inside their structures, ...
+    bool cut;                               // a structure whose content runs past its container
+    std::uint64_t value;                    // a number's value; a structure's declared length
 
-    std::string_view key() const { return spec->key; }
-    ParameterType type() const { return spec->type; }
+    std::string_view key() const { return definition->key; }
+    ParameterType type() const { return definition->type; }
 };
 
 class DecodedMessage {
@@ -65,7 +65,7 @@ class DecodedMessage {
 
     // A field that the message does not hold whole: the walk stopped there.
     bool cut() const { return missing_ != nullptr; }
-    const ParameterSpec* missing() const { return missing_; }
+    const ParameterDefinition* missing() const { return missing_; }
     // Whether the missing field is shown as far as it goes (a cut structure).
     bool missingShownInPart() const { return missingShownInPart_; }
     // Where the message ends: the bytes that the data and Total length hold.
@@ -78,7 +78,7 @@ class DecodedMessage {
     Field fields_[capacity];
     std::size_t count_ = 0;
     bool known_ = false;
-    const ParameterSpec* missing_ = nullptr;
+    const ParameterDefinition* missing_ = nullptr;
     bool missingShownInPart_ = false;
 };
 

@@ -31,9 +31,9 @@ const char* infoNumberKindKey(InfoNumberKind kind) {
 
 NumberMeaning numberMeaning(const Field& field) {
     const auto value = static_cast<std::uint32_t>(field.value);
-    switch (field.spec->meaning) {
+    switch (field.definition->meaning) {
         case Meaning::named:
-            return NumberMeaning{nameOf(field.spec->names, value)};
+            return NumberMeaning{nameOf(field.definition->names, value)};
         case Meaning::info: {
             const InfoMeaning info = infoMeaning(static_cast<std::uint16_t>(value));
             return NumberMeaning{info.name, info.cause};
@@ -42,7 +42,7 @@ NumberMeaning numberMeaning(const Field& field) {
             if (const int cause = networkCauseOf(value); cause >= 0) {
                 return causeMeaning(cause);
             }
-            return NumberMeaning{nameOf(field.spec->names, value)};
+            return NumberMeaning{nameOf(field.definition->names, value)};
         case Meaning::infoNumber: {
             const InfoNumberMeaning meaning = infoNumberMeaning(static_cast<std::uint16_t>(value));
             return NumberMeaning{meaning.name, -1, infoNumberKindText(meaning.kind),

@@ -74,7 +74,7 @@ void appendBits(const Field& field, LineWriter& line) {
             continue;
         }
         line.text(separator);
-        if (const char* name = nameOf(field.spec->names, bit)) {
+        if (const char* name = nameOf(field.definition->names, bit)) {
             line.text(name);
         } else {
             line.text("bit ");
@@ -117,7 +117,7 @@ void appendNamedMeaning(const Field& field, LineWriter& line) {
 }
 
 void appendMeaning(const Field& field, LineWriter& line) {
-    switch (field.spec->meaning) {
+    switch (field.definition->meaning) {
         case Meaning::address:
             appendAddress(field, line);
             break;
@@ -125,10 +125,10 @@ void appendMeaning(const Field& field, LineWriter& line) {
             appendBits(field, line);
             break;
         case Meaning::quantity:
-            appendQuantity(static_cast<std::int64_t>(field.value), field.spec->unit, line);
+            appendQuantity(static_cast<std::int64_t>(field.value), field.definition->unit, line);
             break;
         case Meaning::signedQuantity:
-            appendQuantity(signedValue(field), field.spec->unit, line);
+            appendQuantity(signedValue(field), field.definition->unit, line);
             break;
         case Meaning::plain:
         case Meaning::wideHex:
@@ -171,7 +171,7 @@ void appendValue(const DecodedMessage& message, const Field& field, LineWriter& 
 void writeField(const DecodedMessage& message, const Field& field, RecordOutput& output) {
     LineWriter line(output.lineSpace(fieldLineRoom), fieldLineRoom);
     appendIndent(field.depth, line);
-    line.append(std::string_view(field.spec->label), ':');
+    line.append(std::string_view(field.definition->label), ':');
     appendValue(message, field, line);
     output.endLine(line.length());
 }

@@ -152,7 +152,7 @@ void writeBits(const Field& field, JsonLine& json) {
     json.beginArray();
     for (std::uint32_t bit = 0; bit < 64; ++bit) {
         if (((field.value >> bit) & 1u) != 0) {
-            if (const char* name = nameOf(field.spec->names, bit)) {
+            if (const char* name = nameOf(field.definition->names, bit)) {
                 json.string(std::string_view(name));
             }
         }
@@ -182,7 +182,7 @@ void writeNamed(const Field& field, JsonLine& json) {
 }
 
 void writeNumber(const Field& field, JsonLine& json) {
-    switch (field.spec->meaning) {
+    switch (field.definition->meaning) {
         case Meaning::plain:
         case Meaning::quantity:
             json.number(field.value);

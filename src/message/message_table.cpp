@@ -8,51 +8,53 @@ namespace {
 
 using enum ParameterType;
 
-constexpr ParameterSpec number(const char* key, const char* label, ParameterType type,
-                               Meaning meaning = Meaning::plain, const ValueNames* names = nullptr,
-                               const char* unit = nullptr) {
+constexpr ParameterDefinition number(const char* key, const char* label, ParameterType type,
+                                     Meaning meaning = Meaning::plain,
+                                     const ValueNames* names = nullptr,
+                                     const char* unit = nullptr) {
     return {key, label, type, meaning, names, unit};
 }
 
-constexpr ParameterSpec named(const char* key, const char* label, ParameterType type,
-                              const ValueNames& names) {
+constexpr ParameterDefinition named(const char* key, const char* label, ParameterType type,
+                                    const ValueNames& names) {
     return number(key, label, type, Meaning::named, &names);
 }
 
-constexpr ParameterSpec structured(const char* key, const char* label,
-                                   const Layout* layout = nullptr,
-                                   LayoutChoice choice = LayoutChoice::fixed,
-                                   bool optional = false) {
+constexpr ParameterDefinition structured(const char* key, const char* label,
+                                         const Layout* layout = nullptr,
+                                         LayoutChoice choice = LayoutChoice::fixed,
+                                         bool optional = false) {
     return {key,    label,   ParameterType::structure, Meaning::plain, nullptr, nullptr, layout,
             choice, optional};
 }
 
-constexpr ParameterSpec rest(const char* key, const char* label, ParameterType type) {
+constexpr ParameterDefinition rest(const char* key, const char* label, ParameterType type) {
     return {key, label, type};
 }
 
 // ---- Structures inside structures ----
 
-constexpr ParameterSpec typeOfNumber =
+constexpr ParameterDefinition typeOfNumber =
     number("typeOfNumber", "type of number and numbering plan", byte);
-constexpr ParameterSpec digits = rest("digits", "digits", text);
+constexpr ParameterDefinition digits = rest("digits", "digits", text);
 
-constexpr ParameterSpec calledNumberItems[] = {typeOfNumber, digits};
+constexpr ParameterDefinition calledNumberItems[] = {typeOfNumber, digits};
 constexpr Layout calledNumberLayout{calledNumberItems};
 
-constexpr ParameterSpec callingNumberItems[] = {
+constexpr ParameterDefinition callingNumberItems[] = {
     typeOfNumber, number("presentation", "presentation and screening indicator", byte), digits};
 constexpr Layout callingNumberLayout{callingNumberItems};
 
-constexpr ParameterSpec subaddressItems[] = {number("typeOfSubaddress", "type of subaddress", byte),
-                                             rest("information", "subaddress information", bytes)};
+constexpr ParameterDefinition subaddressItems[] = {
+    number("typeOfSubaddress", "type of subaddress", byte),
+    rest("information", "subaddress information", bytes)};
 constexpr Layout subaddressLayout{subaddressItems};
 
-constexpr ParameterSpec globalConfigurationItems[] = {
+constexpr ParameterDefinition globalConfigurationItems[] = {
     named("bChannelOperation", "B channel operation", word, bChannelOperationNames)};
 constexpr Layout globalConfigurationLayout{globalConfigurationItems};
 
-constexpr ParameterSpec bProtocolItems[] = {
+constexpr ParameterDefinition bProtocolItems[] = {
     named("b1Protocol", "B1 protocol", word, fullB1ProtocolNames),
     named("b2Protocol", "B2 protocol", word, fullB2ProtocolNames),
     named("b3Protocol", "B3 protocol", word, fullB3ProtocolNames),
@@ -64,15 +66,15 @@ constexpr ParameterSpec bProtocolItems[] = {
 };
 constexpr Layout bProtocolLayout{bProtocolItems};
 
-constexpr ParameterSpec bChannelItems[] = {named("channel", "Channel", word, channelNames),
-                                           rest("description", "channel description", bytes)};
+constexpr ParameterDefinition bChannelItems[] = {named("channel", "Channel", word, channelNames),
+                                                 rest("description", "channel description", bytes)};
 constexpr Layout bChannelLayout{bChannelItems};
 
-constexpr ParameterSpec sendingCompleteItems[] = {
+constexpr ParameterDefinition sendingCompleteItems[] = {
     named("mode", "mode", word, sendingCompleteNames)};
 constexpr Layout sendingCompleteLayout{sendingCompleteItems};
 
-constexpr ParameterSpec additionalInfoItems[] = {
+constexpr ParameterDefinition additionalInfoItems[] = {
     structured("bChannelInformation", "B channel information", &bChannelLayout),
     structured("keypadFacility", "Keypad facility"),
     structured("userUserData", "User-user data"),
@@ -84,28 +86,31 @@ constexpr Layout additionalInfoLayout{additionalInfoItems};
 
 // ---- Configurations and NCPI of the common protocols ----
 
-constexpr ParameterSpec rate = number("rate", "rate", word, Meaning::quantity, nullptr, "bit/s");
-constexpr ParameterSpec bitsPerCharacter = number("bitsPerCharacter", "bits per character", word);
-constexpr ParameterSpec parity = named("parity", "parity", word, parityNames);
-constexpr ParameterSpec stopBits = named("stopBits", "stop bits", word, stopBitNames);
+constexpr ParameterDefinition rate =
+    number("rate", "rate", word, Meaning::quantity, nullptr, "bit/s");
+constexpr ParameterDefinition bitsPerCharacter =
+    number("bitsPerCharacter", "bits per character", word);
+constexpr ParameterDefinition parity = named("parity", "parity", word, parityNames);
+constexpr ParameterDefinition stopBits = named("stopBits", "stop bits", word, stopBitNames);
 
-constexpr ParameterSpec v110Items[] = {rate, bitsPerCharacter, parity, stopBits};
+constexpr ParameterDefinition v110Items[] = {rate, bitsPerCharacter, parity, stopBits};
 constexpr Layout v110Layout{v110Items};
 
-constexpr ParameterSpec t30B1Items[] = {
+constexpr ParameterDefinition t30B1Items[] = {
     rate, number("transmitLevel", "transmit level", word, Meaning::signedQuantity, nullptr, "dB"),
     number("reserved1", "reserved", word), number("reserved2", "reserved", word)};
 constexpr Layout t30B1Layout{t30B1Items};
 
-constexpr ParameterSpec modemB1Items[] = {rate,
-                                          bitsPerCharacter,
-                                          parity,
-                                          stopBits,
-                                          number("options", "options", word),
-                                          number("speedNegotiation", "speed negotiation", word)};
+constexpr ParameterDefinition modemB1Items[] = {
+    rate,
+    bitsPerCharacter,
+    parity,
+    stopBits,
+    number("options", "options", word),
+    number("speedNegotiation", "speed negotiation", word)};
 constexpr Layout modemB1Layout{modemB1Items};
 
-constexpr ParameterSpec hdlcB2Items[] = {
+constexpr ParameterDefinition hdlcB2Items[] = {
     number("addressA", "address A", byte),
     number("addressB", "address B", byte),
     number("moduloMode", "modulo mode", byte),
@@ -114,7 +119,7 @@ constexpr ParameterSpec hdlcB2Items[] = {
 };
 constexpr Layout hdlcB2Layout{hdlcB2Items};
 
-constexpr ParameterSpec x25B3Items[] = {
+constexpr ParameterDefinition x25B3Items[] = {
     number("lic", "LIC (lowest incoming channel)", word),
     number("hic", "HIC (highest incoming channel)", word),
     number("ltc", "LTC (lowest two-way channel)", word),
@@ -126,7 +131,7 @@ constexpr ParameterSpec x25B3Items[] = {
 };
 constexpr Layout x25B3Layout{x25B3Items};
 
-constexpr ParameterSpec t30B3Items[] = {
+constexpr ParameterDefinition t30B3Items[] = {
     named("resolution", "resolution", word, resolutionNames),
     number("format", "format", word),
     structured("stationId", "station ID"),
@@ -134,7 +139,7 @@ constexpr ParameterSpec t30B3Items[] = {
 };
 constexpr Layout t30B3Layout{t30B3Items};
 
-constexpr ParameterSpec x25NcpiItems[] = {
+constexpr ParameterDefinition x25NcpiItems[] = {
     number("flags", "flags", byte),
     number("group", "group", byte),
     number("channel", "channel", byte),
@@ -142,7 +147,7 @@ constexpr ParameterSpec x25NcpiItems[] = {
 };
 constexpr Layout x25NcpiLayout{x25NcpiItems};
 
-constexpr ParameterSpec t30NcpiItems[] = {
+constexpr ParameterDefinition t30NcpiItems[] = {
     rate,
     number("options", "options", word),
     number("format", "format", word),
@@ -151,25 +156,25 @@ constexpr ParameterSpec t30NcpiItems[] = {
 };
 constexpr Layout t30NcpiLayout{t30NcpiItems};
 
-constexpr ParameterSpec modemNcpiItems[] = {rate, number("protocol", "protocol", word)};
+constexpr ParameterDefinition modemNcpiItems[] = {rate, number("protocol", "protocol", word)};
 constexpr Layout modemNcpiLayout{modemNcpiItems};
 
 // ---- Info elements and facilities ----
 
-constexpr ParameterSpec causeElementItems[] = {
+constexpr ParameterDefinition causeElementItems[] = {
     number("location", "coding standard and location", byte),
     number("cause", "cause value", byte, Meaning::cause),
 };
 constexpr Layout causeElementLayout{causeElementItems};
 
-constexpr ParameterSpec chargeUnitsItems[] = {
+constexpr ParameterDefinition chargeUnitsItems[] = {
     number("chargeUnits", "charge", dword, Meaning::quantity, nullptr, "units")};
 constexpr Layout chargeUnitsLayout{chargeUnitsItems};
 
-constexpr ParameterSpec dtmfDigitsItems[] = {digits};
+constexpr ParameterDefinition dtmfDigitsItems[] = {digits};
 constexpr Layout dtmfDigitsLayout{dtmfDigitsItems};
 
-constexpr ParameterSpec dtmfRequestItems[] = {
+constexpr ParameterDefinition dtmfRequestItems[] = {
     named("function", "Function", word, dtmfFunctionNames),
     number("toneDuration", "tone duration", word, Meaning::quantity, nullptr, "ms"),
     number("gapDuration", "gap duration", word, Meaning::quantity, nullptr, "ms"),
@@ -178,97 +183,100 @@ constexpr ParameterSpec dtmfRequestItems[] = {
 };
 constexpr Layout dtmfRequestLayout{dtmfRequestItems};
 
-constexpr ParameterSpec supplementaryFunction =
+constexpr ParameterDefinition supplementaryFunction =
     named("function", "Function", word, supplementaryServiceFunctionNames);
-constexpr ParameterSpec serviceParameters = structured("serviceParameters", "parameters");
+constexpr ParameterDefinition serviceParameters = structured("serviceParameters", "parameters");
 
-constexpr ParameterSpec supplementaryItems[] = {supplementaryFunction, serviceParameters};
+constexpr ParameterDefinition supplementaryItems[] = {supplementaryFunction, serviceParameters};
 constexpr Layout supplementaryLayout{supplementaryItems};
 
-constexpr ParameterSpec supplementaryConfirmationItems[] = {
+constexpr ParameterDefinition supplementaryConfirmationItems[] = {
     number("supplementaryServiceInfo", "Supplementary Service Info", word, Meaning::info),
     supplementaryFunction, serviceParameters};
 constexpr Layout supplementaryConfirmationLayout{supplementaryConfirmationItems};
 
-constexpr ParameterSpec manufacturerCommonItems[] = {
+constexpr ParameterDefinition manufacturerCommonItems[] = {
     number("class", "Class", dword),
     number("function", "Function", dword),
     structured("manuData", "Manufacturer data"),
 };
-constexpr ParameterSpec manufacturerBytesItems[] = {
+constexpr ParameterDefinition manufacturerBytesItems[] = {
     rest("manufacturerSpecific", "manufacturer-specific part", bytes)};
 
 // ---- The parameters of the messages ----
 
-constexpr ParameterSpec controller = number("controller", "Controller", dword, Meaning::address);
-constexpr ParameterSpec plci = number("plci", "PLCI", dword, Meaning::address);
-constexpr ParameterSpec ncci = number("ncci", "NCCI", dword, Meaning::address);
-constexpr ParameterSpec address = number("address", "Address", dword, Meaning::address);
+constexpr ParameterDefinition controller =
+    number("controller", "Controller", dword, Meaning::address);
+constexpr ParameterDefinition plci = number("plci", "PLCI", dword, Meaning::address);
+constexpr ParameterDefinition ncci = number("ncci", "NCCI", dword, Meaning::address);
+constexpr ParameterDefinition address = number("address", "Address", dword, Meaning::address);
 
-constexpr ParameterSpec info = number("info", "Info", word, Meaning::info);
-constexpr ParameterSpec cipValue = named("cipValue", "CIP Value", word, cipValueNames);
-constexpr ParameterSpec calledPartyNumber =
+constexpr ParameterDefinition info = number("info", "Info", word, Meaning::info);
+constexpr ParameterDefinition cipValue = named("cipValue", "CIP Value", word, cipValueNames);
+constexpr ParameterDefinition calledPartyNumber =
     structured("calledPartyNumber", "Called party number", &calledNumberLayout);
-constexpr ParameterSpec callingPartyNumber =
+constexpr ParameterDefinition callingPartyNumber =
     structured("callingPartyNumber", "Calling party number", &callingNumberLayout);
-constexpr ParameterSpec calledPartySubaddress =
+constexpr ParameterDefinition calledPartySubaddress =
     structured("calledPartySubaddress", "Called party subaddress", &subaddressLayout);
-constexpr ParameterSpec callingPartySubaddress =
+constexpr ParameterDefinition callingPartySubaddress =
     structured("callingPartySubaddress", "Calling party subaddress", &subaddressLayout);
-constexpr ParameterSpec connectedNumber =
+constexpr ParameterDefinition connectedNumber =
     structured("connectedNumber", "Connected number", &callingNumberLayout);
-constexpr ParameterSpec connectedSubaddress =
+constexpr ParameterDefinition connectedSubaddress =
     structured("connectedSubaddress", "Connected subaddress", &subaddressLayout);
-constexpr ParameterSpec bProtocol = structured("bProtocol", "B protocol", &bProtocolLayout);
-constexpr ParameterSpec bc = structured("bc", "BC");
-constexpr ParameterSpec llc = structured("llc", "LLC");
-constexpr ParameterSpec hlc = structured("hlc", "HLC");
-constexpr ParameterSpec additionalInfo =
+constexpr ParameterDefinition bProtocol = structured("bProtocol", "B protocol", &bProtocolLayout);
+constexpr ParameterDefinition bc = structured("bc", "BC");
+constexpr ParameterDefinition llc = structured("llc", "LLC");
+constexpr ParameterDefinition hlc = structured("hlc", "HLC");
+constexpr ParameterDefinition additionalInfo =
     structured("additionalInfo", "Additional Info", &additionalInfoLayout);
-constexpr ParameterSpec reject = number("reject", "Reject", word, Meaning::reject, &rejectNames);
-constexpr ParameterSpec rejectB3 = named("reject", "Reject", word, rejectB3Names);
-constexpr ParameterSpec ncpi = structured("ncpi", "NCPI", nullptr, LayoutChoice::ncpi);
-constexpr ParameterSpec dataHandle = number("dataHandle", "Data handle", word);
-constexpr ParameterSpec facilitySelector =
+constexpr ParameterDefinition reject =
+    number("reject", "Reject", word, Meaning::reject, &rejectNames);
+constexpr ParameterDefinition rejectB3 = named("reject", "Reject", word, rejectB3Names);
+constexpr ParameterDefinition ncpi = structured("ncpi", "NCPI", nullptr, LayoutChoice::ncpi);
+constexpr ParameterDefinition dataHandle = number("dataHandle", "Data handle", word);
+constexpr ParameterDefinition facilitySelector =
     named("facilitySelector", "Facility selector", word, facilitySelectorNames);
 
-constexpr ParameterSpec facilityParameter(const char* key, const char* label) {
+constexpr ParameterDefinition facilityParameter(const char* key, const char* label) {
     return structured(key, label, nullptr, LayoutChoice::facilityParameter);
 }
 
-constexpr ParameterSpec alertReq[] = {plci, additionalInfo};
-constexpr ParameterSpec plciInfo[] = {plci, info};
-constexpr ParameterSpec plciOnly[] = {plci};
-constexpr ParameterSpec ncciInfo[] = {ncci, info};
-constexpr ParameterSpec ncciNcpi[] = {ncci, ncpi};
-constexpr ParameterSpec ncciOnly[] = {ncci};
-constexpr ParameterSpec connectReq[] = {controller,
-                                        cipValue,
-                                        calledPartyNumber,
-                                        callingPartyNumber,
-                                        calledPartySubaddress,
-                                        callingPartySubaddress,
-                                        bProtocol,
-                                        bc,
-                                        llc,
-                                        hlc,
-                                        additionalInfo};
-constexpr ParameterSpec connectInd[] = {plci,
-                                        cipValue,
-                                        calledPartyNumber,
-                                        callingPartyNumber,
-                                        calledPartySubaddress,
-                                        callingPartySubaddress,
-                                        bc,
-                                        llc,
-                                        hlc,
-                                        additionalInfo};
-constexpr ParameterSpec connectResp[] = {
+constexpr ParameterDefinition alertReq[] = {plci, additionalInfo};
+constexpr ParameterDefinition plciInfo[] = {plci, info};
+constexpr ParameterDefinition plciOnly[] = {plci};
+constexpr ParameterDefinition ncciInfo[] = {ncci, info};
+constexpr ParameterDefinition ncciNcpi[] = {ncci, ncpi};
+constexpr ParameterDefinition ncciOnly[] = {ncci};
+constexpr ParameterDefinition connectReq[] = {controller,
+                                              cipValue,
+                                              calledPartyNumber,
+                                              callingPartyNumber,
+                                              calledPartySubaddress,
+                                              callingPartySubaddress,
+                                              bProtocol,
+                                              bc,
+                                              llc,
+                                              hlc,
+                                              additionalInfo};
+constexpr ParameterDefinition connectInd[] = {plci,
+                                              cipValue,
+                                              calledPartyNumber,
+                                              callingPartyNumber,
+                                              calledPartySubaddress,
+                                              callingPartySubaddress,
+                                              bc,
+                                              llc,
+                                              hlc,
+                                              additionalInfo};
+constexpr ParameterDefinition connectResp[] = {
     plci, reject, bProtocol, connectedNumber, connectedSubaddress, llc, additionalInfo};
-constexpr ParameterSpec connectActiveInd[] = {plci, connectedNumber, connectedSubaddress, llc};
-constexpr ParameterSpec connectB3Req[] = {plci, ncpi};
-constexpr ParameterSpec connectB3Resp[] = {ncci, rejectB3, ncpi};
-constexpr ParameterSpec dataB3[] = {
+constexpr ParameterDefinition connectActiveInd[] = {plci, connectedNumber, connectedSubaddress,
+                                                    llc};
+constexpr ParameterDefinition connectB3Req[] = {plci, ncpi};
+constexpr ParameterDefinition connectB3Resp[] = {ncci, rejectB3, ncpi};
+constexpr ParameterDefinition dataB3[] = {
     ncci,
     number("data32", "Data", dword),
     number("dataLength", "Data length", word, Meaning::quantity, nullptr, "bytes"),
@@ -277,46 +285,47 @@ constexpr ParameterSpec dataB3[] = {
     {"data64", "Data64", qword, Meaning::wideHex, nullptr, nullptr, nullptr, LayoutChoice::fixed,
      true},
 };
-constexpr ParameterSpec dataB3Conf[] = {ncci, dataHandle, info};
-constexpr ParameterSpec dataB3Resp[] = {ncci, dataHandle};
-constexpr ParameterSpec disconnectB3Ind[] = {
+constexpr ParameterDefinition dataB3Conf[] = {ncci, dataHandle, info};
+constexpr ParameterDefinition dataB3Resp[] = {ncci, dataHandle};
+constexpr ParameterDefinition disconnectB3Ind[] = {
     ncci, number("reasonB3", "Reason_B3", word, Meaning::info), ncpi};
-constexpr ParameterSpec disconnectReq[] = {plci, additionalInfo};
-constexpr ParameterSpec disconnectInd[] = {plci, number("reason", "Reason", word, Meaning::info)};
-constexpr ParameterSpec facilityReq[] = {
+constexpr ParameterDefinition disconnectReq[] = {plci, additionalInfo};
+constexpr ParameterDefinition disconnectInd[] = {plci,
+                                                 number("reason", "Reason", word, Meaning::info)};
+constexpr ParameterDefinition facilityReq[] = {
     address, facilitySelector,
     facilityParameter("facilityRequestParameter", "Facility request parameter")};
-constexpr ParameterSpec facilityConf[] = {
+constexpr ParameterDefinition facilityConf[] = {
     address, info, facilitySelector,
     facilityParameter("facilityConfirmationParameter", "Facility confirmation parameter")};
-constexpr ParameterSpec facilityInd[] = {
+constexpr ParameterDefinition facilityInd[] = {
     address, facilitySelector,
     facilityParameter("facilityIndicationParameter", "Facility indication parameter")};
-constexpr ParameterSpec facilityResp[] = {
+constexpr ParameterDefinition facilityResp[] = {
     address, facilitySelector,
     facilityParameter("facilityResponseParameters", "Facility response parameters")};
-constexpr ParameterSpec infoReq[] = {address, calledPartyNumber, additionalInfo};
-constexpr ParameterSpec addressInfo[] = {address, info};
-constexpr ParameterSpec infoInd[] = {
+constexpr ParameterDefinition infoReq[] = {address, calledPartyNumber, additionalInfo};
+constexpr ParameterDefinition addressInfo[] = {address, info};
+constexpr ParameterDefinition infoInd[] = {
     address, number("infoNumber", "Info number", word, Meaning::infoNumber),
     structured("infoElement", "Info element", nullptr, LayoutChoice::infoElement)};
-constexpr ParameterSpec addressOnly[] = {address};
-constexpr ParameterSpec listenReq[] = {
+constexpr ParameterDefinition addressOnly[] = {address};
+constexpr ParameterDefinition listenReq[] = {
     controller,
     number("infoMask", "Info mask", dword, Meaning::bits, &infoMaskBits),
     number("cipMask", "CIP mask", dword, Meaning::bits, &cipMaskBits),
     number("cipMask2", "CIP mask 2", dword),
     callingPartyNumber,
     callingPartySubaddress};
-constexpr ParameterSpec controllerInfo[] = {controller, info};
-constexpr ParameterSpec manufacturer[] = {
+constexpr ParameterDefinition controllerInfo[] = {controller, info};
+constexpr ParameterDefinition manufacturer[] = {
     controller,
     number("manuId", "Manufacturer ID", dword),
     {"manufacturerPart", "manufacturer-specific part", variant, Meaning::plain, nullptr, nullptr,
      nullptr, LayoutChoice::manufacturerPart}};
-constexpr ParameterSpec selectBProtocolReq[] = {plci, bProtocol};
+constexpr ParameterDefinition selectBProtocolReq[] = {plci, bProtocol};
 
-constexpr MessageSpec messages[] = {
+constexpr MessageDefinition messages[] = {
     {0x8001, alertReq},
     {0x8101, plciInfo},
     {0x8002, connectReq},
@@ -394,7 +403,7 @@ bool isOneOf(std::int64_t value, std::initializer_list<std::int64_t> values) {
 
 }  // namespace
 
-constexpr ParameterSpec headerItems[] = {
+constexpr ParameterDefinition headerItems[] = {
     number("totalLength", "Total length", word),
     number("applId", "ApplID", word),
     number("commandWord", "Command", word),
@@ -402,20 +411,20 @@ constexpr ParameterSpec headerItems[] = {
 };
 
 const Layout headerLayout{headerItems};
-const ParameterSpec trailingBytes = rest("trailing", "trailing bytes", bytes);
+const ParameterDefinition trailingBytes = rest("trailing", "trailing bytes", bytes);
 const Layout manufacturerCommonLayout{manufacturerCommonItems};
 const Layout manufacturerBytesLayout{manufacturerBytesItems};
 
-const MessageSpec* messageSpec(std::uint16_t commandWord) {
-    for (const MessageSpec& spec : messages) {
-        if (spec.commandWord == commandWord) {
-            return &spec;
+const MessageDefinition* messageDefinition(std::uint16_t commandWord) {
+    for (const MessageDefinition& definition : messages) {
+        if (definition.commandWord == commandWord) {
+            return &definition;
         }
     }
     return nullptr;
 }
 
-std::span<const MessageSpec> messageSpecs() {
+std::span<const MessageDefinition> messageDefinitions() {
     return messages;
 }
 

@@ -49,10 +49,10 @@ enum class LayoutChoice : std::uint8_t {
     manufacturerPart,   // the common drivers' layout, when the bytes hold it
 };
 
-struct ParameterSpec;
-using Layout = std::span<const ParameterSpec>;
+struct ParameterDefinition;
+using Layout = std::span<const ParameterDefinition>;
 
-struct ParameterSpec {
+struct ParameterDefinition {
     const char* key;    // the JSON key
     const char* label;  // the standard's name for it
     ParameterType type;
@@ -66,16 +66,16 @@ struct ParameterSpec {
     bool optional = false;
 };
 
-struct MessageSpec {
+struct MessageDefinition {
     std::uint16_t commandWord;
     Layout parameters;  // the address first
 };
 
 // The row of a command word, or null for a word that is no CAPI 2.0 message.
-const MessageSpec* messageSpec(std::uint16_t commandWord);
+const MessageDefinition* messageDefinition(std::uint16_t commandWord);
 
 // Every row, for tests that go through them all.
-std::span<const MessageSpec> messageSpecs();
+std::span<const MessageDefinition> messageDefinitions();
 
 // The layout that a chosen structure follows, or null for its bytes alone.
 struct ChoiceFacts {
@@ -96,7 +96,7 @@ const char* selectorKeyOf(LayoutChoice choice);
 extern const Layout headerLayout;
 
 // Bytes after the last field that a message or structure holds.
-extern const ParameterSpec trailingBytes;
+extern const ParameterDefinition trailingBytes;
 
 // The manufacturer-specific part as common drivers lay it out.
 extern const Layout manufacturerCommonLayout;

@@ -256,16 +256,16 @@ class MessageMaker {
         int b3InForce;
     };
 
-    Made make(const MessageSpec& spec) {
+    Made make(const MessageDefinition& definition) {
         b3InForce_ = pick({-1, 0, 1, 2, 3, 4, 5, 7});
-        commandWord_ = spec.commandWord;
+        commandWord_ = definition.commandWord;
         fields_.clear();
         std::vector<std::uint8_t> parameters;
-        encodeItems(spec.parameters, "", parameters);
+        encodeItems(definition.parameters, "", parameters);
         std::vector<std::uint8_t> bytes;
         appendNumber(8 + parameters.size(), 2, bytes);
         appendNumber(number(2), 2, bytes);
-        appendNumber(spec.commandWord, 2, bytes);
+        appendNumber(definition.commandWord, 2, bytes);
         appendNumber(number(2), 2, bytes);
         bytes.insert(bytes.end(), parameters.begin(), parameters.end());
         return {bytes, fields_, b3InForce_};
@@ -307,7 +307,7 @@ class MessageMaker {
 
     void encodeItems(Layout items, const std::string& path, std::vector<std::uint8_t>& out) {
         std::vector<std::pair<std::string_view, std::uint64_t>> numbers;
-        for (const ParameterSpec& item : items) {
+        for (const ParameterDefinition& item : items) {
             if (item.optional && random_() % 2 == 0) {
                 return;  // a later edition's field, last in its layout
             }
@@ -349,7 +349,7 @@ class MessageMaker {
         }
     }
 
-    void encodeStructure(const ParameterSpec& item, const std::string& key,
+    void encodeStructure(const ParameterDefinition& item, const std::string& key,
                          const std::vector<std::pair<std::string_view, std::uint64_t>>& numbers,
                          std::vector<std::uint8_t>& out) {
         const Layout* layout = item.layout;
@@ -394,14 +394,14 @@ class MessageMaker {
 TEST(RandomMessages, DecodeToTheFieldsTheyWereMadeOf) {
     MessageMaker maker(2024);
     for (int round = 0; round < 100; ++round) {
-        for (const MessageSpec& spec : messageSpecs()) {
-            const MessageMaker::Made made = maker.make(spec);
+        for (const MessageDefinition& definition : messageDefinitions()) {
+            const MessageMaker::Made made = maker.make(definition);
             DecodedMessage message;
             decodeMessage(ByteView{made.bytes.data(), made.bytes.data() + made.bytes.size()},
                           trackerFor(made.bytes, made.b3InForce), message);
             ASSERT_EQ(flattened(message), made.fields)
-                << "command word " << std::hex << spec.commandWord << ", B3 in force " << std::dec
-                << made.b3InForce << ": " << testing::hexText(made.bytes);
+                << "command word " << std::hex << definition.commandWord << ", B3 in force "
+                << std::dec << made.b3InForce << ": " << testing::hexText(made.bytes);
         }
     }
 }
@@ -411,8 +411,8 @@ TEST(RandomMessages, DecodeToTheFieldsTheyWereMadeOf) {
 TEST(RandomMessages, CutAnywhereShowOnlyFieldsTheyHold) {
     MessageMaker maker(7);
     for (int round = 0; round < 20; ++round) {
-        for (const MessageSpec& spec : messageSpecs()) {
-            const MessageMaker::Made made = maker.make(spec);
+        for (const MessageDefinition& definition : messageDefinitions()) {
+            const MessageMaker::Made made = maker.make(definition);
             for (std::size_t size = 0; size < made.bytes.size(); ++size) {
                 const std::vector<std::uint8_t> cut(made.bytes.begin(),
                                                     made.bytes.begin() + static_cast<long>(size));
@@ -429,13 +429,13 @@ TEST(RandomMessages, CutAnywhereShowOnlyFieldsTheyHold) {
 }
 
 TEST(EveryMessageKind, HasARowForEveryMessageOfTheTable) {
-    for (const MessageSpec& spec : messageSpecs()) {
+    for (const MessageDefinition& definition : messageDefinitions()) {
         bool found = false;
         for (const MessageCase& row : kindRows) {
             const auto bytes = bytesFromHex(row.message);
-            found = found || (bytes[4] | bytes[5] << 8) == spec.commandWord;
+            found = found || (bytes[4] | bytes[5] << 8) == definition.commandWord;
         }
-        EXPECT_TRUE(found) << "no row for command word " << std::hex << spec.commandWord;
+        EXPECT_TRUE(found) << "no row for command word " << std::hex << definition.commandWord;
     }
 }
 

@@ -57,12 +57,12 @@ inline std::string flattened(const DecodedMessage& message) {
         for (const std::string& part : path) {
             key += part + ".";
         }
-        key += field.spec->key;
+        key += field.definition->key;
         std::string value;
         switch (field.type()) {
             case ParameterType::structure:
                 value = "[" + hexText(message.bytesOf(field)) + "]" + (field.cut ? "!cut" : "");
-                path.push_back(field.spec->key);
+                path.push_back(field.definition->key);
                 ends.push_back(field.end);
                 break;
             case ParameterType::text: {
