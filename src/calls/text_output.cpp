@@ -1,14 +1,13 @@
 #include "text_output.h"
 
+#include "block_output.h"
+#include "parameter_structures.h"
+
 namespace ambertap {
 
 namespace {
 
 constexpr char hexDigits[] = "0123456789abcdef";
-
-bool isControlByte(unsigned char byte) {
-    return (byte >= 0x01 && byte <= 0x1f) || byte == 0x7f;
-}
 
 }  // namespace
 
@@ -34,7 +33,7 @@ TextOutput& TextOutput::hex(std::uint64_t value, int digits) {
 
 TextOutput& TextOutput::traceText(std::string_view bytes) {
     for (const char c : bytes) {
-        pending_.push_back(isControlByte(static_cast<unsigned char>(c)) ? '.' : c);
+        pending_.push_back(shownCharacter(static_cast<std::uint8_t>(c)));
     }
     return *this;
 }
@@ -52,6 +51,28 @@ TextOutput& TextOutput::jsonString(std::string_view bytes) {
     }
     pending_.push_back('"');
     return *this;
+}
+
+void TextOutput::endLine() {
+    pending_.push_back('\n');
+    if (pending_.size() >= blockSize) {
+        writePending();
+    }
+}
+
+int TextOutput::finish() {
+    writePending();
+    if (error_ == 0) {
+        error_ = flushStream(out_);
+    }
+    return error_;
+}
+
+void TextOutput::writePending() {
+    if (error_ == 0 && !pending_.empty()) {
+        error_ = writeBytes(out_, pending_.data(), pending_.size());
+    }
+    pending_.clear();
 }
 
 }  // namespace ambertap

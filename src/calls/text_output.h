@@ -3,7 +3,6 @@
 // strings, so that every C library writes the same text.
 #pragma once
 
-#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <span>
@@ -36,40 +35,16 @@ class TextOutput {
     TextOutput& jsonString(std::string_view bytes);
 
     // Ends a line, and writes the text so far once it makes a block.
-    void endLine() {
-        pending_.push_back('\n');
-        if (pending_.size() >= blockSize) {
-            writePending();
-        }
-    }
+    void endLine();
 
     // Writes what is left and flushes the stream. Returns 0, or the C
     // library's error number of the first write that failed.
-    int finish() {
-        writePending();
-        if (error_ == 0) {
-            errno = 0;
-            if (std::fflush(out_) != 0) {
-                error_ = errorOfFailedWrite();
-            }
-        }
-        return error_;
-    }
+    int finish();
 
   private:
     static constexpr std::size_t blockSize = 16 * 1024;
 
-    void writePending() {
-        if (error_ == 0 && !pending_.empty()) {
-            errno = 0;
-            if (std::fwrite(pending_.data(), 1, pending_.size(), out_) != pending_.size()) {
-                error_ = errorOfFailedWrite();
-            }
-        }
-        pending_.clear();
-    }
-    // A C library that fails a write without an error number still failed it.
-    static int errorOfFailedWrite() { return errno != 0 ? errno : EIO; }
+    void writePending();
 
     std::FILE* out_;
     std::string pending_;

@@ -32,14 +32,6 @@ constexpr bool holdsFixedOctetsWhenShown(NumberGroup group) {
 // that width, its last characters replaced by the overflow mark.
 constexpr std::size_t numberTextLength = 79;
 
-// Digits and a code page's letters pass through as they are; control bytes
-// show as '.'. A line break inside a number would split its line and could
-// forge one, and ESC, backspace, BEL and the like would steer the terminal:
-// the connected number comes from the network.
-char shownCharacter(std::uint8_t byte) {
-    return byte < 0x20 || byte == 0x7f ? '.' : static_cast<char>(byte);
-}
-
 // The text ends at its first zero byte.
 std::span<const std::uint8_t> upToZeroByte(std::span<const std::uint8_t> bytes) {
     const void* zero = bytes.empty() ? nullptr : std::memchr(bytes.data(), 0, bytes.size());
@@ -161,6 +153,10 @@ void appendConnectActiveIndParameters(ByteReader& message, LineWriter& line) {
     line.append(Hex{message.u32(ConnectActiveIndication::plci), 8}, ' ');
     appendNumberGroup<connectedNumber>(
         message, message.structure(ConnectActiveIndication::connectedNumber), line);
+}
+
+char shownCharacter(std::uint8_t byte) {
+    return byte < 0x20 || byte == 0x7f ? '.' : static_cast<char>(byte);
 }
 
 }  // namespace ambertap

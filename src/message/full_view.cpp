@@ -6,6 +6,7 @@
 #include "field_meaning.h"
 #include "line_writer.h"
 #include "message_views.h"
+#include "parameter_structures.h"
 #include "record_output.h"
 
 namespace ambertap {
@@ -15,11 +16,6 @@ namespace {
 // A structure's bytes at most (255 of them, three characters each), with its
 // name, depth and marks.
 constexpr int fieldLineRoom = 1024;
-
-// As the line shows numbers and subaddresses: control bytes as '.'.
-char shownCharacter(std::uint8_t byte) {
-    return byte < 0x20 || byte == 0x7f ? '.' : static_cast<char>(byte);
-}
 
 void appendIndent(std::uint8_t depth, LineWriter& line) {
     for (int level = 0; level <= depth; ++level) {
