@@ -13,7 +13,7 @@ struct Option {
 };
 
 struct CommandEntry {
-    Command command;
+    AmbertraceCommand command;
     std::string_view name;
     std::vector<Option> options;
     std::string_view help;
@@ -22,7 +22,7 @@ struct CommandEntry {
 const Option helpOption{"help", 'h', &CommandLine::helpWanted};
 
 const std::array<CommandEntry, 4> commands{{
-    {Command::save,
+    {AmbertraceCommand::save,
      "save",
      {helpOption, {"force", 'f', &CommandLine::force}},
      "usage: ambertrace save [--force] FILE\n"
@@ -33,7 +33,7 @@ const std::array<CommandEntry, 4> commands{{
      "\n"
      "  -f, --force   replace FILE if it exists (it is refused otherwise)\n"
      "  -h, --help    show this help\n"},
-    {Command::show,
+    {AmbertraceCommand::show,
      "show",
      {helpOption,
       {"hex", '\0', &CommandLine::hex},
@@ -53,7 +53,7 @@ const std::array<CommandEntry, 4> commands{{
      "                every parameter under its key\n"
      "  --damaged     show a damaged or cut trace file all the same (exit code 2)\n"
      "  -h, --help    show this help\n"},
-    {Command::calls,
+    {AmbertraceCommand::calls,
      "calls",
      {helpOption, {"json", '\0', &CommandLine::json}, {"damaged", '\0', &CommandLine::damaged}},
      "usage: ambertrace calls [--json] [--damaged] [FILE...]\n"
@@ -67,7 +67,7 @@ const std::array<CommandEntry, 4> commands{{
      "  --json        one JSON object a call (JSON Lines)\n"
      "  --damaged     read a damaged or cut trace file all the same (exit code 2)\n"
      "  -h, --help    show this help\n"},
-    {Command::check,
+    {AmbertraceCommand::check,
      "check",
      {helpOption, {"damaged", '\0', &CommandLine::damaged}},
      "usage: ambertrace check [--damaged] [FILE...]\n"
@@ -110,7 +110,7 @@ const CommandEntry* findCommand(std::string_view name) {
     return nullptr;
 }
 
-const CommandEntry* entryOf(Command command) {
+const CommandEntry* entryOf(AmbertraceCommand command) {
     for (const CommandEntry& entry : commands) {
         if (entry.command == command) {
             return &entry;
@@ -119,8 +119,8 @@ const CommandEntry* entryOf(Command command) {
     return nullptr;
 }
 
-std::string seeHelp(Command command) {
-    if (command == Command::none) {
+std::string seeHelp(AmbertraceCommand command) {
+    if (command == AmbertraceCommand::none) {
         return " (see 'ambertrace --help')";
     }
     return " (see 'ambertrace " + std::string(commandName(command)) + " --help')";
@@ -198,7 +198,7 @@ void checkFiles(CommandLine& line) {
     if (views > 1) {
         refuse(line, "show: one of --hex, --full and --json at a time");
     }
-    if (line.command == Command::save && line.files.size() != 1) {
+    if (line.command == AmbertraceCommand::save && line.files.size() != 1) {
         refuse(line, line.files.empty()
                          ? "save: no FILE given"
                          : "save: one FILE only, " + std::to_string(line.files.size()) + " given");
@@ -262,12 +262,12 @@ CommandLine parseCommandLine(int argumentCount, const char* const* argumentVecto
     return line;
 }
 
-std::string_view helpText(Command command) {
+std::string_view helpText(AmbertraceCommand command) {
     const CommandEntry* entry = entryOf(command);
     return entry != nullptr ? entry->help : generalHelp;
 }
 
-std::string_view commandName(Command command) {
+std::string_view commandName(AmbertraceCommand command) {
     const CommandEntry* entry = entryOf(command);
     return entry != nullptr ? entry->name : "";
 }

@@ -9,10 +9,11 @@
 
 namespace ambertap {
 
-enum class Command { none, save, show, calls, check };
+// What ambertrace is asked to do: its first argument (not a CAPI command).
+enum class AmbertraceCommand { none, save, show, calls, check };
 
 struct CommandLine {
-    Command command = Command::none;
+    AmbertraceCommand command = AmbertraceCommand::none;
     bool helpWanted = false;  // for `command`, or in general when it is none
     bool versionWanted = false;
     bool force = false;    // save: replace an existing file
@@ -26,10 +27,10 @@ struct CommandLine {
 
 CommandLine parseCommandLine(int argumentCount, const char* const* argumentVector);
 
-// The help text of a command, or the general one for Command::none.
-std::string_view helpText(Command command);
+// The help text of a command, or the general one for AmbertraceCommand::none.
+std::string_view helpText(AmbertraceCommand command);
 
 // The command's name as it is typed.
-std::string_view commandName(Command command);
+std::string_view commandName(AmbertraceCommand command);
 
 }  // namespace ambertap

@@ -8,12 +8,10 @@
 #include <cstdio>
 #include <span>
 
+#include "capi_vocabulary.h"
 #include "device_system.h"
 
 namespace ambertap {
-
-// What one read request can return: the driver's own buffer size.
-inline constexpr std::size_t driverTraceBufferSize = 10000;
 
 struct DriverTrace {
     std::array<std::uint8_t, driverTraceBufferSize> buffer{};

@@ -47,17 +47,17 @@ int runAmbertrace(int argumentCount, const char* const* argumentVector, DeviceSy
         return traceExitSuccess;
     }
     switch (line.command) {
-        case Command::save:
+        case AmbertraceCommand::save:
             return saveTrace(line, system, streams);
-        case Command::show:
+        case AmbertraceCommand::show:
             return viewTraces(line.files, InputChoices{line.damaged, !line.json},
                               *makeShowView(line, streams.out), system, streams);
-        case Command::calls:
+        case AmbertraceCommand::calls:
             return viewTraces(line.files, InputChoices{line.damaged, !line.json},
                               *makeCallsView(line, streams.out), system, streams);
-        case Command::check:
+        case AmbertraceCommand::check:
             return checkTraces(line, system, streams);
-        case Command::none:
+        case AmbertraceCommand::none:
             break;
     }
     return traceExitUsage;

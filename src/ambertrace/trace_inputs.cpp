@@ -95,7 +95,7 @@ void noteTraceFileFacts(const std::string& name, const TraceInput& input, std::F
         std::fprintf(err,
                      "ambertrace: %s: the driver's trace was longer than %lu bytes when it was "
                      "saved: the rest was not read\n",
-                     displayName(name).c_str(), static_cast<unsigned long>(maxTraceRecordBytes));
+                     displayName(name).c_str(), static_cast<unsigned long>(driverTraceBufferSize));
     }
 }
 

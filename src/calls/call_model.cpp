@@ -1,30 +1,23 @@
 #include "call_model.h"
 
 #include <algorithm>
+#include <optional>
 
-#include "commands.h"
+#include "capi_vocabulary.h"
 
 namespace ambertap {
 
 namespace {
 
-// How many DATA_B3 messages may wait for their answer on one connection.
-constexpr std::uint32_t dataWindow = 7;
-
-// Info values from here on say that a request was not carried out.
-constexpr std::uint16_t firstErrorInfo = 0x1000;
-constexpr std::uint16_t facilityNotSupportedInfo = 0x300b;
-constexpr std::uint16_t chargeInUnits = 0x4000;
-
-constexpr auto plciOf = MessageAddress::plciOf;
-constexpr auto addressesPlci = MessageAddress::namesPlci;
-constexpr auto addressesNcci = MessageAddress::namesNcci;
+constexpr auto plciOf = CapiAddress::plciOf;
+constexpr auto addressesPlci = CapiAddress::namesPlci;
+constexpr auto addressesNcci = CapiAddress::namesNcci;
 
 // Requests and confirmations, indications and responses pair up by these.
 std::uint64_t exchangeKey(std::uint16_t applId, std::uint16_t commandWord,
                           std::uint16_t messageNumber) {
-    return std::uint64_t{applId} << 24 | std::uint64_t{commandOf(commandWord)} << 16 |
-           messageNumber;
+    return std::uint64_t{applId} << 24 |
+           std::uint64_t{static_cast<std::uint8_t>(commandOf(commandWord))} << 16 | messageNumber;
 }
 std::uint32_t callKey(std::uint16_t applId, std::uint16_t plci) {
     return std::uint32_t{applId} << 16 | plci;
@@ -53,21 +46,6 @@ std::string digitsOf(const DecodedMessage& message, std::string_view key) {
     }
     const auto bytes = message.bytesOf(*digits);
     return std::string(bytes.begin(), bytes.end());
-}
-
-// The B protocols of a whole B protocol structure; an empty one means the
-// defaults, protocol 0 in each layer.
-bool readBProtocols(const DecodedMessage& message, BProtocols& out) {
-    const Field* structure = message.find("bProtocol");
-    if (structure == nullptr || structure->cut) {
-        return false;
-    }
-    auto layer = [&](std::string_view key) {
-        return static_cast<std::uint16_t>(
-            DecodedMessage::numberOr(message.find(*structure, key), 0));
-    };
-    out = BProtocols{layer("b1Protocol"), layer("b2Protocol"), layer("b3Protocol")};
-    return true;
 }
 
 // The charge in units that an INFO_IND's element holds, or null.
@@ -183,9 +161,10 @@ CallModel::Owner CallModel::ownerOf(const MessageRef& message, std::uint16_t app
     Owner owner;
     // LISTEN and MANUFACTURER address a controller, whatever bits the
     // application sets above it.
-    const std::uint8_t command = commandOf(message.commandWord);
-    if (command == listen || command == manufacturer || !addressesPlci(message.address)) {
-        owner.noCall = noCallOf(applId, static_cast<std::uint8_t>(message.address & 0xffu));
+    const CapiCommand command = commandOf(message.commandWord);
+    if (command == CapiCommand::listen || command == CapiCommand::manufacturer ||
+        !addressesPlci(message.address)) {
+        owner.noCall = noCallOf(applId, CapiAddress::controllerByteOf(message.address));
         return owner;
     }
     const std::uint16_t plci = plciOf(message.address);
@@ -297,12 +276,10 @@ bool CallModel::usesEndedAddress(const MessageRef& message, std::uint16_t applId
     }
     MessageRef end;
     if (call->state == PlciState::ended) {
-        end = MessageRef{call->endRecord, makeCommandWord(Subcommand::response, disconnect), 0,
-                         call->plci};
+        end = MessageRef{call->endRecord, disconnectResp, 0, call->plci};
     } else if (const Connection* connection = connectionOf(owner);
                connection != nullptr && connection->state == NcciState::ended) {
-        end = MessageRef{connection->endRecord, makeCommandWord(Subcommand::response, disconnectB3),
-                         0, connection->ncci};
+        end = MessageRef{connection->endRecord, disconnectB3Resp, 0, connection->ncci};
     } else {
         return false;
     }
@@ -323,16 +300,16 @@ void CallModel::registerRequest(const Pending& request) {
         entry->second = request;
     }
     if (Connection* connection = connectionOf(request.owner);
-        connection != nullptr && commandOf(request.message.commandWord) == dataB3) {
+        connection != nullptr && commandOf(request.message.commandWord) == CapiCommand::dataB3) {
         ++connection->unconfirmedData;
     }
 }
 
 void CallModel::releaseRequest(const Pending& request) {
     if (Connection* connection = connectionOf(request.owner);
-        connection != nullptr && commandOf(request.message.commandWord) == dataB3) {
+        connection != nullptr && commandOf(request.message.commandWord) == CapiCommand::dataB3) {
         --connection->unconfirmedData;
-        connection->sendWindowWarned = connection->unconfirmedData > dataWindow;
+        connection->sendWindowWarned = connection->unconfirmedData > dataB3Window;
     }
 }
 
@@ -351,7 +328,7 @@ void CallModel::registerIndication(const Pending& indication) {
     }
     if (Connection* connection = connectionOf(indication.owner)) {
         ++connection->openIndications;
-        if (commandOf(indication.message.commandWord) == dataB3) {
+        if (commandOf(indication.message.commandWord) == CapiCommand::dataB3) {
             ++connection->unansweredData;
         }
     }
@@ -363,9 +340,9 @@ void CallModel::releaseIndication(const Pending& indication) {
     }
     if (Connection* connection = connectionOf(indication.owner)) {
         --connection->openIndications;
-        if (commandOf(indication.message.commandWord) == dataB3) {
+        if (commandOf(indication.message.commandWord) == CapiCommand::dataB3) {
             --connection->unansweredData;
-            connection->receiveWindowWarned = connection->unansweredData > dataWindow;
+            connection->receiveWindowWarned = connection->unansweredData > dataB3Window;
         }
     }
 }
@@ -374,7 +351,7 @@ void CallModel::checkDataWindow(Connection& connection, const MessageRef& messag
                                 std::uint16_t applId, bool sending) {
     const std::uint32_t waiting = sending ? connection.unconfirmedData : connection.unansweredData;
     bool& warned = sending ? connection.sendWindowWarned : connection.receiveWindowWarned;
-    if (waiting > dataWindow && !warned) {
+    if (waiting > dataB3Window && !warned) {
         warned = true;
         addFinding(sending ? FindingKind::sendWindowExceeded : FindingKind::receiveWindowExceeded,
                    applId, message, {}, waiting);
@@ -384,10 +361,10 @@ void CallModel::checkDataWindow(Connection& connection, const MessageRef& messag
 // ---- Requests and confirmations ----
 
 void CallModel::onRequest(const MessageRef& message, std::uint16_t applId) {
-    const std::uint8_t command = commandOf(message.commandWord);
+    const CapiCommand command = commandOf(message.commandWord);
     Owner owner;
     const bool afterEnd = usesEndedAddress(message, applId, owner);
-    if (command == connect) {
+    if (command == CapiCommand::connect) {
         // Its call begins with the confirmation that gives the PLCI.
         connectRequests_[exchangeKey(applId, message.commandWord, message.messageNumber)] =
             detailsOf();
@@ -395,7 +372,7 @@ void CallModel::onRequest(const MessageRef& message, std::uint16_t applId) {
         countNoCall(owner.noCall, message);
     }
     if (const Field* cipMask = decoded_.find("cipMask");
-        command == listen && cipMask != nullptr && cipMask->value == 0) {
+        command == CapiCommand::listen && cipMask != nullptr && cipMask->value == 0) {
         addFinding(FindingKind::listenWithoutCip, applId, message);
     }
     registerRequest(Pending{message, applId, owner, wordOf(decoded_, "dataHandle")});
@@ -407,12 +384,12 @@ void CallModel::onRequest(const MessageRef& message, std::uint16_t applId) {
     call->lastRecord = message.record;
     Connection* connection = connectionOf(owner);
     switch (command) {
-        case alert:
+        case CapiCommand::alert:
             if (call->alertRecord == 0) {
                 call->alertRecord = message.record;
             }
             break;
-        case disconnect:
+        case CapiCommand::disconnect:
             if (call->clearedBy == ClearedBy::notCleared) {
                 call->clearedBy = ClearedBy::application;
             }
@@ -420,8 +397,8 @@ void CallModel::onRequest(const MessageRef& message, std::uint16_t applId) {
                 call->state = PlciState::disconnecting;
             }
             break;
-        case selectBProtocol:
-            call->bProtocolsShown = readBProtocols(decoded_, call->bProtocols);
+        case CapiCommand::selectBProtocol:
+            call->bProtocolsShown = takeBProtocolsPutInForce(*call);
             break;
         default:
             break;
@@ -430,7 +407,7 @@ void CallModel::onRequest(const MessageRef& message, std::uint16_t applId) {
         return;
     }
     switch (command) {
-        case disconnectB3:
+        case CapiCommand::disconnectB3:
             if (connection->clearedBy == ClearedBy::notCleared) {
                 connection->clearedBy = ClearedBy::application;
             }
@@ -438,7 +415,7 @@ void CallModel::onRequest(const MessageRef& message, std::uint16_t applId) {
                 connection->state = NcciState::disconnecting;
             }
             break;
-        case dataB3:
+        case CapiCommand::dataB3:
             ++connection->sent.blocks;
             connection->sent.bytes += wordOf(decoded_, "dataLength");
             checkDataWindow(*connection, message, applId, true);
@@ -449,9 +426,9 @@ void CallModel::onRequest(const MessageRef& message, std::uint16_t applId) {
 }
 
 void CallModel::onConfirmation(const MessageRef& message, std::uint16_t applId) {
-    const std::uint8_t command = commandOf(message.commandWord);
+    const CapiCommand command = commandOf(message.commandWord);
     const std::uint64_t key = exchangeKey(applId, message.commandWord, message.messageNumber);
-    const bool taken = wordOf(decoded_, "info") < firstErrorInfo;
+    const bool taken = InfoValue::taken(wordOf(decoded_, "info"));
 
     Pending request;
     const auto open = requests_.find(key);
@@ -468,7 +445,7 @@ void CallModel::onConfirmation(const MessageRef& message, std::uint16_t applId) 
     const std::uint64_t firstRecord = paired ? request.message.record : message.record;
 
     Owner owner = paired ? request.owner : Owner{};
-    if (command == connect) {
+    if (command == CapiCommand::connect) {
         owner = Owner{};
         const auto details = connectRequests_.find(key);
         if (taken && addressesPlci(message.address)) {
@@ -479,11 +456,12 @@ void CallModel::onConfirmation(const MessageRef& message, std::uint16_t applId) 
             call.state = PlciState::outgoing;
             if (details != connectRequests_.end()) {
                 setCallDetails(call, details->second);
+                call.bProtocolsShown = takeBProtocolsPutInForce(call);
             }
         } else {
             // No PLCI: the attempt belongs to no call.
-            owner.noCall = noCallOf(
-                applId, static_cast<std::uint8_t>((paired ? request.message : message).address));
+            owner.noCall = noCallOf(applId, CapiAddress::controllerByteOf(
+                                                (paired ? request.message : message).address));
             if (paired) {
                 countNoCall(owner.noCall, request.message);
             }
@@ -494,7 +472,7 @@ void CallModel::onConfirmation(const MessageRef& message, std::uint16_t applId) 
     } else if (!paired) {
         // A CONNECT_B3_CONF begins its connection below, on its PLCI's call.
         MessageRef addressed = message;
-        if (command == connectB3) {
+        if (command == CapiCommand::connectB3) {
             addressed.address = plciOf(message.address);
         }
         owner = ownerOf(addressed, applId, false);
@@ -505,7 +483,7 @@ void CallModel::onConfirmation(const MessageRef& message, std::uint16_t applId) 
     }
     if (Call* call = callOf(owner); call != nullptr && call->state != PlciState::ended) {
         call->lastRecord = message.record;
-        if (command == connectB3 && taken && addressesNcci(message.address)) {
+        if (command == CapiCommand::connectB3 && taken && addressesNcci(message.address)) {
             const std::uint32_t index = beginConnection(*call, message.address, true, firstRecord);
             call->connections[index].begunBeforeTrace = !paired;
             call->connections[index].state = NcciState::connecting;
@@ -520,7 +498,8 @@ void CallModel::checkErrorInfo(const MessageRef& confirmation, const Pending* re
                                const Owner& owner, std::uint16_t applId) {
     const std::uint16_t infoValue = wordOf(decoded_, "info");
     const MessageRef asked = request != nullptr ? request->message : MessageRef{};
-    if (commandOf(confirmation.commandWord) == facility && infoValue == facilityNotSupportedInfo) {
+    if (commandOf(confirmation.commandWord) == CapiCommand::facility &&
+        infoValue == InfoValue::facilityNotSupported) {
         // Applications ask whether a facility is there.
         addFinding(FindingKind::facilityNotSupported, applId, confirmation, asked, infoValue);
         return;
@@ -548,14 +527,14 @@ void CallModel::checkErrorInfo(const MessageRef& confirmation, const Pending* re
 // ---- Indications and responses ----
 
 void CallModel::onIndication(const MessageRef& message, std::uint16_t applId) {
-    const std::uint8_t command = commandOf(message.commandWord);
+    const CapiCommand command = commandOf(message.commandWord);
     Owner owner;
-    if (command == connect && addressesPlci(message.address)) {
+    if (command == CapiCommand::connect && addressesPlci(message.address)) {
         owner.call =
             beginCall(applId, plciOf(message.address), CallDirection::incoming, message.record);
         calls_[owner.call].state = PlciState::incoming;
         setCallDetails(calls_[owner.call], detailsOf());
-    } else if (command == connectB3 && addressesNcci(message.address) &&
+    } else if (command == CapiCommand::connectB3 && addressesNcci(message.address) &&
                addressesPlci(message.address)) {
         MessageRef plciMessage = message;
         plciMessage.address = plciOf(message.address);
@@ -575,14 +554,14 @@ void CallModel::onIndication(const MessageRef& message, std::uint16_t applId) {
     Call& call = calls_[owner.call];
     call.lastRecord = message.record;
     switch (command) {
-        case connectActive:
+        case CapiCommand::connectActive:
             if (call.connectedRecord == 0) {
                 call.connectedRecord = message.record;
             }
             call.connectedNumber = digitsOf(decoded_, "connectedNumber");
             call.state = PlciState::active;
             break;
-        case disconnect:
+        case CapiCommand::disconnect:
             call.reason = Shown{true, wordOf(decoded_, "reason"), message.record};
             call.clearingRecord = message.record;
             if (call.clearedBy == ClearedBy::notCleared) {
@@ -591,9 +570,9 @@ void CallModel::onIndication(const MessageRef& message, std::uint16_t applId) {
             call.state = PlciState::disconnected;
             markCallGivenUp(owner.call);
             break;
-        case info:
+        case CapiCommand::info:
             if (const Field* units = chargeUnitsOf(decoded_);
-                units != nullptr && wordOf(decoded_, "infoNumber") == chargeInUnits) {
+                units != nullptr && wordOf(decoded_, "infoNumber") == InfoNumber::chargeInUnits) {
                 call.charge = {true, static_cast<std::uint32_t>(units->value), message.record};
             }
             break;
@@ -606,19 +585,19 @@ void CallModel::onIndication(const MessageRef& message, std::uint16_t applId) {
         return;
     }
     switch (command) {
-        case connectB3Active:
-        case connectB3T90Active:
+        case CapiCommand::connectB3Active:
+        case CapiCommand::connectB3T90Active:
             if (connection->connectedRecord == 0) {
                 connection->connectedRecord = message.record;
             }
             connection->state = NcciState::active;
             break;
-        case dataB3:
+        case CapiCommand::dataB3:
             ++connection->received.blocks;
             connection->received.bytes += wordOf(decoded_, "dataLength");
             checkDataWindow(*connection, message, applId, false);
             break;
-        case disconnectB3:
+        case CapiCommand::disconnectB3:
             connection->reasonB3 = Shown{true, wordOf(decoded_, "reasonB3"), message.record};
             connection->clearingRecord = message.record;
             if (connection->clearedBy == ClearedBy::notCleared) {
@@ -642,14 +621,15 @@ void CallModel::markCallGivenUp(std::uint32_t call) {
         return;
     }
     for (auto& [key, indication] : indications_) {
-        if (indication.owner.call == call && commandOf(indication.message.commandWord) == connect) {
+        if (indication.owner.call == call &&
+            commandOf(indication.message.commandWord) == CapiCommand::connect) {
             indication.givenUp = true;
         }
     }
 }
 
 void CallModel::onResponse(const MessageRef& message, std::uint16_t applId) {
-    const std::uint8_t command = commandOf(message.commandWord);
+    const CapiCommand command = commandOf(message.commandWord);
     Owner owner;
     const bool afterEnd = usesEndedAddress(message, applId, owner);
 
@@ -663,7 +643,7 @@ void CallModel::onResponse(const MessageRef& message, std::uint16_t applId) {
         if (message.address != indication.message.address) {
             addFinding(FindingKind::answeredWithOtherAddress, applId, message, indication.message,
                        message.address, indication.message.address);
-        } else if (command == dataB3 && handle != indication.dataHandle) {
+        } else if (command == CapiCommand::dataB3 && handle != indication.dataHandle) {
             addFinding(FindingKind::answeredWithOtherHandle, applId, message, indication.message,
                        handle, indication.dataHandle);
         }
@@ -679,10 +659,10 @@ void CallModel::onResponse(const MessageRef& message, std::uint16_t applId) {
     Call& call = calls_[owner.call];
     call.lastRecord = message.record;
     switch (command) {
-        case connect: {
+        case CapiCommand::connect: {
             const std::uint16_t reject = wordOf(decoded_, "reject");
             call.reject = Shown{true, reject, message.record};
-            if (readBProtocols(decoded_, call.bProtocols)) {
+            if (takeBProtocolsPutInForce(call)) {
                 call.bProtocolsShown = true;
             }
             call.state = reject == 0 ? PlciState::answered : PlciState::rejected;
@@ -691,11 +671,11 @@ void CallModel::onResponse(const MessageRef& message, std::uint16_t applId) {
             }
             break;
         }
-        case connectActive:
+        case CapiCommand::connectActive:
             // CONNECT_ACTIVE_IND comes only once CONNECT_IND is answered.
-            closeSkippedIndications(owner, true, message, applId, connect);
+            closeSkippedIndications(owner, true, message, applId, CapiCommand::connect);
             break;
-        case disconnect:
+        case CapiCommand::disconnect:
             endCall(owner, message, applId);
             return;
         default:
@@ -706,7 +686,7 @@ void CallModel::onResponse(const MessageRef& message, std::uint16_t applId) {
         return;
     }
     switch (command) {
-        case connectB3:
+        case CapiCommand::connectB3:
             if (wordOf(decoded_, "reject") == 0) {
                 connection->state = NcciState::connecting;
             } else {
@@ -714,13 +694,13 @@ void CallModel::onResponse(const MessageRef& message, std::uint16_t applId) {
                 connection->clearedBy = ClearedBy::application;
             }
             break;
-        case connectB3Active:
-        case connectB3T90Active:
+        case CapiCommand::connectB3Active:
+        case CapiCommand::connectB3T90Active:
             // CONNECT_B3_ACTIVE_IND comes only once CONNECT_B3_IND is answered.
-            closeSkippedIndications(owner, false, message, applId, connectB3);
+            closeSkippedIndications(owner, false, message, applId, CapiCommand::connectB3);
             break;
-        case disconnectB3:
-            closeSkippedIndications(owner, false, message, applId, -1);
+        case CapiCommand::disconnectB3:
+            closeSkippedIndications(owner, false, message, applId, std::nullopt);
             connection->state = NcciState::ended;
             connection->endRecord = message.record;
             break;
@@ -735,12 +715,13 @@ void CallModel::onResponse(const MessageRef& message, std::uint16_t applId) {
 void CallModel::endCall(const Owner& owner, const MessageRef& end, std::uint16_t applId) {
     Call& call = calls_[owner.call];
     if (call.openIndications > 0) {
-        for (const auto& [key, indication] : waitingIndications(owner, true, disconnectB3)) {
+        for (const auto& [key, indication] :
+             waitingIndications(owner, true, CapiCommand::disconnectB3)) {
             indications_.erase(key);
             releaseIndication(indication);
             addFinding(FindingKind::clearedBeforeB3Down, applId, end, indication.message);
         }
-        closeSkippedIndications(owner, true, end, applId, -1);
+        closeSkippedIndications(owner, true, end, applId, std::nullopt);
     }
     for (Connection& connection : call.connections) {
         if (connection.state != NcciState::ended) {
@@ -753,12 +734,12 @@ void CallModel::endCall(const Owner& owner, const MessageRef& end, std::uint16_t
 }
 
 std::vector<std::pair<std::uint64_t, CallModel::Pending>> CallModel::waitingIndications(
-    const Owner& scope, bool wholeCall, int onlyCommand) const {
+    const Owner& scope, bool wholeCall, std::optional<CapiCommand> onlyCommand) const {
     std::vector<std::pair<std::uint64_t, Pending>> found;
     for (const auto& [key, indication] : indications_) {
         if (indication.owner.call == scope.call &&
             (wholeCall || indication.owner.connection == scope.connection) &&
-            (onlyCommand < 0 || commandOf(indication.message.commandWord) == onlyCommand)) {
+            (!onlyCommand || commandOf(indication.message.commandWord) == *onlyCommand)) {
             found.emplace_back(key, indication);
         }
     }
@@ -769,7 +750,8 @@ std::vector<std::pair<std::uint64_t, CallModel::Pending>> CallModel::waitingIndi
 }
 
 void CallModel::closeSkippedIndications(const Owner& scope, bool wholeCall, const MessageRef& proof,
-                                        std::uint16_t applId, int onlyCommand) {
+                                        std::uint16_t applId,
+                                        std::optional<CapiCommand> onlyCommand) {
     const Call& call = calls_[scope.call];
     const Connection* connection = wholeCall ? nullptr : connectionOf(scope);
     if (call.openIndications == 0 || (connection != nullptr && connection->openIndications == 0)) {
@@ -779,11 +761,9 @@ void CallModel::closeSkippedIndications(const Owner& scope, bool wholeCall, cons
         indications_.erase(key);
         releaseIndication(indication);
         if (indication.givenUp) {
-            addFinding(
-                FindingKind::callGivenUp, applId, indication.message,
-                MessageRef{call.clearingRecord, makeCommandWord(Subcommand::indication, disconnect),
-                           0, call.plci},
-                call.reason.value);
+            addFinding(FindingKind::callGivenUp, applId, indication.message,
+                       MessageRef{call.clearingRecord, disconnectInd, 0, call.plci},
+                       call.reason.value);
         } else {
             addFinding(FindingKind::neverAnswered, applId, indication.message, proof);
         }
@@ -799,7 +779,6 @@ CallModel::CallDetails CallModel::detailsOf() const {
     }
     details.calledNumber = digitsOf(decoded_, "calledPartyNumber");
     details.callingNumber = digitsOf(decoded_, "callingPartyNumber");
-    details.bProtocolsShown = readBProtocols(decoded_, details.bProtocols);
     return details;
 }
 
@@ -808,10 +787,17 @@ void CallModel::setCallDetails(Call& call, const CallDetails& details) {
     call.numbersShown = true;
     call.calledNumber = details.calledNumber;
     call.callingNumber = details.callingNumber;
-    if (details.bProtocolsShown) {
-        call.bProtocolsShown = true;
-        call.bProtocols = details.bProtocols;
+}
+
+// The B protocols that the message just taken put in force on its PLCI, as
+// the protocol tracker read them.
+bool CallModel::takeBProtocolsPutInForce(Call& call) const {
+    const BProtocols* protocols = protocols_.putInForceByLastNote();
+    if (protocols == nullptr) {
+        return false;
     }
+    call.bProtocols = *protocols;
+    return true;
 }
 
 // ---- The end of the trace ----
@@ -837,11 +823,9 @@ void CallModel::reportOpenExchanges() {
     std::sort(open.begin(), open.end(), byRecord);
     for (const Pending& indication : open) {
         if (const Call* call = callOf(indication.owner); call != nullptr && indication.givenUp) {
-            addFinding(
-                FindingKind::callGivenUp, indication.applId, indication.message,
-                MessageRef{call->clearingRecord,
-                           makeCommandWord(Subcommand::indication, disconnect), 0, call->plci},
-                call->reason.value);
+            addFinding(FindingKind::callGivenUp, indication.applId, indication.message,
+                       MessageRef{call->clearingRecord, disconnectInd, 0, call->plci},
+                       call->reason.value);
         } else {
             addFinding(FindingKind::openIndication, indication.applId, indication.message);
         }

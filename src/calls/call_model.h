@@ -7,11 +7,13 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
 #include "byte_reader.h"
+#include "capi_vocabulary.h"
 #include "decoded_message.h"
 #include "protocol_tracker.h"
 
@@ -225,13 +227,12 @@ class CallModel {
         std::uint16_t dataHandle = 0;
         bool givenUp = false;  // a CONNECT_IND whose call ended unanswered
     };
-    // What a CONNECT_REQ says about the call its confirmation will begin.
+    // What a CONNECT_REQ says about the call its confirmation will begin,
+    // besides the B protocols that the protocol tracker keeps.
     struct CallDetails {
         Shown cipValue;
         std::string calledNumber;
         std::string callingNumber;
-        bool bProtocolsShown = false;
-        BProtocols bProtocols;
     };
 
     void take(const MessageRef& message, std::uint16_t applId);
@@ -267,18 +268,18 @@ class CallModel {
     void releaseIndication(const Pending& indication);
     void markCallGivenUp(std::uint32_t call);
     // The indications still waiting on a call (or on one of its connections),
-    // of one command or of any (-1), in record order.
-    std::vector<std::pair<std::uint64_t, Pending>> waitingIndications(const Owner& scope,
-                                                                      bool wholeCall,
-                                                                      int onlyCommand) const;
+    // of one command or of any (none), in record order.
+    std::vector<std::pair<std::uint64_t, Pending>> waitingIndications(
+        const Owner& scope, bool wholeCall, std::optional<CapiCommand> onlyCommand) const;
     // Ends those that the answer `proof` shows were skipped.
     void closeSkippedIndications(const Owner& scope, bool wholeCall, const MessageRef& proof,
-                                 std::uint16_t applId, int onlyCommand);
+                                 std::uint16_t applId, std::optional<CapiCommand> onlyCommand);
     void endCall(const Owner& owner, const MessageRef& end, std::uint16_t applId);
     void reportOpenExchanges();
 
     CallDetails detailsOf() const;
     void setCallDetails(Call& call, const CallDetails& details);
+    bool takeBProtocolsPutInForce(Call& call) const;
     void noteCut(std::uint64_t index);
 
     void addFinding(FindingKind kind, std::uint16_t applId, const MessageRef& subject,

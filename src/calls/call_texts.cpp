@@ -1,22 +1,14 @@
 #include "call_texts.h"
 
-#include "capi_message.h"
+#include "capi_vocabulary.h"
 #include "code_names.h"
 #include "value_names.h"
 
 namespace ambertap {
 
 void appendMessageName(TextOutput& out, std::uint16_t commandWord) {
-    if (const std::string_view name = messageName(commandWord); !name.empty()) {
-        out.text(name);
-        return;
-    }
-    out.text("0x");
-    int digits = 1;
-    while (digits < 4 && (commandWord >> (4 * digits)) != 0) {
-        ++digits;
-    }
-    out.hex(commandWord, digits);
+    const std::string_view name = messageName(commandWord);
+    out.text(name.empty() ? unnamedCodeText(commandWord).view() : name);
 }
 
 void appendMessage(TextOutput& out, const MessageRef& message) {
@@ -25,13 +17,13 @@ void appendMessage(TextOutput& out, const MessageRef& message) {
 }
 
 void appendAddress(TextOutput& out, std::uint32_t address) {
-    if (MessageAddress::namesNcci(address)) {
+    if (CapiAddress::namesNcci(address)) {
         out.text("NCCI ").hex(address, 8);
-    } else if ((address & 0xff00u) != 0) {
+    } else if (CapiAddress::namesPlci(address)) {
         out.text("PLCI ").hex(address, 4);
     } else {
-        out.text("controller ").number(address & 0x7fu);
-        if ((address & 0x80u) != 0) {
+        out.text("controller ").number(CapiAddress::controllerOf(address));
+        if (CapiAddress::isExternal(address)) {
             out.text(" (external)");
         }
     }

@@ -2,15 +2,14 @@
 // messages of no call for each application and controller.
 #include "call_texts.h"
 #include "call_views.h"
+#include "capi_vocabulary.h"
 #include "value_names.h"
 
 namespace ambertap {
 
 namespace {
 
-std::uint32_t controllerOf(std::uint32_t address) {
-    return address & 0x7fu;
-}
+constexpr auto controllerOf = CapiAddress::controllerOf;
 
 const char* directionText(CallDirection direction) {
     switch (direction) {

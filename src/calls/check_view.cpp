@@ -2,16 +2,11 @@
 // that compilers use and editors read.
 #include "call_texts.h"
 #include "call_views.h"
-#include "commands.h"
+#include "capi_vocabulary.h"
 
 namespace ambertap {
 
 namespace {
-
-// The _RESP that answers an indication, or the _CONF of a request.
-std::uint16_t answerOf(std::uint16_t commandWord) {
-    return static_cast<std::uint16_t>(commandWord + 0x0100u);
-}
 
 const char* severityText(Severity severity) {
     switch (severity) {
@@ -28,13 +23,13 @@ const char* severityText(Severity severity) {
 // What an indication holds up while it waits for its answer.
 const char* whatItHoldsUp(std::uint16_t commandWord) {
     switch (commandOf(commandWord)) {
-        case connect:
+        case CapiCommand::connect:
             return "the call rang on until the network gave up";
-        case connectB3:
+        case CapiCommand::connectB3:
             return "the B3 connection waited for it";
-        case dataB3:
+        case CapiCommand::dataB3:
             return "it held one of the connection's receive buffers";
-        case disconnectB3:
+        case CapiCommand::disconnectB3:
             return "the NCCI was not released";
         default:
             return nullptr;
@@ -42,7 +37,8 @@ const char* whatItHoldsUp(std::uint16_t commandWord) {
 }
 
 bool isEndOfAddress(std::uint16_t commandWord) {
-    return commandOf(commandWord) == disconnect || commandOf(commandWord) == disconnectB3;
+    const CapiCommand command = commandOf(commandWord);
+    return command == CapiCommand::disconnect || command == CapiCommand::disconnectB3;
 }
 
 void appendRecord(TextOutput& out, std::uint64_t record) {
@@ -116,7 +112,7 @@ void usedAfterEnd(TextOutput& out, const Finding& finding) {
     out.text(", ");
     appendRecord(out, finding.related.record);
     out.text("): ");
-    if (commandOf(finding.related.commandWord) == disconnectB3) {
+    if (commandOf(finding.related.commandWord) == CapiCommand::disconnectB3) {
         out.text("an NCCI is gone once its DISCONNECT_B3_IND is answered");
     } else {
         out.text("a PLCI is gone once its DISCONNECT_IND is answered");
@@ -143,27 +139,27 @@ void confirmationWithInfo(TextOutput& out, const Finding& finding) {
 
 // What to do about a request that an Info value refused, by its class.
 const char* adviceFor(std::uint16_t info) {
-    switch (info & 0xff00u) {
-        case 0x1000:
+    switch (InfoValue::classOf(info)) {
+        case InfoValue::registrationError:
             return "check the application's registration";
-        case 0x1100:
+        case InfoValue::messageExchangeError:
             return "check how the application puts and gets its messages";
-        case 0x3000:
+        case InfoValue::notSupported:
             return "ask only for protocols and parameters the controller supports";
         default:
             break;
     }
     switch (info) {
-        case 0x2001:
+        case InfoValue::notInCurrentState:
             return "put the request only in a state that allows it";
-        case 0x2002:
+        case InfoValue::illegalAddress:
             return "address the request to a Controller, PLCI or NCCI that CAPI gave";
-        case 0x2003:
-        case 0x2004:
-        case 0x2005:
-        case 0x2006:
+        case InfoValue::outOfPlci:
+        case InfoValue::outOfNcci:
+        case InfoValue::outOfListen:
+        case InfoValue::outOfFaxResources:
             return "free what the application holds, or try later";
-        case 0x2007:
+        case InfoValue::illegalParameterCoding:
             return "check the coding of the request's parameters";
         default:
             return nullptr;
@@ -213,15 +209,11 @@ void windowExceeded(TextOutput& out, const Finding& finding, bool sending) {
     out.text(" on ");
     appendAddress(out, finding.subject.address);
     out.text(" makes ").number(finding.value);
-    if (sending) {
-        out.text(
-            " DATA_B3_REQ waiting for their DATA_B3_CONF; at most 7 may wait on one "
-            "connection: wait for a confirmation before sending more");
-    } else {
-        out.text(
-            " DATA_B3_IND waiting for their DATA_B3_RESP; at most 7 may wait on one "
-            "connection: answer each DATA_B3_IND at once");
-    }
+    out.text(sending ? " DATA_B3_REQ waiting for their DATA_B3_CONF"
+                     : " DATA_B3_IND waiting for their DATA_B3_RESP");
+    out.text("; at most ").number(dataB3Window).text(" may wait on one connection: ");
+    out.text(sending ? "wait for a confirmation before sending more"
+                     : "answer each DATA_B3_IND at once");
 }
 
 void clearedBeforeB3Down(TextOutput& out, const Finding& finding) {

@@ -4,14 +4,13 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "capi_vocabulary.h"
 #include "trace_device.h"
 #include "trace_walker.h"
 
 namespace ambertap {
 
 namespace {
-
-constexpr std::size_t traceBufferSize = 10000;
 
 struct RunMode {
     bool usageWanted = false;
@@ -44,7 +43,7 @@ RunMode scanOptions(int argumentCount, const char* const* argumentVector, Option
 // The trace goes to `out` whole, or the run fails: a user who clears the
 // trace after a read that was not written has lost it.
 int readAndPrintTrace(DeviceSystem& system, std::FILE* out, std::FILE* err) {
-    std::array<std::uint8_t, traceBufferSize> buffer{};
+    std::array<std::uint8_t, driverTraceBufferSize> buffer{};
     const TraceRead read = readTrace(system, traceDeviceName, buffer.data(), buffer.size(), err);
     if (read.count == traceReadFailed) {
         return exitFailure;
@@ -59,7 +58,7 @@ int readAndPrintTrace(DeviceSystem& system, std::FILE* out, std::FILE* err) {
     }
     if (read.moreThanBuffer) {
         std::fprintf(err, "Trace longer than %lu bytes: the rest was not read\n",
-                     static_cast<unsigned long>(traceBufferSize));
+                     static_cast<unsigned long>(driverTraceBufferSize));
     }
     return exitSuccess;
 }

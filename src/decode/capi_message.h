@@ -1,5 +1,6 @@
 // Layouts of the bytes that the driver's trace holds: trace records, each
 // carrying one CAPI 2.0 message. All multi-byte fields are little-endian.
+// What the numbers in them mean is in capi_vocabulary.h.
 #pragma once
 
 #include <cstddef>
@@ -21,58 +22,11 @@ struct CapiMessage {
     static constexpr std::size_t secondParameter = 12;  // 2 bytes: Info, Reason, Reject, ...
 };
 
-// Subcommands sit in the high byte of the command word.
-enum Subcommand : std::uint16_t {
-    request = 0x8000,
-    confirmation = 0x8100,
-    indication = 0x8200,
-    response = 0x8300,
-};
-
-// The command words that have parameters of their own on the line.
-enum CommandWord : std::uint16_t {
-    connectReq = 0x8002,
-    disconnectReq = 0x8004,
-    listenReq = 0x8005,
-    connectB3Req = 0x8082,
-    connectConf = 0x8102,
-    disconnectConf = 0x8104,
-    listenConf = 0x8105,
-    connectB3Conf = 0x8182,
-    connectInd = 0x8202,
-    connectActiveInd = 0x8203,
-    disconnectInd = 0x8204,
-    infoInd = 0x8208,
-    disconnectB3Ind = 0x8284,
-    connectResp = 0x8302,
-    selectBProtocolReq = 0x8041,
-    connectActiveResp = 0x8303,
-    disconnectResp = 0x8304,
-    infoResp = 0x8308,
-    disconnectB3Resp = 0x8384,
-};
-
-// The address that most messages begin with: bits 0-6 the controller, bit 7
-// set for an external controller, bits 8-15 the PLCI part, bits 16-31 the
-// NCCI part.
-struct MessageAddress {
-    // The controller and PLCI parts, which name a PLCI.
-    static constexpr std::uint16_t plciOf(std::uint32_t address) {
-        return static_cast<std::uint16_t>(address & 0xffffu);
-    }
-    static constexpr bool namesPlci(std::uint32_t address) { return (address & 0xff00u) != 0; }
-    static constexpr bool namesNcci(std::uint32_t address) { return (address >> 16) != 0; }
-};
-
 // INFO_IND: the Info element follows the Info number.
 struct InfoIndication {
     static constexpr std::size_t infoNumber = 12;     // 2 bytes
     static constexpr std::size_t elementLength = 14;  // 1 byte, not consulted
     static constexpr std::size_t elementContent = 15;
-
-    static constexpr std::uint16_t cause = 0x0008;
-    static constexpr std::uint16_t chargeUnits = 0x4000;
-    static constexpr std::uint16_t chargeUnitsAlternative = 0x4001;
 };
 
 // CONNECT_REQ: Controller, CIP Value, then nine structures in this order.

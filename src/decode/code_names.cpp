@@ -5,117 +5,109 @@
 #include <cstring>
 #include <iterator>
 
+#include "capi_vocabulary.h"
+
 namespace ambertap {
 
 namespace {
 
-constexpr CodeNameEntry messageNameEntries[] = {
-    {0x0001, "ALERT"},
-    {0x0002, "CONNECT"},
-    {0x0003, "CONNECT_ACTIVE"},
-    {0x0083, "CONNECT_B3_ACTIVE"},
-    {0x0082, "CONNECT_B3"},
-    {0x0088, "CONNECT_B3_T90_ACTIVE"},
-    {0x0086, "DATA_B3"},
-    {0x0084, "DISCONNECT_B3"},
-    {0x0004, "DISCONNECT"},
-    {0x0080, "FACILITY"},
-    {0x0008, "INFO"},
-    {0x0005, "LISTEN"},
-    {0x00ff, "MANUFACTURER"},
-    {0x0087, "RESET_B3"},
-    {0x0041, "SELECT_B_PROTOCOL"},
-    {0x8001, "ALERT_REQ"},
-    {0x8101, "ALERT_CONF"},
-    {0x8002, "CONNECT_REQ"},
-    {0x8102, "CONNECT_CONF"},
-    {0x8202, "CONNECT_IND"},
-    {0x8302, "CONNECT_RESP"},
-    {0x8203, "CONNECT_ACTIVE_IND"},
-    {0x8303, "CONNECT_ACTIVE_RESP"},
-    {0x8283, "CONNECT_B3_ACTIVE_IND"},
-    {0x8383, "CONNECT_B3_ACTIVE_RESP"},
-    {0x8082, "CONNECT_B3_REQ"},
-    {0x8182, "CONNECT_B3_CONF"},
-    {0x8282, "CONNECT_B3_IND"},
-    {0x8382, "CONNECT_B3_RESP"},
-    {0x8288, "CONNECT_B3_T90_ACTIVE_IND"},
-    {0x8388, "CONNECT_B3_T90_ACTIVE_RESP"},
-    {0x8086, "DATA_B3_REQ"},
-    {0x8186, "DATA_B3_CONF"},
-    {0x8286, "DATA_B3_IND"},
-    {0x8386, "DATA_B3_RESP"},
-    {0x8084, "DISCONNECT_B3_REQ"},
-    {0x8184, "DISCONNECT_B3_CONF"},
-    {0x8284, "DISCONNECT_B3_IND"},
-    {0x8384, "DISCONNECT_B3_RESP"},
-    {0x8004, "DISCONNECT_REQ"},
-    {0x8104, "DISCONNECT_CONF"},
-    {0x8204, "DISCONNECT_IND"},
-    {0x8304, "DISCONNECT_RESP"},
-    {0x8080, "FACILITY_REQ"},
-    {0x8180, "FACILITY_CONF"},
-    {0x8280, "FACILITY_IND"},
-    {0x8380, "FACILITY_RESP"},
-    {0x8008, "INFO_REQ"},
-    {0x8108, "INFO_CONF"},
-    {0x8208, "INFO_IND"},
-    {0x8308, "INFO_RESP"},
-    {0x8005, "LISTEN_REQ"},
-    {0x8105, "LISTEN_CONF"},
-    {0x80ff, "MANUFACTURER_REQ"},
-    {0x81ff, "MANUFACTURER_CONF"},
-    {0x82ff, "MANUFACTURER_IND"},
-    {0x83ff, "MANUFACTURER_RESP"},
-    {0x8087, "RESET_B3_REQ"},
-    {0x8187, "RESET_B3_CONF"},
-    {0x8287, "RESET_B3_IND"},
-    {0x8387, "RESET_B3_RESP"},
-    {0x8041, "SELECT_B_PROTOCOL_REQ"},
-    {0x8141, "SELECT_B_PROTOCOL_CONF"},
-    {0, nullptr},
-};
+// ---- Message names, composed from the vocabulary's rows ----
 
-constexpr CodeNameEntry b1ProtocolEntries[] = {
-    {0, "HDLC Frm"}, {1, "Transp"},     {2, "V.110 asyn"}, {3, "V.110 syn"},
-    {4, "T.30"},     {5, "HDLC Frm I"}, {6, "56 kBit/s"},  {0, nullptr},
-};
+constexpr std::size_t messageNameCount = std::size(capiCommands) + capiMessageCount();
 
-constexpr CodeNameEntry b2ProtocolEntries[] = {
-    {0, "ISO 7776"}, {1, "Transp"},          {2, "SDLC"},  {3, "LAPD"}, {4, "T.30"},
-    {5, "PPP"},      {6, "Transp (No frm)"}, {0, nullptr},
-};
+// Hands each message name to `take` as its code, the command's name and the
+// subcommand's suffix: every command's bare name first, then its messages,
+// both in the rows' order.
+template <typename Take>
+constexpr void forEachMessageName(Take take) {
+    for (const CapiCommandRow& row : capiCommands) {
+        take(static_cast<std::uint16_t>(row.command), std::string_view(row.name),
+             std::string_view());
+    }
+    for (const CapiCommandRow& row : capiCommands) {
+        for (const SubcommandName& subcommand : subcommandNames) {
+            if (row.subcommands.has(subcommand.subcommand)) {
+                take(commandWordOf(row.command, subcommand.subcommand), std::string_view(row.name),
+                     std::string_view(subcommand.suffix));
+            }
+        }
+    }
+}
 
-constexpr CodeNameEntry b3ProtocolEntries[] = {
-    {0, "Transp"}, {1, "T.90NL"}, {2, "ISO 8208"}, {3, "X.25 DCE"}, {4, "T.30"}, {0, nullptr},
-};
+constexpr std::size_t messageNameTextSize = [] {
+    std::size_t size = 0;
+    forEachMessageName([&](std::uint16_t, std::string_view name, std::string_view suffix) {
+        size += name.size() + suffix.size() + 1;
+    });
+    return size;
+}();
 
-// "0x" and up to eight digits of a 32-bit code, and the terminator.
-char unnamedCodeText[12];
+// Every name and its terminator, one after the other.
+constexpr auto messageNameText = [] {
+    std::array<char, messageNameTextSize> text{};
+    std::size_t at = 0;
+    forEachMessageName([&](std::uint16_t, std::string_view name, std::string_view suffix) {
+        for (const char c : name) {
+            text[at++] = c;
+        }
+        for (const char c : suffix) {
+            text[at++] = c;
+        }
+        text[at++] = '\0';
+    });
+    return text;
+}();
+
+constexpr auto messageNameEntries = [] {
+    std::array<CodeNameEntry, messageNameCount + 1> entries{};
+    std::size_t at = 0;
+    std::size_t entry = 0;
+    forEachMessageName([&](std::uint16_t code, std::string_view name, std::string_view suffix) {
+        entries[entry++] = CodeNameEntry{code, &messageNameText[at]};
+        at += name.size() + suffix.size() + 1;
+    });
+    entries[entry] = CodeNameEntry{0, nullptr};
+    return entries;
+}();
 
 // Every command word that a message name can have, in one slot each: the
-// command byte under no subcommand, REQ, CONF, IND or RESP.
+// command byte under no subcommand, or under one of the four.
 constexpr std::size_t commandCount = 256;
-constexpr std::size_t subcommandCount = 5;
+constexpr std::size_t slotsPerCommand = 1 + std::size(subcommandNames);
+
+// 0 for a bare command, 1 to 4 for the subcommands, slotsPerCommand for a
+// high byte that is neither.
+constexpr std::size_t subcommandSlot(std::uint32_t word) {
+    if (word > 0xffffu) {
+        return slotsPerCommand;
+    }
+    const auto high = static_cast<std::uint8_t>(word >> 8);
+    if (high == 0) {
+        return 0;
+    }
+    for (std::size_t slot = 0; slot < std::size(subcommandNames); ++slot) {
+        if (static_cast<std::uint8_t>(subcommandNames[slot].subcommand) == high) {
+            return slot + 1;
+        }
+    }
+    return slotsPerCommand;
+}
 
 constexpr bool hasMessageSlot(std::uint32_t word) {
-    const std::uint32_t subcommand = word >> 8;
-    return subcommand == 0 || (subcommand >= 0x80 && subcommand <= 0x83);
+    return subcommandSlot(word) < slotsPerCommand;
 }
 
 constexpr std::size_t messageSlot(std::uint32_t word) {
-    const std::uint32_t subcommand = word >> 8;
-    const std::uint32_t subcommandSlot = subcommand == 0 ? 0 : subcommand - 0x7f;
-    return subcommandSlot * commandCount + (word & 0xff);
+    return subcommandSlot(word) * commandCount + (word & 0xffu);
 }
 
 // Where each slot's name is among the message names: 0 for none, entry k as
 // k + 1. Made from the same entries that the table scans, so that the line
 // finds a name in one step and finds the same one.
 constexpr auto messageNameIndex = [] {
-    std::array<std::uint8_t, subcommandCount * commandCount> index{};
+    std::array<std::uint8_t, slotsPerCommand * commandCount> index{};
     std::uint8_t number = 0;
-    for (const CodeNameEntry* entry = messageNameEntries; entry->name != nullptr; ++entry) {
+    for (const CodeNameEntry* entry = messageNameEntries.data(); entry->name != nullptr; ++entry) {
         if (!hasMessageSlot(entry->code)) {
             throw "a message name's code is not a command word";
         }
@@ -129,19 +121,123 @@ constexpr auto messageNameIndex = [] {
 
 // The names in entry order after an empty one, with their lengths.
 constexpr auto messageNameTexts = [] {
-    std::array<std::string_view, std::size(messageNameEntries)> texts{};
+    std::array<std::string_view, messageNameEntries.size()> texts{};
     for (std::size_t entry = 0; messageNameEntries[entry].name != nullptr; ++entry) {
         texts[entry + 1] = messageNameEntries[entry].name;
     }
     return texts;
 }();
 
+// ---- B protocol names ----
+
+struct ProtocolName {
+    std::uint16_t number;
+    const char* line;  // null where the line shows the number
+    const char* full;
+};
+
+constexpr ProtocolName b1Protocols[] = {
+    {B1Protocol::hdlc, "HDLC Frm", "64 kbit/s with HDLC framing"},
+    {B1Protocol::transparent, "Transp", "64 kbit/s bit-transparent"},
+    {B1Protocol::v110Asynchronous, "V.110 asyn", "V.110 asynchronous with start/stop"},
+    {B1Protocol::v110Synchronous, "V.110 syn", "V.110 synchronous with HDLC"},
+    {B1Protocol::t30, "T.30", "T.30 fax group 3"},
+    {B1Protocol::hdlcInverted, "HDLC Frm I", "64 kbit/s inverted HDLC"},
+    {B1Protocol::transparent56k, "56 kBit/s", "56 kbit/s bit-transparent"},
+    {B1Protocol::modemNegotiated, nullptr, "modem with full negotiation"},
+    {B1Protocol::modemAsynchronous, nullptr, "modem asynchronous"},
+    {B1Protocol::modemSynchronous, nullptr, "modem synchronous"},
+};
+
+constexpr ProtocolName b2Protocols[] = {
+    {B2Protocol::iso7776, "ISO 7776", "ISO 7776 (X.75 SLP)"},
+    {B2Protocol::transparent, "Transp", "transparent"},
+    {B2Protocol::sdlc, "SDLC", "SDLC"},
+    {B2Protocol::lapdX25, "LAPD", "LAPD for X.25 D channel"},
+    {B2Protocol::t30, "T.30", "T.30 fax group 3"},
+    {B2Protocol::ppp, "PPP", "point-to-point protocol"},
+    {B2Protocol::transparentIgnoringFraming, "Transp (No frm)",
+     "transparent ignoring framing errors"},
+    {B2Protocol::modemWithCorrection, nullptr, "modem with error correction and compression"},
+    {B2Protocol::iso7776V42bis, nullptr, "ISO 7776 with V.42 bis"},
+    {B2Protocol::v120Asynchronous, nullptr, "V.120 asynchronous"},
+    {B2Protocol::v120AsynchronousV42bis, nullptr, "V.120 asynchronous with V.42 bis"},
+    {B2Protocol::v120Transparent, nullptr, "V.120 bit-transparent"},
+    {B2Protocol::lapdFreeSapi, nullptr, "LAPD with free SAPI"},
+};
+
+constexpr ProtocolName b3Protocols[] = {
+    {B3Protocol::transparent, "Transp", "transparent"},
+    {B3Protocol::t90, "T.90NL", "T.90NL with T.70NL compatibility"},
+    {B3Protocol::iso8208, "ISO 8208", "ISO 8208 (X.25 DTE-DTE)"},
+    {B3Protocol::x25Dce, "X.25 DCE", "X.25 DCE"},
+    {B3Protocol::t30, "T.30", "T.30 fax group 3"},
+    {B3Protocol::t30Extended, nullptr, "T.30 fax group 3 extended"},
+    {B3Protocol::modem, nullptr, "modem"},
+};
+
+// One column of a protocol table as a table of names, without the rows that
+// have no name in it.
+template <const auto& rows, const char* ProtocolName::*column>
+constexpr auto namesIn() {
+    constexpr std::size_t count = [] {
+        std::size_t named = 0;
+        for (const ProtocolName& row : rows) {
+            named += row.*column != nullptr ? 1 : 0;
+        }
+        return named;
+    }();
+    std::array<ValueName, count> names{};
+    std::size_t at = 0;
+    for (const ProtocolName& row : rows) {
+        if (row.*column != nullptr) {
+            names[at++] = ValueName{row.number, row.*column};
+        }
+    }
+    return names;
+}
+
+constexpr auto lineB1 = namesIn<b1Protocols, &ProtocolName::line>();
+constexpr auto lineB2 = namesIn<b2Protocols, &ProtocolName::line>();
+constexpr auto lineB3 = namesIn<b3Protocols, &ProtocolName::line>();
+constexpr auto fullB1 = namesIn<b1Protocols, &ProtocolName::full>();
+constexpr auto fullB2 = namesIn<b2Protocols, &ProtocolName::full>();
+constexpr auto fullB3 = namesIn<b3Protocols, &ProtocolName::full>();
+
+// The text that CodeNameTable::nameOf gives for a code without a name.
+char unnamedCodeBuffer[sizeof UnnamedCodeText::text];
+
 }  // namespace
 
-constinit const CodeNameTable messageNames(messageNameEntries);
-constinit const CodeNameTable b1ProtocolNames(b1ProtocolEntries);
-constinit const CodeNameTable b2ProtocolNames(b2ProtocolEntries);
-constinit const CodeNameTable b3ProtocolNames(b3ProtocolEntries);
+const char* nameOf(ValueNames names, std::uint32_t value) {
+    for (const ValueName& entry : names) {
+        if (entry.value == value) {
+            return entry.name;
+        }
+    }
+    return nullptr;
+}
+
+const char* nameOf(const ValueNames* names, std::uint32_t value) {
+    return names != nullptr ? nameOf(*names, value) : nullptr;
+}
+
+UnnamedCodeText unnamedCodeText(std::uint32_t code) {
+    UnnamedCodeText unnamed{};
+    const int length =
+        std::snprintf(unnamed.text, sizeof unnamed.text, "0x%x", static_cast<unsigned>(code));
+    unnamed.length = static_cast<std::size_t>(length);
+    return unnamed;
+}
+
+constinit const CodeNameTable messageNames(messageNameEntries.data());
+
+const ValueNames lineB1ProtocolNames{lineB1};
+const ValueNames lineB2ProtocolNames{lineB2};
+const ValueNames lineB3ProtocolNames{lineB3};
+const ValueNames fullB1ProtocolNames{fullB1};
+const ValueNames fullB2ProtocolNames{fullB2};
+const ValueNames fullB3ProtocolNames{fullB3};
 
 std::string_view messageName(std::uint16_t commandWord) {
     return hasMessageSlot(commandWord)
@@ -163,18 +259,18 @@ void CodeNameTable::copyName(std::uint32_t code, char* out, std::size_t count) c
         std::strncpy(out, name, count);
         return;
     }
-    char text[sizeof unnamedCodeText];
-    const int length = std::snprintf(text, sizeof text, "0x%x", static_cast<unsigned>(code));
-    const std::size_t withTerminator = static_cast<std::size_t>(length) + 1;
-    std::memcpy(out, text, withTerminator < count ? withTerminator : count);
+    const UnnamedCodeText unnamed = unnamedCodeText(code);
+    const std::size_t withTerminator = unnamed.length + 1;
+    std::memcpy(out, unnamed.text, withTerminator < count ? withTerminator : count);
 }
 
 const char* CodeNameTable::nameOf(std::uint32_t code) const {
     if (const char* name = find(code)) {
         return name;
     }
-    std::snprintf(unnamedCodeText, sizeof unnamedCodeText, "0x%x", static_cast<unsigned>(code));
-    return unnamedCodeText;
+    const UnnamedCodeText unnamed = unnamedCodeText(code);
+    std::memcpy(unnamedCodeBuffer, unnamed.text, unnamed.length + 1);
+    return unnamedCodeBuffer;
 }
 
 }  // namespace ambertap

@@ -1,6 +1,7 @@
 #include "message_line.h"
 
 #include "capi_message.h"
+#include "capi_vocabulary.h"
 #include "code_names.h"
 #include "parameter_structures.h"
 
@@ -22,7 +23,7 @@ void appendHeader(ByteReader& message, LineWriter& line) {
 // like any other piece.
 void appendName(std::uint16_t commandWord, LineWriter& line) {
     const std::string_view name = messageName(commandWord);
-    line.append(name.empty() ? messageNames.nameOf(commandWord) : name, ' ');
+    line.append(name.empty() ? unnamedCodeText(commandWord).view() : name, ' ');
 }
 
 // "%08x": PLCI, NCCI or Controller.
@@ -53,11 +54,11 @@ void appendChargingUnits(ByteReader& message, LineWriter& line) {
 
 void appendInformationDetail(ByteReader& message, LineWriter& line) {
     switch (message.u16(InfoIndication::infoNumber)) {
-        case InfoIndication::cause:
+        case InfoNumber::cause:
             appendCause(message, line);
             break;
-        case InfoIndication::chargeUnits:
-        case InfoIndication::chargeUnitsAlternative:
+        case InfoNumber::chargeInUnits:
+        case InfoNumber::chargeInCurrency:
             appendChargingUnits(message, line);
             break;
         default:

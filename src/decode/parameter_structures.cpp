@@ -73,17 +73,19 @@ void appendNumberGroup(ByteReader& message, const Structure& number, LineWriter&
 // The three protocol numbers that open the B protocol structure, by name. A
 // number is shown only when the structure holds one byte more than it needs.
 void appendProtocolGroup(ByteReader& message, const Structure& protocol, LineWriter& line) {
-    const CodeNameTable* const layers[] = {&b1ProtocolNames, &b2ProtocolNames, &b3ProtocolNames};
+    const ValueNames* const layers[] = {&lineB1ProtocolNames, &lineB2ProtocolNames,
+                                        &lineB3ProtocolNames};
     line.text("B[");
     std::size_t numberOffset = 0;
-    for (const CodeNameTable* names : layers) {
+    for (const ValueNames* names : layers) {
         if (protocol.length < numberOffset + 3) {
             break;
         }
-        // Appended at once: a name for a number without one lives in a shared buffer.
-        const char* name = names->nameOf(message.u16(protocol.contentOffset() + numberOffset));
+        const std::uint16_t number = message.u16(protocol.contentOffset() + numberOffset);
+        const char* name = nameOf(*names, number);
         const auto separator = numberOffset > 0 ? std::string_view(", ") : std::string_view("");
-        line.append(separator, std::string_view(name));
+        line.append(separator,
+                    name != nullptr ? std::string_view(name) : unnamedCodeText(number).view());
         numberOffset += 2;
     }
     line.text("] ");

@@ -1,12 +1,13 @@
 #include "field_meaning.h"
 
+#include "capi_vocabulary.h"
 #include "value_names.h"
 
 namespace ambertap {
 
 AddressParts addressParts(std::uint32_t address) {
-    return AddressParts{address & 0x7fu, (address & 0x80u) != 0, (address >> 8) & 0xffu,
-                        address >> 16};
+    return AddressParts{CapiAddress::controllerOf(address), CapiAddress::isExternal(address),
+                        CapiAddress::plciPartOf(address), CapiAddress::ncciPartOf(address)};
 }
 
 namespace {
@@ -50,7 +51,7 @@ NumberMeaning numberMeaning(const Field& field) {
         }
         case Meaning::cause:
             // The cause value without its extension bit.
-            return causeMeaning(static_cast<int>(value & 0x7f));
+            return causeMeaning(causeValueOf(value));
         default:
             return NumberMeaning{};
     }

@@ -262,10 +262,8 @@ void writeCommand(const DecodedMessage& message, JsonLine& json) {
     }
     const std::uint16_t commandWord = message.commandWord();
     const std::string_view name = messageName(commandWord);
-    char unnamed[8];
-    const int length = std::snprintf(unnamed, sizeof unnamed, "0x%x", unsigned{commandWord});
     json.key("command");
-    json.string(name.empty() ? std::string_view(unnamed, static_cast<std::size_t>(length)) : name);
+    json.string(name.empty() ? unnamedCodeText(commandWord).view() : name);
     json.key("commandWord");
     json.number(std::uint64_t{commandWord});
 }

@@ -1,6 +1,9 @@
 #include "message_table.h"
 
 #include <algorithm>
+#include <iterator>
+
+#include "capi_vocabulary.h"
 
 namespace ambertap {
 
@@ -243,40 +246,40 @@ constexpr ParameterDefinition facilityParameter(const char* key, const char* lab
     return structured(key, label, nullptr, LayoutChoice::facilityParameter);
 }
 
-constexpr ParameterDefinition alertReq[] = {plci, additionalInfo};
+constexpr ParameterDefinition alertReqParameters[] = {plci, additionalInfo};
 constexpr ParameterDefinition plciInfo[] = {plci, info};
 constexpr ParameterDefinition plciOnly[] = {plci};
 constexpr ParameterDefinition ncciInfo[] = {ncci, info};
 constexpr ParameterDefinition ncciNcpi[] = {ncci, ncpi};
 constexpr ParameterDefinition ncciOnly[] = {ncci};
-constexpr ParameterDefinition connectReq[] = {controller,
-                                              cipValue,
-                                              calledPartyNumber,
-                                              callingPartyNumber,
-                                              calledPartySubaddress,
-                                              callingPartySubaddress,
-                                              bProtocol,
-                                              bc,
-                                              llc,
-                                              hlc,
-                                              additionalInfo};
-constexpr ParameterDefinition connectInd[] = {plci,
-                                              cipValue,
-                                              calledPartyNumber,
-                                              callingPartyNumber,
-                                              calledPartySubaddress,
-                                              callingPartySubaddress,
-                                              bc,
-                                              llc,
-                                              hlc,
-                                              additionalInfo};
-constexpr ParameterDefinition connectResp[] = {
+constexpr ParameterDefinition connectReqParameters[] = {controller,
+                                                        cipValue,
+                                                        calledPartyNumber,
+                                                        callingPartyNumber,
+                                                        calledPartySubaddress,
+                                                        callingPartySubaddress,
+                                                        bProtocol,
+                                                        bc,
+                                                        llc,
+                                                        hlc,
+                                                        additionalInfo};
+constexpr ParameterDefinition connectIndParameters[] = {plci,
+                                                        cipValue,
+                                                        calledPartyNumber,
+                                                        callingPartyNumber,
+                                                        calledPartySubaddress,
+                                                        callingPartySubaddress,
+                                                        bc,
+                                                        llc,
+                                                        hlc,
+                                                        additionalInfo};
+constexpr ParameterDefinition connectRespParameters[] = {
     plci, reject, bProtocol, connectedNumber, connectedSubaddress, llc, additionalInfo};
-constexpr ParameterDefinition connectActiveInd[] = {plci, connectedNumber, connectedSubaddress,
-                                                    llc};
-constexpr ParameterDefinition connectB3Req[] = {plci, ncpi};
-constexpr ParameterDefinition connectB3Resp[] = {ncci, rejectB3, ncpi};
-constexpr ParameterDefinition dataB3[] = {
+constexpr ParameterDefinition connectActiveIndParameters[] = {plci, connectedNumber,
+                                                              connectedSubaddress, llc};
+constexpr ParameterDefinition connectB3ReqParameters[] = {plci, ncpi};
+constexpr ParameterDefinition connectB3RespParameters[] = {ncci, rejectB3, ncpi};
+constexpr ParameterDefinition dataB3Parameters[] = {
     ncci,
     number("data32", "Data", dword),
     number("dataLength", "Data length", word, Meaning::quantity, nullptr, "bytes"),
@@ -285,32 +288,32 @@ constexpr ParameterDefinition dataB3[] = {
     {"data64", "Data64", qword, Meaning::wideHex, nullptr, nullptr, nullptr, LayoutChoice::fixed,
      true},
 };
-constexpr ParameterDefinition dataB3Conf[] = {ncci, dataHandle, info};
-constexpr ParameterDefinition dataB3Resp[] = {ncci, dataHandle};
-constexpr ParameterDefinition disconnectB3Ind[] = {
+constexpr ParameterDefinition dataB3ConfParameters[] = {ncci, dataHandle, info};
+constexpr ParameterDefinition dataB3RespParameters[] = {ncci, dataHandle};
+constexpr ParameterDefinition disconnectB3IndParameters[] = {
     ncci, number("reasonB3", "Reason_B3", word, Meaning::info), ncpi};
-constexpr ParameterDefinition disconnectReq[] = {plci, additionalInfo};
-constexpr ParameterDefinition disconnectInd[] = {plci,
-                                                 number("reason", "Reason", word, Meaning::info)};
-constexpr ParameterDefinition facilityReq[] = {
+constexpr ParameterDefinition disconnectReqParameters[] = {plci, additionalInfo};
+constexpr ParameterDefinition disconnectIndParameters[] = {
+    plci, number("reason", "Reason", word, Meaning::info)};
+constexpr ParameterDefinition facilityReqParameters[] = {
     address, facilitySelector,
     facilityParameter("facilityRequestParameter", "Facility request parameter")};
-constexpr ParameterDefinition facilityConf[] = {
+constexpr ParameterDefinition facilityConfParameters[] = {
     address, info, facilitySelector,
     facilityParameter("facilityConfirmationParameter", "Facility confirmation parameter")};
-constexpr ParameterDefinition facilityInd[] = {
+constexpr ParameterDefinition facilityIndParameters[] = {
     address, facilitySelector,
     facilityParameter("facilityIndicationParameter", "Facility indication parameter")};
-constexpr ParameterDefinition facilityResp[] = {
+constexpr ParameterDefinition facilityRespParameters[] = {
     address, facilitySelector,
     facilityParameter("facilityResponseParameters", "Facility response parameters")};
-constexpr ParameterDefinition infoReq[] = {address, calledPartyNumber, additionalInfo};
+constexpr ParameterDefinition infoReqParameters[] = {address, calledPartyNumber, additionalInfo};
 constexpr ParameterDefinition addressInfo[] = {address, info};
-constexpr ParameterDefinition infoInd[] = {
+constexpr ParameterDefinition infoIndParameters[] = {
     address, number("infoNumber", "Info number", word, Meaning::infoNumber),
     structured("infoElement", "Info element", nullptr, LayoutChoice::infoElement)};
 constexpr ParameterDefinition addressOnly[] = {address};
-constexpr ParameterDefinition listenReq[] = {
+constexpr ParameterDefinition listenReqParameters[] = {
     controller,
     number("infoMask", "Info mask", dword, Meaning::bits, &infoMaskBits),
     number("cipMask", "CIP mask", dword, Meaning::bits, &cipMaskBits),
@@ -318,86 +321,108 @@ constexpr ParameterDefinition listenReq[] = {
     callingPartyNumber,
     callingPartySubaddress};
 constexpr ParameterDefinition controllerInfo[] = {controller, info};
-constexpr ParameterDefinition manufacturer[] = {
+constexpr ParameterDefinition manufacturerParameters[] = {
     controller,
     number("manuId", "Manufacturer ID", dword),
     {"manufacturerPart", "manufacturer-specific part", variant, Meaning::plain, nullptr, nullptr,
      nullptr, LayoutChoice::manufacturerPart}};
-constexpr ParameterDefinition selectBProtocolReq[] = {plci, bProtocol};
+constexpr ParameterDefinition selectBProtocolReqParameters[] = {plci, bProtocol};
 
 constexpr MessageDefinition messages[] = {
-    {0x8001, alertReq},
-    {0x8101, plciInfo},
-    {0x8002, connectReq},
-    {0x8102, plciInfo},
-    {0x8202, connectInd},
-    {0x8302, connectResp},
-    {0x8203, connectActiveInd},
-    {0x8303, plciOnly},
-    {0x8082, connectB3Req},
-    {0x8182, ncciInfo},
-    {0x8282, ncciNcpi},
-    {0x8382, connectB3Resp},
-    {0x8283, ncciNcpi},
-    {0x8383, ncciOnly},
-    {0x8288, ncciNcpi},
-    {0x8388, ncciOnly},
-    {0x8086, dataB3},
-    {0x8186, dataB3Conf},
-    {0x8286, dataB3},
-    {0x8386, dataB3Resp},
-    {0x8084, ncciNcpi},
-    {0x8184, ncciInfo},
-    {0x8284, disconnectB3Ind},
-    {0x8384, ncciOnly},
-    {0x8004, disconnectReq},
-    {0x8104, plciInfo},
-    {0x8204, disconnectInd},
-    {0x8304, plciOnly},
-    {0x8080, facilityReq},
-    {0x8180, facilityConf},
-    {0x8280, facilityInd},
-    {0x8380, facilityResp},
-    {0x8008, infoReq},
-    {0x8108, addressInfo},
-    {0x8208, infoInd},
-    {0x8308, addressOnly},
-    {0x8005, listenReq},
-    {0x8105, controllerInfo},
-    {0x80ff, manufacturer},
-    {0x81ff, manufacturer},
-    {0x82ff, manufacturer},
-    {0x83ff, manufacturer},
-    {0x8087, ncciNcpi},
-    {0x8187, ncciInfo},
-    {0x8287, ncciNcpi},
-    {0x8387, ncciOnly},
-    {0x8041, selectBProtocolReq},
-    {0x8141, plciInfo},
+    {alertReq, alertReqParameters},
+    {alertConf, plciInfo},
+    {connectReq, connectReqParameters},
+    {connectConf, plciInfo},
+    {connectInd, connectIndParameters},
+    {connectResp, connectRespParameters},
+    {connectActiveInd, connectActiveIndParameters},
+    {connectActiveResp, plciOnly},
+    {connectB3Req, connectB3ReqParameters},
+    {connectB3Conf, ncciInfo},
+    {connectB3Ind, ncciNcpi},
+    {connectB3Resp, connectB3RespParameters},
+    {connectB3ActiveInd, ncciNcpi},
+    {connectB3ActiveResp, ncciOnly},
+    {connectB3T90ActiveInd, ncciNcpi},
+    {connectB3T90ActiveResp, ncciOnly},
+    {dataB3Req, dataB3Parameters},
+    {dataB3Conf, dataB3ConfParameters},
+    {dataB3Ind, dataB3Parameters},
+    {dataB3Resp, dataB3RespParameters},
+    {disconnectB3Req, ncciNcpi},
+    {disconnectB3Conf, ncciInfo},
+    {disconnectB3Ind, disconnectB3IndParameters},
+    {disconnectB3Resp, ncciOnly},
+    {disconnectReq, disconnectReqParameters},
+    {disconnectConf, plciInfo},
+    {disconnectInd, disconnectIndParameters},
+    {disconnectResp, plciOnly},
+    {facilityReq, facilityReqParameters},
+    {facilityConf, facilityConfParameters},
+    {facilityInd, facilityIndParameters},
+    {facilityResp, facilityRespParameters},
+    {infoReq, infoReqParameters},
+    {infoConf, addressInfo},
+    {infoInd, infoIndParameters},
+    {infoResp, addressOnly},
+    {listenReq, listenReqParameters},
+    {listenConf, controllerInfo},
+    {manufacturerReq, manufacturerParameters},
+    {manufacturerConf, manufacturerParameters},
+    {manufacturerInd, manufacturerParameters},
+    {manufacturerResp, manufacturerParameters},
+    {resetB3Req, ncciNcpi},
+    {resetB3Conf, ncciInfo},
+    {resetB3Ind, ncciNcpi},
+    {resetB3Resp, ncciOnly},
+    {selectBProtocolReq, selectBProtocolReqParameters},
+    {selectBProtocolConf, plciInfo},
 };
 
-constexpr std::uint16_t subcommandOf(std::uint16_t commandWord) {
-    return commandWord & 0xff00;
+// Every message of the vocabulary has its row, once, and every row is a
+// message of the vocabulary.
+constexpr bool rowsMatchTheVocabulary() {
+    for (std::size_t row = 0; row < std::size(messages); ++row) {
+        if (!isCapiMessage(messages[row].commandWord)) {
+            return false;
+        }
+        for (std::size_t other = 0; other < row; ++other) {
+            if (messages[other].commandWord == messages[row].commandWord) {
+                return false;
+            }
+        }
+    }
+    return std::size(messages) == capiMessageCount();
 }
+static_assert(rowsMatchTheVocabulary(),
+              "the message table needs one row for each message of capi_vocabulary.h");
 
 const Layout* facilityLayout(const ChoiceFacts& facts) {
-    constexpr std::int64_t dtmf = 1;
-    constexpr std::int64_t supplementaryServices = 3;
-    const std::uint16_t subcommand = subcommandOf(facts.commandWord);
-    if (facts.selector == dtmf) {
-        if (subcommand == 0x8000) {
+    const Subcommand subcommand = subcommandOf(facts.commandWord);
+    if (facts.selector == FacilitySelector::dtmf) {
+        if (subcommand == Subcommand::request) {
             return &dtmfRequestLayout;
         }
         // The digits received, as the contents of the indication parameter.
-        return subcommand == 0x8200 ? &dtmfDigitsLayout : nullptr;
+        return subcommand == Subcommand::indication ? &dtmfDigitsLayout : nullptr;
     }
-    if (facts.selector == supplementaryServices) {
-        return subcommand == 0x8100 ? &supplementaryConfirmationLayout : &supplementaryLayout;
+    if (facts.selector == FacilitySelector::supplementaryServices) {
+        return subcommand == Subcommand::confirmation ? &supplementaryConfirmationLayout
+                                                      : &supplementaryLayout;
     }
     return nullptr;
 }
 
-bool isOneOf(std::int64_t value, std::initializer_list<std::int64_t> values) {
+// The protocols that share a layout.
+constexpr std::int64_t v110B1[] = {B1Protocol::v110Asynchronous, B1Protocol::v110Synchronous};
+constexpr std::int64_t modemB1[] = {B1Protocol::modemNegotiated, B1Protocol::modemAsynchronous,
+                                    B1Protocol::modemSynchronous};
+constexpr std::int64_t hdlcB2[] = {B2Protocol::iso7776, B2Protocol::sdlc, B2Protocol::lapdX25,
+                                   B2Protocol::lapdFreeSapi};
+constexpr std::int64_t x25B3[] = {B3Protocol::t90, B3Protocol::iso8208, B3Protocol::x25Dce};
+constexpr std::int64_t t30B3[] = {B3Protocol::t30, B3Protocol::t30Extended};
+
+bool isOneOf(std::int64_t value, std::span<const std::int64_t> values) {
     return std::find(values.begin(), values.end(), value) != values.end();
 }
 
@@ -452,25 +477,25 @@ const Layout* chosenLayout(LayoutChoice choice, const ChoiceFacts& facts) {
     const std::int64_t selector = facts.selector;
     switch (choice) {
         case LayoutChoice::b1Configuration:
-            return isOneOf(selector, {2, 3})      ? &v110Layout
-                   : selector == 4                ? &t30B1Layout
-                   : isOneOf(selector, {7, 8, 9}) ? &modemB1Layout
-                                                  : nullptr;
+            return isOneOf(selector, v110B1)     ? &v110Layout
+                   : selector == B1Protocol::t30 ? &t30B1Layout
+                   : isOneOf(selector, modemB1)  ? &modemB1Layout
+                                                 : nullptr;
         case LayoutChoice::b2Configuration:
-            return isOneOf(selector, {0, 2, 3, 12}) ? &hdlcB2Layout : nullptr;
+            return isOneOf(selector, hdlcB2) ? &hdlcB2Layout : nullptr;
         case LayoutChoice::b3Configuration:
-            return isOneOf(selector, {1, 2, 3}) ? &x25B3Layout
-                   : selector == 4              ? &t30B3Layout
-                                                : nullptr;
+            return isOneOf(selector, x25B3)      ? &x25B3Layout
+                   : selector == B3Protocol::t30 ? &t30B3Layout
+                                                 : nullptr;
         case LayoutChoice::ncpi:
-            return isOneOf(facts.b3InForce, {1, 2, 3}) ? &x25NcpiLayout
-                   : isOneOf(facts.b3InForce, {4, 5})  ? &t30NcpiLayout
-                   : facts.b3InForce == 7              ? &modemNcpiLayout
-                                                       : nullptr;
+            return isOneOf(facts.b3InForce, x25B3)        ? &x25NcpiLayout
+                   : isOneOf(facts.b3InForce, t30B3)      ? &t30NcpiLayout
+                   : facts.b3InForce == B3Protocol::modem ? &modemNcpiLayout
+                                                          : nullptr;
         case LayoutChoice::infoElement:
-            return selector == 0x0008   ? &causeElementLayout
-                   : selector == 0x4000 ? &chargeUnitsLayout
-                                        : nullptr;
+            return selector == InfoNumber::cause           ? &causeElementLayout
+                   : selector == InfoNumber::chargeInUnits ? &chargeUnitsLayout
+                                                           : nullptr;
         case LayoutChoice::facilityParameter:
             return facilityLayout(facts);
         case LayoutChoice::fixed:

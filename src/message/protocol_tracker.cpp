@@ -2,14 +2,14 @@
 
 #include <optional>
 
-#include "capi_message.h"
+#include "capi_vocabulary.h"
 #include "decoded_message.h"
 
 namespace ambertap {
 
 namespace {
 
-constexpr auto plciOf = MessageAddress::plciOf;
+constexpr auto plciOf = CapiAddress::plciOf;
 
 // The B protocols of a message's whole B protocol structure; an empty one
 // means the defaults, which are protocol 0 in each layer.
@@ -25,11 +25,6 @@ std::optional<BProtocols> bProtocolsOf(const DecodedMessage& message) {
     return BProtocols{layer("b1Protocol"), layer("b2Protocol"), layer("b3Protocol")};
 }
 
-// Info values below the error classes say the request was taken.
-bool infoSaysTaken(std::uint64_t info) {
-    return info < 0x1000;
-}
-
 }  // namespace
 
 const BProtocols* ProtocolTracker::inForce(std::uint16_t applId, std::uint32_t address) const {
@@ -41,7 +36,8 @@ const BProtocols* ProtocolTracker::inForce(std::uint16_t applId, std::uint32_t a
     return nullptr;
 }
 
-void ProtocolTracker::set(std::uint16_t applId, std::uint32_t address, BProtocols protocols) {
+void ProtocolTracker::put(std::uint16_t applId, std::uint32_t address, BProtocols protocols) {
+    lastPut_ = protocols;
     for (PlciProtocols& entry : plcis_) {
         if (entry.used && entry.applId == applId && entry.plci == plciOf(address)) {
             entry.protocols = protocols;
@@ -54,7 +50,14 @@ void ProtocolTracker::set(std::uint16_t applId, std::uint32_t address, BProtocol
 
 void ProtocolTracker::expect(std::uint16_t applId, std::uint16_t messageNumber,
                              BProtocols protocols) {
-    requests_[nextRequest_] = PendingRequest{true, applId, messageNumber, protocols};
+    const PendingRequest request{true, applId, messageNumber, protocols};
+    for (PendingRequest& pending : requests_) {
+        if (pending.used && pending.applId == applId && pending.messageNumber == messageNumber) {
+            pending = request;
+            return;
+        }
+    }
+    requests_[nextRequest_] = request;
     nextRequest_ = (nextRequest_ + 1) % requestCapacity;
 }
 
@@ -64,7 +67,7 @@ void ProtocolTracker::confirm(std::uint16_t applId, std::uint16_t messageNumber,
         if (request.used && request.applId == applId && request.messageNumber == messageNumber) {
             request.used = false;
             if (taken) {
-                set(applId, address, request.protocols);
+                put(applId, address, request.protocols);
             }
             return;
         }
@@ -72,6 +75,7 @@ void ProtocolTracker::confirm(std::uint16_t applId, std::uint16_t messageNumber,
 }
 
 void ProtocolTracker::takeNote(const DecodedMessage& message) {
+    lastPut_.reset();
     const Field* applIdField = message.find("applId");
     const Field* messageNumberField = message.find("messageNumber");
     if (applIdField == nullptr || messageNumberField == nullptr) {
@@ -88,15 +92,16 @@ void ProtocolTracker::takeNote(const DecodedMessage& message) {
         case connectConf:
             if (const Field* plci = message.find("plci"); plci != nullptr) {
                 const Field* info = message.find("info");
-                confirm(applId, messageNumber, static_cast<std::uint32_t>(plci->value),
-                        info != nullptr && infoSaysTaken(info->value));
+                confirm(
+                    applId, messageNumber, static_cast<std::uint32_t>(plci->value),
+                    info != nullptr && InfoValue::taken(static_cast<std::uint16_t>(info->value)));
             }
             break;
         case connectResp:
         case selectBProtocolReq:
             if (const Field* plci = message.find("plci"); plci != nullptr) {
                 if (const auto protocols = bProtocolsOf(message)) {
-                    set(applId, static_cast<std::uint32_t>(plci->value), *protocols);
+                    put(applId, static_cast<std::uint32_t>(plci->value), *protocols);
                 }
             }
             break;

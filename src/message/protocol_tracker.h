@@ -5,6 +5,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 namespace ambertap {
 
@@ -20,8 +21,10 @@ struct BProtocols {
 // belongs to an application and a PLCI together, so protocols are kept by
 // ApplID and PLCI. CONNECT_RESP and SELECT_B_PROTOCOL_REQ set a PLCI's
 // protocols; a CONNECT_REQ's set them once its CONNECT_CONF, with the same
-// ApplID and message number, gives the PLCI. The tracker holds a bounded
-// number of PLCIs and unconfirmed requests, forgetting the oldest first.
+// ApplID and message number, gives the PLCI (a request whose number comes
+// again before its confirmation gives way to the later one). The tracker
+// holds a bounded number of PLCIs and unconfirmed requests, forgetting the
+// oldest first.
 class ProtocolTracker {
   public:
     // The protocols in force for the PLCI of `address` (a PLCI or NCCI), or
@@ -30,6 +33,12 @@ class ProtocolTracker {
 
     // Takes what the message shows about B protocols.
     void takeNote(const DecodedMessage& message);
+
+    // The protocols that the message last noted put in force on its PLCI, or
+    // null when it put none there.
+    const BProtocols* putInForceByLastNote() const {
+        return lastPut_.has_value() ? &*lastPut_ : nullptr;
+    }
 
   private:
     static constexpr std::size_t plciCapacity = 256;
@@ -48,7 +57,7 @@ class ProtocolTracker {
         BProtocols protocols;
     };
 
-    void set(std::uint16_t applId, std::uint32_t address, BProtocols protocols);
+    void put(std::uint16_t applId, std::uint32_t address, BProtocols protocols);
     void expect(std::uint16_t applId, std::uint16_t messageNumber, BProtocols protocols);
     void confirm(std::uint16_t applId, std::uint16_t messageNumber, std::uint32_t address,
                  bool taken);
@@ -57,6 +66,7 @@ class ProtocolTracker {
     std::size_t nextPlci_ = 0;
     std::array<PendingRequest, requestCapacity> requests_{};
     std::size_t nextRequest_ = 0;
+    std::optional<BProtocols> lastPut_;
 };
 
 }  // namespace ambertap

@@ -3,48 +3,11 @@
 #include <array>
 #include <cstddef>
 
+#include "capi_vocabulary.h"
+
 namespace ambertap {
 
 namespace {
-
-constexpr ValueName b1Protocols[] = {
-    {0, "64 kbit/s with HDLC framing"},
-    {1, "64 kbit/s bit-transparent"},
-    {2, "V.110 asynchronous with start/stop"},
-    {3, "V.110 synchronous with HDLC"},
-    {4, "T.30 fax group 3"},
-    {5, "64 kbit/s inverted HDLC"},
-    {6, "56 kbit/s bit-transparent"},
-    {7, "modem with full negotiation"},
-    {8, "modem asynchronous"},
-    {9, "modem synchronous"},
-};
-
-constexpr ValueName b2Protocols[] = {
-    {0, "ISO 7776 (X.75 SLP)"},
-    {1, "transparent"},
-    {2, "SDLC"},
-    {3, "LAPD for X.25 D channel"},
-    {4, "T.30 fax group 3"},
-    {5, "point-to-point protocol"},
-    {6, "transparent ignoring framing errors"},
-    {7, "modem with error correction and compression"},
-    {8, "ISO 7776 with V.42 bis"},
-    {9, "V.120 asynchronous"},
-    {10, "V.120 asynchronous with V.42 bis"},
-    {11, "V.120 bit-transparent"},
-    {12, "LAPD with free SAPI"},
-};
-
-constexpr ValueName b3Protocols[] = {
-    {0, "transparent"},
-    {1, "T.90NL with T.70NL compatibility"},
-    {2, "ISO 8208 (X.25 DTE-DTE)"},
-    {3, "X.25 DCE"},
-    {4, "T.30 fax group 3"},
-    {5, "T.30 fax group 3 extended"},
-    {7, "modem"},
-};
 
 constexpr ValueName cipValues[] = {
     {0, "no profile"},
@@ -262,7 +225,8 @@ constexpr ValueName messageTypes[] = {
     {0x5a, "RELEASE COMPLETE"},
 };
 
-constexpr ValueName charges[] = {{0x4000, "charge in units"}, {0x4001, "charge in currency"}};
+constexpr ValueName charges[] = {{InfoNumber::chargeInUnits, "charge in units"},
+                                 {InfoNumber::chargeInCurrency, "charge in currency"}};
 
 constexpr ValueName elements[] = {
     {0x08, "cause"},
@@ -284,39 +248,24 @@ constexpr ValueName elements[] = {
 
 // The classes of Info values whose members the standard names only as a class.
 const char* infoClassName(std::uint16_t info) {
-    if ((info & 0xff00) == 0x1000) {
-        return "registration error";
+    switch (InfoValue::classOf(info)) {
+        case InfoValue::registrationError:
+            return "registration error";
+        case InfoValue::messageExchangeError:
+            return "message exchange error";
+        case InfoValue::modemFailure:
+            return "modem failure";
+        default:
+            break;
     }
-    if ((info & 0xff00) == 0x1100) {
-        return "message exchange error";
-    }
-    if (info >= 0x3311 && info <= 0x3319) {
+    if (info >= InfoValue::firstFaxFailure && info <= InfoValue::lastFaxFailure) {
         return "fax (T.30) failure";
-    }
-    if ((info & 0xff00) == 0x3500) {
-        return "modem failure";
     }
     return nullptr;
 }
 
 }  // namespace
 
-const char* nameOf(ValueNames names, std::uint32_t value) {
-    for (const ValueName& entry : names) {
-        if (entry.value == value) {
-            return entry.name;
-        }
-    }
-    return nullptr;
-}
-
-const char* nameOf(const ValueNames* names, std::uint32_t value) {
-    return names != nullptr ? nameOf(*names, value) : nullptr;
-}
-
-const ValueNames fullB1ProtocolNames{b1Protocols};
-const ValueNames fullB2ProtocolNames{b2Protocols};
-const ValueNames fullB3ProtocolNames{b3Protocols};
 const ValueNames cipValueNames{cipValues};
 const ValueNames rejectNames{rejects};
 const ValueNames rejectB3Names{rejectsB3};
@@ -338,7 +287,9 @@ const char* causeName(std::uint32_t cause) {
 }
 
 int networkCauseOf(std::uint32_t value) {
-    return (value & 0xff00) == 0x3400 ? static_cast<int>(value & 0x7f) : -1;
+    return InfoValue::classOf(static_cast<std::uint16_t>(value)) == InfoValue::networkCause
+               ? causeValueOf(value)
+               : -1;
 }
 
 InfoMeaning infoMeaning(std::uint16_t info) {
@@ -352,14 +303,15 @@ InfoMeaning infoMeaning(std::uint16_t info) {
 }
 
 InfoNumberMeaning infoNumberMeaning(std::uint16_t infoNumber) {
-    if (infoNumber & 0x8000) {
-        return {InfoNumberKind::messageType, nameOf(messageTypes, infoNumber & 0xffu)};
+    if ((infoNumber & InfoNumber::messageTypeBit) != 0) {
+        return {InfoNumberKind::messageType,
+                nameOf(messageTypes, infoNumber & InfoNumber::elementMask)};
     }
-    if (infoNumber & 0x4000) {
+    if ((infoNumber & InfoNumber::chargeBit) != 0) {
         return {InfoNumberKind::charge, nameOf(charges, infoNumber)};
     }
     return {InfoNumberKind::element,
-            (infoNumber & 0xff00) == 0 ? nameOf(elements, infoNumber) : nullptr};
+            (infoNumber & ~InfoNumber::elementMask) == 0 ? nameOf(elements, infoNumber) : nullptr};
 }
 
 const char* infoNumberKindText(InfoNumberKind kind) {

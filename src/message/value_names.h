@@ -3,26 +3,12 @@
 #pragma once
 
 #include <cstdint>
-#include <span>
+
+#include "code_names.h"
 
 namespace ambertap {
 
-struct ValueName {
-    std::uint32_t value;
-    const char* name;
-};
-
-// A constant table of values, or of bit numbers for a bit mask.
-using ValueNames = std::span<const ValueName>;
-
-// The name of `value`, or null.
-const char* nameOf(ValueNames names, std::uint32_t value);
-// The same in a table that may be absent.
-const char* nameOf(const ValueNames* names, std::uint32_t value);
-
-extern const ValueNames fullB1ProtocolNames;
-extern const ValueNames fullB2ProtocolNames;
-extern const ValueNames fullB3ProtocolNames;
+// The B protocols' names are beside the line's in code_names.h.
 extern const ValueNames cipValueNames;
 extern const ValueNames rejectNames;
 extern const ValueNames rejectB3Names;

@@ -182,7 +182,7 @@ TraceFileRead readRecords(std::span<const std::uint8_t> image, const TraceFileFa
 
 std::size_t writeTraceFile(std::span<const std::uint8_t> records, const SaveFacts& facts,
                            std::span<std::uint8_t> into) {
-    if (records.size() > maxTraceRecordBytes || into.size() < traceFileSize(records.size())) {
+    if (records.size() > driverTraceBufferSize || into.size() < traceFileSize(records.size())) {
         return 0;
     }
     const std::span<std::uint8_t> header = into.first(Layout::size);
@@ -223,8 +223,8 @@ TraceFileRead readTraceFile(std::span<const std::uint8_t> image, DamagePolicy po
         read.finding.version = facts.version;
         return read;
     }
-    if (facts.recordBytes > maxTraceRecordBytes) {
-        return refused(Problem::tooManyRecordBytes, facts.recordBytes, maxTraceRecordBytes);
+    if (facts.recordBytes > driverTraceBufferSize) {
+        return refused(Problem::tooManyRecordBytes, facts.recordBytes, driverTraceBufferSize);
     }
     if (image.size() < facts.headerSize) {
         return refused(Problem::cutShort, image.size(),

@@ -7,12 +7,10 @@
 #include <cstdint>
 #include <span>
 
+#include "capi_vocabulary.h"
 #include "trace_finding.h"
 
 namespace ambertap {
-
-// The most record bytes the driver returns in one read, and so in one file.
-inline constexpr std::size_t maxTraceRecordBytes = 10000;
 
 // The format this program writes; it reads every minor version of its major.
 inline constexpr FormatVersion traceFileVersion{1, 0};
@@ -41,7 +39,8 @@ struct TraceFileLayout {
 inline constexpr std::uint8_t traceFileSignature[8] = {0x8f, 'A', 'T', 'R', '\r', '\n', 0x1a, '\n'};
 
 // The largest file this program reads: a header and one read's record bytes.
-inline constexpr std::size_t largestTraceFile = TraceFileLayout::largestSize + maxTraceRecordBytes;
+inline constexpr std::size_t largestTraceFile =
+    TraceFileLayout::largestSize + driverTraceBufferSize;
 // The size of the file that writeTraceFile makes of `recordBytes` bytes.
 constexpr std::size_t traceFileSize(std::size_t recordBytes) {
     return TraceFileLayout::size + recordBytes;

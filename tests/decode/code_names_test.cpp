@@ -12,9 +12,61 @@ namespace {
 
 using testing::NamedByRow;
 
+// What the line shows for a protocol number: its short name, or the number
+// as every unnamed code shows.
+std::string shownOnTheLine(ValueNames names, std::uint32_t code) {
+    const char* name = nameOf(names, code);
+    return name != nullptr ? name : std::string(unnamedCodeText(code).view());
+}
+
+struct ProtocolCase {
+    const char* name;
+    const ValueNames* line;
+    const ValueNames* full;
+    std::uint32_t code;
+    const char* lineShows;
+    const char* fullName;  // null where the full names have none
+};
+
+class ProtocolNames : public ::testing::TestWithParam<ProtocolCase> {};
+
+TEST_P(ProtocolNames, GiveTheLinesShortNameAndTheFullName) {
+    const ProtocolCase& c = GetParam();
+    EXPECT_EQ(shownOnTheLine(*c.line, c.code), c.lineShows);
+    EXPECT_STREQ(nameOf(*c.full, c.code), c.fullName);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Layers, ProtocolNames,
+    ::testing::Values(ProtocolCase{"b1_code_0_is_no_end_marker", &lineB1ProtocolNames,
+                                   &fullB1ProtocolNames, 0, "HDLC Frm",
+                                   "64 kbit/s with HDLC framing"},
+                      ProtocolCase{"b1_code_6", &lineB1ProtocolNames, &fullB1ProtocolNames, 6,
+                                   "56 kBit/s", "56 kbit/s bit-transparent"},
+                      ProtocolCase{"b1_code_7_unnamed_on_the_line", &lineB1ProtocolNames,
+                                   &fullB1ProtocolNames, 7, "0x7", "modem with full negotiation"},
+                      ProtocolCase{"b1_code_10_unnamed", &lineB1ProtocolNames, &fullB1ProtocolNames,
+                                   10, "0xa", nullptr},
+                      ProtocolCase{"b2_code_0", &lineB2ProtocolNames, &fullB2ProtocolNames, 0,
+                                   "ISO 7776", "ISO 7776 (X.75 SLP)"},
+                      ProtocolCase{"b2_code_6", &lineB2ProtocolNames, &fullB2ProtocolNames, 6,
+                                   "Transp (No frm)", "transparent ignoring framing errors"},
+                      ProtocolCase{"b2_code_12_unnamed_on_the_line", &lineB2ProtocolNames,
+                                   &fullB2ProtocolNames, 12, "0xc", "LAPD with free SAPI"},
+                      ProtocolCase{"b3_code_3", &lineB3ProtocolNames, &fullB3ProtocolNames, 3,
+                                   "X.25 DCE", "X.25 DCE"},
+                      ProtocolCase{"b3_code_6_unnamed", &lineB3ProtocolNames, &fullB3ProtocolNames,
+                                   6, "0x6", nullptr},
+                      ProtocolCase{"b3_code_9_unnamed", &lineB3ProtocolNames, &fullB3ProtocolNames,
+                                   9, "0x9", nullptr},
+                      ProtocolCase{"b3_code_ffff_unnamed", &lineB3ProtocolNames,
+                                   &fullB3ProtocolNames, 0xffff, "0xffff", nullptr},
+                      ProtocolCase{"b3_code_ffffffff_unnamed", &lineB3ProtocolNames,
+                                   &fullB3ProtocolNames, 0xffffffff, "0xffffffff", nullptr}),
+    NamedByRow());
+
 struct NameCase {
     const char* name;
-    const CodeNameTable* table;
     std::uint32_t code;
     const char* shown;
 };
@@ -22,32 +74,25 @@ struct NameCase {
 class NameOf : public ::testing::TestWithParam<NameCase> {};
 
 TEST_P(NameOf, GivesTheNameOrTheCodeInHexadecimal) {
-    EXPECT_STREQ(GetParam().table->nameOf(GetParam().code), GetParam().shown);
+    EXPECT_STREQ(messageNames.nameOf(GetParam().code), GetParam().shown);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Tables, NameOf,
-    ::testing::Values(NameCase{"b1_code_0_is_no_end_marker", &b1ProtocolNames, 0, "HDLC Frm"},
-                      NameCase{"b1_code_6", &b1ProtocolNames, 6, "56 kBit/s"},
-                      NameCase{"b1_code_7_unnamed", &b1ProtocolNames, 7, "0x7"},
-                      NameCase{"b2_code_0", &b2ProtocolNames, 0, "ISO 7776"},
-                      NameCase{"b2_code_6", &b2ProtocolNames, 6, "Transp (No frm)"},
-                      NameCase{"b3_code_3", &b3ProtocolNames, 3, "X.25 DCE"},
-                      NameCase{"b3_code_9_unnamed", &b3ProtocolNames, 9, "0x9"},
-                      NameCase{"b3_code_ffff_unnamed", &b3ProtocolNames, 0xffff, "0xffff"},
-                      NameCase{"b3_code_ffffffff_unnamed", &b3ProtocolNames, 0xffffffff,
-                               "0xffffffff"},
-                      NameCase{"message_bare_CONNECT", &messageNames, 0x0002, "CONNECT"},
-                      NameCase{"message_code_0_unnamed", &messageNames, 0x0000, "0x0"}),
-    NamedByRow());
+INSTANTIATE_TEST_SUITE_P(Messages, NameOf,
+                         ::testing::Values(NameCase{"bare_CONNECT", 0x0002, "CONNECT"},
+                                           NameCase{"bare_MANUFACTURER", 0x00ff, "MANUFACTURER"},
+                                           NameCase{"CONNECT_B3_T90_ACTIVE_RESP", 0x8388,
+                                                    "CONNECT_B3_T90_ACTIVE_RESP"},
+                                           NameCase{"code_0_unnamed", 0x0000, "0x0"},
+                                           NameCase{"above_16_bits_unnamed", 0x18002, "0x18002"}),
+                         NamedByRow());
 
 // The text for a code without a name lives in one buffer shared by all tables.
 TEST(NameOf, UnnamedCodeTextIsReplacedByTheNextMiss) {
-    const char* first = b1ProtocolNames.nameOf(9);
+    const char* first = messageNames.nameOf(0x8201);
     const std::string kept = first;
-    const char* second = b3ProtocolNames.nameOf(0x1234);
+    const char* second = messageNames.nameOf(0x1234);
     EXPECT_EQ(first, second);
-    EXPECT_EQ(kept, "0x9");
+    EXPECT_EQ(kept, "0x8201");
     EXPECT_STREQ(second, "0x1234");
 }
 
