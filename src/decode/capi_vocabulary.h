@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>
+#include <iterator>
 
 namespace ambertap {
 
@@ -65,8 +66,12 @@ class SubcommandSet {
 
   private:
     static constexpr unsigned bitOf(Subcommand subcommand) {
-        const auto byte = static_cast<unsigned>(subcommand);
-        return byte >= 0x80 && byte <= 0x83 ? 1u << (byte - 0x80) : 0;
+        for (std::size_t at = 0; at < std::size(subcommandNames); ++at) {
+            if (subcommandNames[at].subcommand == subcommand) {
+                return 1u << at;
+            }
+        }
+        return 0;
     }
 
     std::uint8_t bits_ = 0;

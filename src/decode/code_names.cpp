@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <iterator>
+#include <limits>
 
 #include "capi_vocabulary.h"
 
@@ -77,28 +78,29 @@ constexpr std::size_t slotsPerCommand = 1 + std::size(subcommandNames);
 
 // 0 for a bare command, 1 to 4 for the subcommands, slotsPerCommand for a
 // high byte that is neither.
-constexpr std::size_t subcommandSlot(std::uint32_t word) {
-    if (word > 0xffffu) {
+constexpr std::size_t subcommandSlot(std::uint32_t code) {
+    if (code > std::numeric_limits<std::uint16_t>::max()) {
         return slotsPerCommand;
     }
-    const auto high = static_cast<std::uint8_t>(word >> 8);
-    if (high == 0) {
+    const Subcommand subcommand = subcommandOf(static_cast<std::uint16_t>(code));
+    if (subcommand == Subcommand{}) {
         return 0;
     }
     for (std::size_t slot = 0; slot < std::size(subcommandNames); ++slot) {
-        if (static_cast<std::uint8_t>(subcommandNames[slot].subcommand) == high) {
+        if (subcommandNames[slot].subcommand == subcommand) {
             return slot + 1;
         }
     }
     return slotsPerCommand;
 }
 
-constexpr bool hasMessageSlot(std::uint32_t word) {
-    return subcommandSlot(word) < slotsPerCommand;
+constexpr bool hasMessageSlot(std::uint32_t code) {
+    return subcommandSlot(code) < slotsPerCommand;
 }
 
-constexpr std::size_t messageSlot(std::uint32_t word) {
-    return subcommandSlot(word) * commandCount + (word & 0xffu);
+constexpr std::size_t messageSlot(std::uint32_t code) {
+    const CapiCommand command = commandOf(static_cast<std::uint16_t>(code));
+    return subcommandSlot(code) * commandCount + static_cast<std::uint8_t>(command);
 }
 
 // Where each slot's name is among the message names: 0 for none, entry k as
