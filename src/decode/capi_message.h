@@ -62,6 +62,10 @@ struct MessageAddress {
     }
     static constexpr bool namesPlci(std::uint32_t address) { return (address & 0xff00u) != 0; }
     static constexpr bool namesNcci(std::uint32_t address) { return (address >> 16) != 0; }
+    static constexpr unsigned controllerOf(std::uint32_t address) { return address & 0x7fu; }
+    static constexpr bool namesExternalController(std::uint32_t address) {
+        return (address & 0x80u) != 0;
+    }
 };
 
 // INFO_IND: the Info element follows the Info number.
