@@ -106,7 +106,7 @@ class DiagramWriter {
     }
 
     void writeBand(const Sequence& sequence, std::size_t row) {
-        out_.line("<details class=\"band\"><summary>");
+        out_.line("<details class=\"fold\"><summary>");
         writeSegment(sequence, row, row + 1);
         out_.line("</summary>");
         writeSequence(layout_.bands[sequence.rows[row].band], false);
@@ -308,7 +308,7 @@ void writeDiagramStyle(MarkupOutput& out) {
     out.line("rect.head{fill:#f0f0f0;stroke:#404040}");
     out.line(".shaft{stroke:#000}.tip{fill:#000}");
     out.line(".pair{stroke:#808080;fill:none}.dot{fill:#808080}");
-    out.line(".bar{fill:#a0a0a0}.band .tip{fill:#a0a0a0}");
+    out.line(".bar{fill:#a0a0a0}g.band .tip{fill:#a0a0a0}");
     out.line(".break{stroke:#606060}");
     out.line("text.gap,text.run{font-style:italic}text.toggle{fill:#0645ad}");
     out.line("details[open]>summary .closed,details:not([open])>summary .open{display:none}");

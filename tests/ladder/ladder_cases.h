@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -66,6 +67,11 @@ struct NamedDiagram {
     std::function<DiagramTable()> table;
 };
 const std::vector<NamedDiagram>& ladderCases();
+
+// Names a case in a test's output.
+inline void PrintTo(const NamedDiagram& named, std::ostream* out) {
+    *out << named.name;
+}
 
 // Reports of the sample calls and of the stress cases.
 std::vector<NamedReport> sampleReports();
