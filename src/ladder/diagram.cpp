@@ -24,7 +24,7 @@ std::string trafficText(const char* way, const Traffic& traffic) {
            counted(traffic.bytes, "byte", "bytes") + ')';
 }
 
-void addTraffic(DataBand& band, const Arrow& arrow) {
+void addTraffic(DataBand& band, Arrow&& arrow) {
     band.lastRecord = arrow.record;
     ++band.messages;
     if (arrow.fold == Fold::dataBlock) {
@@ -33,7 +33,7 @@ void addTraffic(DataBand& band, const Arrow& arrow) {
         traffic.bytes += arrow.dataBytes;
     }
     if (band.arrows.size() < foldRules.keptBandArrows) {
-        band.arrows.push_back(arrow);
+        band.arrows.push_back(std::move(arrow));
     }
 }
 
@@ -112,8 +112,8 @@ void Diagram::foldRun() {
         DataBand band;
         band.applId = run_.applId;
         band.firstRecord = arrows.front().record;
-        for (const Arrow& arrow : arrows) {
-            addTraffic(band, arrow);
+        for (Arrow& arrow : arrows) {
+            addTraffic(band, std::move(arrow));
         }
         rows_.emplace_back(std::move(band));
     } else {
@@ -130,7 +130,7 @@ void Diagram::foldRun() {
 
 void Diagram::addToFolded(Arrow arrow) {
     if (auto* band = std::get_if<DataBand>(&rows_.back())) {
-        addTraffic(*band, arrow);
+        addTraffic(*band, std::move(arrow));
     } else {
         addKind(std::get<NoCallRun>(rows_.back()), arrow);
     }

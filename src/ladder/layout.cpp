@@ -112,7 +112,8 @@ class Layouter {
 
     void noteCharacters(const Arrow& arrow) {
         recordCharacters_ = std::max(recordCharacters_, decimal(arrow.record).size());
-        timeCharacters_ = std::max(timeCharacters_, arrow.time.size());
+        timeCharacters_ =
+            std::max(timeCharacters_, std::min(arrow.time.size(), mostTimeCharacters));
     }
 
     // The row of the diagram's own rows where a sequence's row shows.

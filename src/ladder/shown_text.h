@@ -14,6 +14,9 @@ namespace ambertap::ladder {
 // What a text that had to be shortened ends with.
 inline constexpr std::string_view shortenedMark = "...";
 
+// A capture's time of a message shows in at most this many characters.
+inline constexpr std::size_t mostTimeCharacters = 24;
+
 // A byte as shown: printable ASCII as it is, any other byte as '.'.
 constexpr char shownCharacter(unsigned char byte) {
     return byte >= 0x20 && byte < 0x7f ? static_cast<char>(byte) : '.';

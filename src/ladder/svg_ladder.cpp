@@ -24,6 +24,9 @@ std::string_view severityClass(const std::optional<Severity>& severity) {
 }
 
 void writeText(MarkupOutput& out, const PlacedText& text, std::string_view extraClass = "") {
+    if (text.text.empty()) {
+        return;
+    }
     out.line("<text class=\"", classOf(text.role), severityClass(text.severity).empty() ? "" : " ",
              severityClass(text.severity), extraClass.empty() ? "" : " ", extraClass, "\" x=\"",
              Number{text.box.x}, "\" y=\"", Number{text.baseline}, "\" textLength=\"",
@@ -132,19 +135,20 @@ class DiagramWriter {
         out_.line("</svg>");
     }
 
-    // One path for all lifelines, each broken where a gap's row crosses it.
+    // A path for each lifeline, broken where a gap's row crosses it; a
+    // chunk holds few enough rows that its line stays short.
     void writeLifelines(const Sequence& sequence, std::size_t first, std::size_t end, int top,
                         int bottom) {
         for (const int x : layout_.lifelineX) {
-            out_.line("<path class=\"lifeline\" d=\"M", Number{x}, ' ', Number{top});
+            std::string path = 'M' + std::to_string(x) + ' ' + std::to_string(top);
             for (std::size_t row = first; row < end; ++row) {
                 const PlacedRow& placed = sequence.rows[row];
                 if (placed.kind == RowKind::gap) {
-                    out_.line("V", Number{gapBreakTop(placed)}, "M", Number{x}, ' ',
-                              Number{gapBreakBottom(placed)});
+                    path += 'V' + std::to_string(gapBreakTop(placed)) + 'M' + std::to_string(x) +
+                            ' ' + std::to_string(gapBreakBottom(placed));
                 }
             }
-            out_.line("V", Number{bottom}, "\"/>");
+            out_.line("<path class=\"lifeline\" d=\"", path, 'V', Number{bottom}, "\"/>");
         }
     }
 

@@ -45,7 +45,8 @@ struct Widths {
 void noteArrow(Widths& widths, const Arrow& arrow) {
     widths.record = std::max(widths.record, decimal(arrow.record).size());
     if (!arrow.time.empty()) {
-        widths.time = std::max({widths.time, arrow.time.size(), std::size_t{4}});
+        widths.time = std::max(
+            {widths.time, std::min(arrow.time.size(), mostTimeCharacters), std::size_t{4}});
     }
     if (arrow.partner != 0) {
         widths.pair = std::max(widths.pair, decimal(arrow.partner).size());
@@ -241,7 +242,7 @@ class DiagramText {
         drawShaft(row, ends, marks.shaft, towardsLeft, !towardsLeft,
                   fitted(label, labelRoom(ends)));
         std::vector<std::string> lines{row.trimmed()};
-        const std::size_t width = grid_.width - grid_.pairLeft;
+        const std::size_t width = grid_.width > grid_.pairLeft ? grid_.width - grid_.pairLeft : 1;
         for (const Mark& mark : arrow.marks) {
             const std::string text = std::string(styleOf(mark.severity).word) + ": " + mark.text;
             for (const std::string& line : wrapped(text, width)) {
@@ -272,7 +273,7 @@ class DiagramText {
 
     std::string gapLine(const Gap& gap) const {
         TextRow row = withLifelines(marks.gap);
-        const std::size_t room = grid_.width - grid_.areaLeft;
+        const std::size_t room = grid_.width > grid_.areaLeft ? grid_.width - grid_.areaLeft : 0;
         row.put(grid_.areaLeft + 2, ' ' + fitted(gapText(gap), room > 6 ? room - 6 : 0) + ' ');
         return row.trimmed();
     }
