@@ -36,8 +36,10 @@ void writePageStyle(MarkupOutput& out) {
     out.line("body{font-family:sans-serif;font-size:14px;color:#000;background:#fff;margin:12px}");
     out.line("h1{font-size:20px}h2{font-size:17px;border-bottom:1px solid #999}");
     out.line("h3{font-size:13px;font-family:monospace;font-weight:bold}");
-    out.line("table{border-collapse:collapse}");
-    out.line("th,td{border:1px solid #bbb;padding:2px 6px;text-align:left;vertical-align:top}");
+    out.line("table{border-collapse:collapse;font-size:12px}");
+    out.line(
+        "th,td{border:1px solid #bbb;padding:2px 4px;text-align:left;vertical-align:top;"
+        "overflow-wrap:anywhere}");
     out.line("code,pre{font-family:monospace;font-size:12px}pre{margin:0}");
     out.line("li.finding{font-family:monospace;font-size:12px;margin:2px 0}");
     for (const SeverityStyle& style : severityStyles) {
