@@ -5,8 +5,8 @@
 # checked property; that input is left in build/fuzz/artifacts/<fuzzer>/.
 #
 # Usage: scripts/fuzz.sh [SECONDS_PER_FUZZER] [FUZZER...]
-#   SECONDS_PER_FUZZER  default 20, so the four fuzzers take about a minute and a half
-#   FUZZER              trace_walker, message_line, option_parser, trace_input (default: all)
+#   SECONDS_PER_FUZZER  default 20, so the five fuzzers take about two minutes
+#   FUZZER              trace_walker, message_line, option_parser, trace_input, ladder (default: all)
 #
 # Reproduce a finding:  build/fuzz/fuzz/<fuzzer>_fuzzer build/fuzz/artifacts/<fuzzer>/crash-...
 set -euo pipefail
@@ -16,7 +16,7 @@ seconds=${1:-20}
 shift || true
 fuzzers=("$@")
 if ((${#fuzzers[@]} == 0)); then
-    fuzzers=(trace_walker message_line option_parser trace_input)
+    fuzzers=(trace_walker message_line option_parser trace_input ladder)
 fi
 
 "$root/scripts/install-deps.sh" native fuzz
@@ -39,6 +39,7 @@ max_len_of() {
         message_line) echo 4096 ;;
         option_parser) echo 512 ;;
         trace_input) echo 12288 ;;
+        ladder) echo 2048 ;;
         *) echo "unknown fuzzer: $1" >&2; exit 2 ;;
     esac
 }

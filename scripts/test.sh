@@ -45,6 +45,7 @@ release_archives_twice() {
 stage "Unit, golden and process tests (sanitizers)" sanitized_tests
 stage "Fuzzers" scripts/fuzz.sh
 stage "Windows build under Wine" scripts/test-windows.sh
+stage "Reports in a browser" scripts/test-browser.sh
 stage "Release archives, built twice and compared byte for byte" release_archives_twice
 
 if ((${#failed[@]} > 0)); then
