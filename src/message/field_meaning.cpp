@@ -49,8 +49,7 @@ NumberMeaning numberMeaning(const Field& field) {
                                  infoNumberKindKey(meaning.kind)};
         }
         case Meaning::cause:
-            // The cause value without its extension bit.
-            return causeMeaning(static_cast<int>(value & 0x7f));
+            return causeMeaning(static_cast<int>(value));
         default:
             return NumberMeaning{};
     }
