@@ -196,6 +196,10 @@ class MessageWalker {
                 return outcome;
             }
         }
+        // What follows the groups, when anything does.
+        if (at >= span.declaredEnd) {
+            return Outcome::ended;
+        }
         std::size_t end = at;
         for (const ElementRest& rest : element.rest) {
             if (!fieldsHold(rest.when, parent)) {

@@ -522,6 +522,9 @@ class MessageMaker {
                 rest = randomBytes(text);
                 made = true;
             }
+            if (rest.empty()) {
+                break;  // nothing follows the groups
+            }
             std::vector<std::uint8_t> unused;
             encodeRest(row.field, key, rest, unused);
         }
