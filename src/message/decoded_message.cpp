@@ -40,6 +40,18 @@ struct Tlv {
     std::size_t end = 0;
 };
 
+// Whether a field's key is `key`, without measuring the key first: most keys
+// differ in their first characters.
+bool hasKey(const Field& field, std::string_view key) {
+    const char* own = field.definition->key;
+    for (const char c : key) {
+        if (*own++ != c) {
+            return false;
+        }
+    }
+    return *own == '\0';
+}
+
 std::size_t widthOf(ParameterType type) {
     switch (type) {
         case ParameterType::byte:
@@ -611,7 +623,7 @@ class MessageWalker {
     const Field* sibling(int parent, std::string_view key) const {
         const std::size_t first = parent == noParent ? 0 : static_cast<std::size_t>(parent) + 1;
         for (std::size_t i = first; i < out_.count_; i = out_.fields_[i].end) {
-            if (out_.fields_[i].key() == key) {
+            if (hasKey(out_.fields_[i], key)) {
                 return &out_.fields_[i];
             }
         }
@@ -636,7 +648,7 @@ class MessageWalker {
 
 const Field* DecodedMessage::find(std::string_view key) const {
     for (std::size_t i = 0; i < count_; i = fields_[i].end) {
-        if (fields_[i].key() == key) {
+        if (hasKey(fields_[i], key)) {
             return &fields_[i];
         }
     }
@@ -647,7 +659,7 @@ const Field* DecodedMessage::find(const Field& parent, std::string_view key) con
     const auto first = static_cast<std::size_t>(&parent - fields_) + 1;
     const std::size_t last = std::min<std::size_t>(parent.end, count_);
     for (std::size_t i = first; i < last; i = fields_[i].end) {
-        if (fields_[i].key() == key) {
+        if (hasKey(fields_[i], key)) {
             return &fields_[i];
         }
     }
