@@ -5,17 +5,24 @@ The seeds are the documented message examples: each as a message for the
 message-line fuzzer (with a room in front), as a trace record for the walker
 fuzzer, and a few argument vectors for the option scanner. The trace input
 fuzzer gets one trace in each form it reads: bare records, hex text as a mail
-leaves it, a trace file, and a trace file as transfers change it; and every
-input that once broke it. Run it again after
-changing the examples; the files are kept in the repository.
+leaves it, a trace file, and a trace file as transfers change it; every
+input that once broke it; and each record of the message cases that hold the
+network's information elements of every kind and the supplementary services,
+one seed a record. Run it again after changing the examples; the files are
+kept in the repository.
 """
 
 import pathlib
+import re
 import shutil
 import struct
 import zlib
 
 CORPUS = pathlib.Path(__file__).resolve().parent / "corpus"
+MESSAGE_CASES = pathlib.Path(__file__).resolve().parent.parent / "tests" / "message" / "cases"
+
+# The message cases whose records become seeds one by one.
+ELEMENT_LISTINGS = ("network_elements", "supplementary_services")
 
 MESSAGES = {
     "connect_b3_req": "0d 00 01 00 82 80 05 00 01 01 00 00 00",
@@ -111,6 +118,21 @@ def trace_input_seeds(records):
     }
 
 
+def listed_records(listing):
+    """Each record of a hex listing whose records each follow a comment line,
+    named by that comment."""
+    records = {}
+    name = None
+    for line in (MESSAGE_CASES / f"{listing}.hex").read_text().splitlines():
+        if line.startswith("# "):
+            words = re.sub(r"[^a-z0-9]+", "_", line[2:].lower()).strip("_")
+            name = f"{listing}_{len(records) + 1:02d}_{words[:48].rstrip('_')}"
+        elif line.strip() and name is not None:
+            records[name] = bytes.fromhex(line)
+            name = None
+    return records
+
+
 def write(folder, name, data):
     path = CORPUS / folder / name
     path.write_bytes(data)
@@ -131,6 +153,9 @@ def main():
     write("trace_walker", "three_records", bytes.fromhex(THREE_RECORDS))
     for name, data in trace_input_seeds(bytes.fromhex(THREE_RECORDS)).items():
         write("trace_input", name, data)
+    for listing in ELEMENT_LISTINGS:
+        for name, record in listed_records(listing).items():
+            write("trace_input", name, bytes([0, 0]) + record)
 
     for name, (letters, *arguments) in ARGUMENT_VECTORS.items():
         segments = b"\x00".join(text.encode() for text in [letters, *arguments])

@@ -221,11 +221,31 @@ void writeStructure(const DecodedMessage& message, std::size_t index, JsonLine& 
     json.endObject();
 }
 
+void writeValue(const DecodedMessage& message, std::size_t index, JsonLine& json);
+
+// A list's items as an array of their values.
+void writeList(const DecodedMessage& message, std::size_t index, JsonLine& json) {
+    const auto fields = message.fields();
+    json.beginArray();
+    for (std::size_t i = index + 1; i < fields[index].end; i = fields[i].end) {
+        writeValue(message, i, json);
+    }
+    json.endArray();
+}
+
 void writeValue(const DecodedMessage& message, std::size_t index, JsonLine& json) {
     const Field& field = message.fields()[index];
     switch (field.type()) {
         case ParameterType::structure:
             writeStructure(message, index, json);
+            break;
+        case ParameterType::list:
+            writeList(message, index, json);
+            break;
+        case ParameterType::group:
+            json.beginObject();
+            writeMembers(message, index + 1, field.end, json);
+            json.endObject();
             break;
         case ParameterType::text:
             json.string(message.bytesOf(field));
