@@ -3,9 +3,8 @@
 #include <algorithm>
 #include <iterator>
 
-#include "capi_vocabulary.h"
-
 #include "capi_message.h"
+#include "capi_vocabulary.h"
 #include "element_table.h"
 
 namespace ambertap {

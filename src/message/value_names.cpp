@@ -354,9 +354,9 @@ InfoNumberMeaning infoNumberMeaning(std::uint16_t infoNumber) {
     if ((infoNumber & InfoNumber::chargeBit) != 0) {
         return {InfoNumberKind::charge, nameOf(charges, infoNumber)};
     }
-    return {InfoNumberKind::element,
-            (infoNumber & ~InfoNumber::elementMask) == 0 ? nameOf(elementIdentifierNames, infoNumber)
-                                                         : nullptr};
+    return {InfoNumberKind::element, (infoNumber & ~InfoNumber::elementMask) == 0
+                                         ? nameOf(elementIdentifierNames, infoNumber)
+                                         : nullptr};
 }
 
 const char* infoNumberKindText(InfoNumberKind kind) {
