@@ -146,8 +146,9 @@ void HexText::takeHeldLine(RecordBuffer& out) {
 }
 
 // The first line that holds data tells a dump from hex text read by words.
-// Column numbers, "00 01 ... 0F", head a Format-Hex block when its data line
-// follows them, blank lines between; otherwise they are hex text.
+// Column numbers, "00 01 ... 0F", head a Format-Hex block when another header
+// or its data line follows them, blank lines between; otherwise they are hex
+// text.
 void HexText::takeLineAtStart(std::span<const std::uint8_t> content, RecordBuffer& out) {
     if (!heldControl_) {
         if (content.empty()) {
@@ -160,7 +161,7 @@ void HexText::takeLineAtStart(std::span<const std::uint8_t> content, RecordBuffe
                 stage_ = Stage::formatHexHeader;
                 return;
             }
-            if (line.kind == DumpLineKind::columnNumbers && !columnNumbersHeld_) {
+            if (line.kind == DumpLineKind::columnNumbers) {
                 columnNumbersHeld_ = true;
                 return;
             }
