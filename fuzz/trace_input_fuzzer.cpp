@@ -28,20 +28,23 @@
 #include "trace_walker.h"
 
 // The fuzzer's own checks are not the code under test: left without coverage
-// instrumentation, their branches do not steer the fuzzer and cost no
-// callback for each byte they look at.
+// instrumentation (and out of line, where a caller's would reach them), their
+// branches do not steer the fuzzer and cost no callback for each byte they
+// look at.
 #define UNGUIDED __attribute__((no_sanitize("coverage"), noinline))
 
 namespace {
 
 using namespace ambertap;
 
-// The records of one input that the views take. Each path of the views and
-// the call model fits in it: the data window is passed by the 8th DATA_B3_REQ
-// left unconfirmed, a `calls --json` listing fills its 16 KiB block with about
-// 40 calls of one record each. A later record only repeats paths at the cost
-// of every view; the reader and the line walker still take every record.
-constexpr std::uint64_t mostRecordsThroughViews = 16;
+// The records of one input that the views take. Each path of a record's
+// views fits in it (the B protocols that lay out an NCPI take up to three
+// records), and so does the call model's data window, passed by the 8th
+// DATA_B3_REQ left unconfirmed. Only the 16 KiB block in which `calls` and
+// `check` collect their text is never full before their end: that takes some
+// 20 calls. A later record only repeats paths at the cost of every view; the
+// reader and its checks still take every byte.
+constexpr std::uint64_t mostRecordsThroughViews = 8;
 
 [[noreturn]] void fail(const char* property, std::string_view text = {}) {
     std::fprintf(stderr, "trace input breaks \"%s\" in \"%.*s\"\n", property,
@@ -257,6 +260,14 @@ class Views {
 };
 
 }  // namespace
+
+// AddressSanitizer keeps freed memory from reuse for a while, to catch a use
+// after its free. A run frees all it allocates, some 30 KiB, most of it the
+// reader's buffers, so a quarantine of 16 MiB still spans hundreds of runs, and
+// each run gets memory that is mapped already rather than new pages to fault in.
+extern "C" const char* __asan_default_options() {
+    return "quarantine_size_mb=16";
+}
 
 // The first byte picks the piece size, the second the block room and the
 // damage policy; the rest is the input.

@@ -54,10 +54,9 @@ TraceInput::TraceInput(ByteSource& source, DamagePolicy policy, std::size_t bloc
     : source_(source),
       policy_(policy),
       blockRoom_(std::max(blockRoom, minimumBlockRoom)),
-      input_(std::make_unique_for_overwrite<std::uint8_t[]>(inputRoom)),
-      records_(std::make_unique_for_overwrite<std::uint8_t[]>(
-          std::max(blockRoom_, largestTraceFile + 1))),
-      buffer_{records_.get(), blockRoom_, 0},
+      input_(inputRoom),
+      records_(std::max(blockRoom_, largestTraceFile + 1)),
+      buffer_{records_.data(), blockRoom_, 0},
       hexText_(policy) {}
 
 std::uint64_t TraceInput::damageCount() const {
@@ -108,10 +107,10 @@ InputStatus TraceInput::start() {
     if (stage_ != Stage::notStarted) {
         return stage_ == Stage::failed ? failure_ : InputStatus::ready;
     }
-    if (!readUpTo(input_.get(), formWindow, inputEnd_)) {
+    if (!readUpTo(input_.data(), formWindow, inputEnd_)) {
         return failToRead(errno);
     }
-    const std::span<const std::uint8_t> first(input_.get(), inputEnd_);
+    const std::span<const std::uint8_t> first(input_.data(), inputEnd_);
     if (startsLikeTraceFile(first)) {
         return startTraceFile();
     }
@@ -130,11 +129,11 @@ InputStatus TraceInput::start() {
 InputStatus TraceInput::startTraceFile() {
     form_ = InputForm::traceFile;
     std::size_t filled = inputEnd_;
-    std::copy_n(input_.get(), filled, records_.get());
-    if (!readUpTo(records_.get(), largestTraceFile + 1, filled)) {
+    std::copy_n(input_.begin(), filled, records_.begin());
+    if (!readUpTo(records_.data(), largestTraceFile + 1, filled)) {
         return failToRead(errno);
     }
-    const TraceFileRead read = readTraceFile({records_.get(), filled}, policy_);
+    const TraceFileRead read = readTraceFile({records_.data(), filled}, policy_);
     if (read.finding.problem != Problem::none &&
         (policy_ == DamagePolicy::refuse || !read.headerRead)) {
         return fail(InputStatus::refused, read.finding);
@@ -200,7 +199,8 @@ InputStatus TraceInput::nextOfStream(RecordBlock& block) {
 // The block handed out last leaves the buffer; the start of a record cut by
 // its end moves to the front.
 void TraceInput::dropHandedOut() {
-    std::copy(records_.get() + handedOut_, records_.get() + buffer_.used, records_.get());
+    std::copy(records_.begin() + static_cast<std::ptrdiff_t>(handedOut_),
+              records_.begin() + static_cast<std::ptrdiff_t>(buffer_.used), records_.begin());
     buffer_.used -= handedOut_;
     offset_ += handedOut_;
     hexText_.handedOut(handedOut_);
@@ -215,14 +215,14 @@ bool TraceInput::fillRecords() {
                 return true;
             }
             inputBegin_ = inputEnd_ = 0;
-            if (!readOnce(input_.get(), inputRoom, inputEnd_)) {
+            if (!readOnce(input_.data(), input_.size(), inputEnd_)) {
                 failToRead(errno);
                 return false;
             }
             continue;
         }
         std::size_t used = 0;
-        if (!readCharacters({input_.get() + inputBegin_, inputEnd_ - inputBegin_}, used)) {
+        if (!readCharacters({input_.data() + inputBegin_, inputEnd_ - inputBegin_}, used)) {
             return false;
         }
         inputBegin_ += used;

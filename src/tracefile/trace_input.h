@@ -8,8 +8,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
-#include <memory>
 #include <span>
+#include <vector>
 
 #include "hex_text.h"
 #include "trace_file.h"
@@ -104,11 +104,11 @@ class TraceInput {
     ByteSource& source_;
     DamagePolicy policy_;
     std::size_t blockRoom_;
-    std::unique_ptr<std::uint8_t[]> input_;
+    std::vector<std::uint8_t> input_;
     std::size_t inputBegin_ = 0;
     std::size_t inputEnd_ = 0;
     bool sourceEnded_ = false;
-    std::unique_ptr<std::uint8_t[]> records_;
+    std::vector<std::uint8_t> records_;
     RecordBuffer buffer_;
     std::size_t handedOut_ = 0;  // bytes of the last block, still at the buffer's start
     std::uint64_t offset_ = 0;   // of the buffer's first byte
