@@ -168,6 +168,21 @@ DumpLine dataLine(const LineCursor& line, const DumpLayout& layout) {
     return data;
 }
 
+// The rule under the titles: a run of '-' under each of the three.
+bool isRule(const LineCursor& line) {
+    std::size_t runs = 0;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        if (line.at(i) == '-') {
+            if (i == 0 || line.at(i - 1) != '-') {
+                ++runs;
+            }
+        } else if (!isBlank(line.at(i))) {
+            return false;
+        }
+    }
+    return runs == 3;
+}
+
 // "Path: ...", "Label: ...", "Offset Bytes Ascii" and the rule under them.
 bool isFormatHexTitle(const LineCursor& line) {
     if (line.startsWith(0, "Path:") || line.startsWith(0, "Label:")) {
@@ -187,14 +202,7 @@ bool isFormatHexTitle(const LineCursor& line) {
         }
         return at == line.size();
     }
-    bool rule = false;
-    for (std::size_t i = 0; i < line.size(); ++i) {
-        if (line.at(i) != '-' && !isBlank(line.at(i))) {
-            return false;
-        }
-        rule = rule || line.at(i) == '-';
-    }
-    return rule;
+    return isRule(line);
 }
 
 bool isColumnNumbers(const LineCursor& line) {

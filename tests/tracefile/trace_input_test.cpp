@@ -204,6 +204,8 @@ INSTANTIATE_TEST_SUITE_P(
                "00000000: 0102                                     ..\n"
                "03 04\n",
                refuse, "", "2: not a line of the xxd dump", 1},
+        HexRow{"dashes_are_no_format_hex_rule", "-------\n01\n", refuse, "",
+               "1: not a hex digit: '-'", 1},
         HexRow{"words_after_a_format_hex_header", "   Label: t.bin\n01 02\n", refuse, "",
                "2: not a line of the Format-Hex dump", 1},
         HexRow{"control_byte_in_a_dump_after_the_first_block",
