@@ -5,11 +5,11 @@ The seeds are the documented message examples: each as a message for the
 message-line fuzzer (with a room in front), as a trace record for the walker
 fuzzer, and a few argument vectors for the option scanner. The trace input
 fuzzer gets one trace in each form it reads: bare records, hex text as a mail
-leaves it, a trace file, and a trace file as transfers change it; every
-input that once broke it; and each record of the message cases that hold the
-network's information elements of every kind and the supplementary services,
-one seed a record. Run it again after changing the examples; the files are
-kept in the repository.
+leaves it, the dump of each tool that hex text reads, a trace file, and a trace
+file as transfers change it; every input that once broke it; and each record of
+the message cases that hold the network's information elements of every kind and
+the supplementary services, one seed a record. Run it again after changing the
+examples; the files are kept in the repository.
 """
 
 import pathlib
@@ -100,6 +100,74 @@ def hex_text(records):
     return ("\ufeff# a trace\r\n" + "\r\n".join(lines) + "\r\n").encode()
 
 
+# The hex dumps that tools print, in their default layouts (the README's
+# section on hex text): each line an offset, 16 bytes and a text column.
+def dump_lines(records):
+    return [(offset, records[offset:offset + 16]) for offset in range(0, len(records), 16)]
+
+
+def ascii_column(line):
+    return "".join(chr(b) if 0x20 <= b < 0x7F else "." for b in line)
+
+
+def byte_column(line, gap):
+    words = [f"{b:02x}" for b in line]
+    if gap and len(words) > 8:
+        words[7] += " "
+    return " ".join(words)
+
+
+def xxd(records):
+    lines = [f"{offset:08x}: {' '.join(line[i:i + 2].hex() for i in range(0, len(line), 2)):<39}"
+             f"  {ascii_column(line)}" for offset, line in dump_lines(records)]
+    return "".join(line + "\n" for line in lines).encode()
+
+
+def hexdump_c(records):
+    lines, before = [], None
+    for offset, line in dump_lines(records):
+        if line == before and len(line) == 16:
+            if lines[-1] != "*":
+                lines.append("*")
+            continue
+        lines.append(f"{offset:08x}  {byte_column(line, True):<48}  |{ascii_column(line)}|")
+        before = line
+    if records:
+        lines.append(f"{len(records):08x}")
+    return "".join(line + "\n" for line in lines).encode()
+
+
+def certutil(records):
+    lines = [f"{offset:04x}\t{byte_column(line, True):<48}   {ascii_column(line)}"
+             for offset, line in dump_lines(records)]
+    return "".join(line + "\r\n" for line in lines).encode()
+
+
+COLUMN_NUMBERS = " ".join(f"{i:02X}" for i in range(16))
+
+
+def format_hex_5(records, path):
+    def text(line):
+        return "".join("." if b < 0x20 or 0x7F <= b < 0xA0 else chr(b) for b in line)
+    lines = ["", f"           Path: {path}", "", f"           {COLUMN_NUMBERS}", ""]
+    lines += [f"{offset:08X}   {line.hex(' ').upper():<47}  {text(line)}"
+              for offset, line in dump_lines(records)]
+    return "".join(line + "\r\n" for line in lines + [""]).encode()
+
+
+def format_hex_7(records, path):
+    def text(line):
+        return "".join(" " if b == 0 else "\ufffd" if b < 0x20 or 0x7F <= b < 0xA0 else chr(b)
+                       for b in line)
+    lines = ["", f"   Label: {path}", "",
+             "          Offset Bytes                                           Ascii",
+             f"                 {COLUMN_NUMBERS}",
+             "          ------ ----------------------------------------------- -----"]
+    lines += [f"{offset:016X} {line.hex(' ').upper():<47} {text(line)}"
+              for offset, line in dump_lines(records)]
+    return "".join(line + "\r\n" for line in lines + [""]).encode()
+
+
 # The first byte picks the piece size the fuzzer reads in (0: all at once),
 # the second the block room (bits 1-7) and whether damage is shown (bit 0).
 def trace_input_seeds(records):
@@ -112,6 +180,14 @@ def trace_input_seeds(records):
         "trace_file_cut_shown": bytes([5, 1]) + saved[:-3],
         "trace_file_crlf_to_lf": bytes([0, 0]) + saved.replace(b"\r\n", b"\n"),
         "trace_file_eighth_bit_stripped": bytes([0, 0]) + bytes(b & 0x7F for b in saved),
+        # The dumps of tools, one of each layout; hexdump -C repeats the zero lines.
+        "xxd_dump": bytes([0, 0]) + xxd(records),
+        "xxd_dump_in_a_mail_in_pieces_of_9": bytes([9, 0])
+        + b"".join(b"> " + line + b"\r\n" for line in xxd(records).splitlines()),
+        "hexdump_c_dump_with_repeats": bytes([0, 1]) + hexdump_c(records + bytes(64)),
+        "certutil_dump": bytes([0, 0]) + certutil(records),
+        "format_hex_5_dump": bytes([0, 0]) + format_hex_5(records, "C:\\t.bin"),
+        "format_hex_7_dump": bytes([0, 0]) + format_hex_7(records, "C:\\t.bin"),
         # A find of the fuzzer's: an NCCI whose PLCI part is 0 names no call.
         "connect_b3_ind_without_plci": bytes([0, 0])
         + bytes.fromhex("02 0d 0d 00 01 00 82 82 01 01 01 00 01 00 00"),

@@ -113,6 +113,34 @@ InputFindingText describe(const InputFinding& finding) {
         case Problem::offsetTooLong:
             std::snprintf(out.text, sizeof out.text, "offset of more than 16 hex digits");
             break;
+        case Problem::notDumpLine:
+            std::snprintf(out.text, sizeof out.text, "not a line of the %s dump",
+                          finding.layout != nullptr ? finding.layout : "hex");
+            break;
+        case Problem::offsetBreak:
+            std::snprintf(out.text, sizeof out.text,
+                          "offset %08llx does not continue the dump, which is at %08llx", count,
+                          limit);
+            break;
+        case Problem::lengthDiffers:
+            std::snprintf(out.text, sizeof out.text,
+                          "length %08llx differs from the end of the dump at %08llx", count, limit);
+            break;
+        case Problem::repeatWithoutLine:
+            std::snprintf(out.text, sizeof out.text, "repeat mark (*) after no whole line");
+            break;
+        case Problem::repeatUnfit:
+            std::snprintf(out.text, sizeof out.text,
+                          "repeat mark (*): whole lines do not reach offset %08llx", count);
+            break;
+        case Problem::repeatTooLong:
+            std::snprintf(out.text, sizeof out.text,
+                          "repeat mark (*) for %llu bytes, more than one read holds (%llu)", count,
+                          limit);
+            break;
+        case Problem::repeatUnended:
+            std::snprintf(out.text, sizeof out.text, "repeat mark (*) with no line after it");
+            break;
     }
     return out;
 }

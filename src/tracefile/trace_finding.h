@@ -24,6 +24,14 @@ enum class Problem : std::uint8_t {
     notHexDigit,    // `byteValue` stands where a hex digit or a blank was expected
     oddDigitCount,  // a word of an odd number of hex digits
     offsetTooLong,  // an offset ("hexdigits:") of more than 16 digits
+    // A hex dump of `layout`, at `line`.
+    notDumpLine,        // a line that does not follow the layout
+    offsetBreak,        // a line at offset `count` where `limit` was next
+    lengthDiffers,      // a length line of `count` where the dump ends at `limit`
+    repeatWithoutLine,  // a repeat mark ("*") after no whole line
+    repeatUnfit,        // the repeat mark's line does not repeat in whole up to offset `count`
+    repeatTooLong,      // a repeat of `count` bytes, more than the `limit` of one read
+    repeatUnended,      // a repeat mark with no line after it
 };
 
 // How a transfer changed the line ends of a trace file's signature.
@@ -46,7 +54,8 @@ struct InputFinding {
     bool eighthBitStripped = false;
     std::uint8_t byteValue = 0;
     FormatVersion version;
-    std::uint64_t line = 0;  // of a hex text, counting from 1
+    std::uint64_t line = 0;        // of a hex text, counting from 1
+    const char* layout = nullptr;  // of a hex dump: its name
     std::uint64_t count = 0;
     std::uint64_t limit = 0;
     int error = 0;  // the system's error number of a read error

@@ -184,6 +184,9 @@ InputStatus TraceInput::nextOfStream(RecordBlock& block) {
         if (hexText_.stopped()) {
             return fail(InputStatus::damagedText, hexText_.damage());
         }
+        if (!hexText_.finished()) {  // a dump's repeated lines fill the buffer
+            return handOut(wholeRecordsEnd({buffer_.data, buffer_.used}), block);
+        }
         if (hexText_.damageCount() > 0) {
             finding_ = hexText_.damage();
             shownDespiteDamage_ = true;
