@@ -43,9 +43,15 @@
 #
 # The programs, the source tree and the Wine session come from the
 # environment: AMBERTAP_EXE, AMBERTRACE_EXE, STAND_IN_CONTROL_EXE,
-# VERSION_INFO_EXE, SOURCE_DIR, WINE_SESSION_PREFIX. Lines are compared without their closing CR,
-# and the build date in the banner is compared as "(DATE)". Arguments are
-# UTF-8 text, which Wine turns into the programs' Unicode command lines.
+# VERSION_INFO_EXE, SOURCE_DIR, WINE_SESSION_PREFIX. Lines are compared
+# without their closing CR, and the build date in the banner is compared as
+# "(DATE)". Arguments are UTF-8 text, which Wine turns into the programs'
+# Unicode command lines.
+#
+# STAND_IN_DRIVER=1 marks a case that uses the session's stand-in driver: its
+# first control or run step must be "control load", which also disarms
+# whatever an earlier case armed, so that no case depends on the one before
+# it (an ambertrace step that reads the driver belongs after the load too).
 set -eu
 export LC_ALL=C.UTF-8
 # Steps are split into words; none of them is a file pattern.
@@ -281,6 +287,25 @@ step_mount() {
     mount -t tmpfs -o "$1" tmpfs "$work/files/$2"
     mounts="$mounts $work/files/$2"
 }
+
+# The first step of a driver case that reaches the driver loads its trace.
+check_load_comes_first() {
+    for step in "$@"; do
+        # shellcheck disable=SC2086
+        set -- $step
+        case $1 in
+        control) [ "$2" = load ] && return ;;
+        run | run-shared | run-unwritable) ;;
+        *) continue ;;
+        esac
+        echo "run_case: a case that uses the driver loads a trace first, before: $step" >&2
+        exit 2
+    done
+}
+
+if [ "${STAND_IN_DRIVER:-}" = 1 ]; then
+    check_load_comes_first "$@"
+fi
 
 for step in "$@"; do
     # A step's words are split on purpose.

@@ -1,5 +1,6 @@
 // Prepares the stand-in trace driver for the next run of ambertap.exe:
 //   stand_in_control load FILE        replace the trace with the bytes listed in FILE
+//                                     and disarm what the requests below armed
 //   stand_in_control pend-next-read   complete the next read about 50 ms late
 //   stand_in_control overflow-next-read
 //                                     make the next read report a trace longer than its buffer
@@ -154,6 +155,7 @@ int usage() {
     std::fputs(
         "Use: stand_in_control load FILE | pend-next-read | overflow-next-read | fail-next STATUS\n"
         "  load FILE            replace the driver's trace with the bytes of a hex listing\n"
+        "                       and disarm what the requests below armed\n"
         "  pend-next-read       complete the next read about 50 ms later\n"
         "  overflow-next-read   make the next read that the trace does not fit copy what\n"
         "                       fits and complete with STATUS_BUFFER_OVERFLOW\n"

@@ -10,7 +10,8 @@
 #define TRACE_READ_CODE 100u
 #define TRACE_CLEAR_CODE 101u
 
-/* Test-only requests. LOAD_TRACE replaces the trace with the input bytes;
+/* Test-only requests. LOAD_TRACE replaces the trace with the input bytes
+ * and disarms the three below;
  * PEND_NEXT_READ makes the next read complete about 50 ms after it was
  * issued; OVERFLOW_NEXT_READ makes the next read, when the trace is longer
  * than its buffer, copy what fits and complete with STATUS_BUFFER_OVERFLOW;

@@ -143,6 +143,9 @@ static NTSTATUS clearTrace(PIRP irp) {
     return completeRequest(irp, STATUS_SUCCESS, 0);
 }
 
+/* A load starts a test afresh: besides the trace, it disarms whatever an
+ * earlier test armed and did not use, so that no test depends on the one
+ * before it. */
 static NTSTATUS loadTrace(PIRP irp) {
     KIRQL irql;
     ULONG length = inputLength(irp);
@@ -154,6 +157,9 @@ static NTSTATUS loadTrace(PIRP irp) {
         RtlCopyMemory(trace.bytes, irp->AssociatedIrp.SystemBuffer, length);
     }
     trace.length = length;
+    trace.pendNextRead = FALSE;
+    trace.overflowNextRead = FALSE;
+    trace.failNextRequest = FALSE;
     KeReleaseSpinLock(&trace.lock, irql);
     return completeRequest(irp, STATUS_SUCCESS, 0);
 }
