@@ -238,8 +238,8 @@ const ScriptCase refusalCases[] = {
     refusal("eighth_bit_stripped", "tr '\\200-\\377' '\\000-\\177' <t >u",
             "eighth bit stripped (a 7-bit transfer changed the file)"),
     refusal("newer_version",
-            "cp t u && printf '\\002' | dd of=u bs=1 seek=8 conv=notrunc 2>/dev/null",
-            "newer format version 2.0 (this program reads 1.x)"),
+            "cp t u && printf '\\003' | dd of=u bs=1 seek=8 conv=notrunc 2>/dev/null",
+            "newer format version 3.0 (this program reads 1.x to 2.x)"),
 };
 
 class ScriptTest : public ::testing::TestWithParam<ScriptCase> {};
