@@ -32,6 +32,7 @@ WholeRead GrowingRead::read(DeviceSystem& system, const char* deviceName) {
             // A failed request says nothing of the trace's end, however
             // large it was.
             whole.failure = read.failure;
+            whole.bytes = {};
             return whole;
         }
         const auto count = static_cast<std::size_t>(read.count);

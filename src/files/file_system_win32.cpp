@@ -191,6 +191,7 @@ bool GrowingFile::append(std::initializer_list<std::span<const std::uint8_t>> pi
         // with its last whole append.
         LARGE_INTEGER end{};
         end.QuadPart = static_cast<LONGLONG>(size_);
+        SetLastError(NO_ERROR);
         if (SetFilePointer(file, static_cast<LONG>(end.LowPart), &end.HighPart, FILE_BEGIN) !=
                 INVALID_SET_FILE_POINTER ||
             GetLastError() == NO_ERROR) {
