@@ -107,9 +107,17 @@ InputFindingText describe(const InputFinding& finding) {
             std::snprintf(out.text, sizeof out.text, "bytes after the end of the records");
             break;
         case Problem::blockCut:
-            std::snprintf(out.text, sizeof out.text,
-                          "cut short: the block at byte %llu ends after %llu of its %llu bytes", at,
-                          count, limit);
+            if (limit == 0) {
+                std::snprintf(out.text, sizeof out.text,
+                              "cut short: the block at byte %llu ends after %llu bytes, before "
+                              "its length",
+                              at, count);
+            } else {
+                std::snprintf(out.text, sizeof out.text,
+                              "cut short: the block at byte %llu ends after %llu of its %llu "
+                              "bytes",
+                              at, count, limit);
+            }
             break;
         case Problem::blockLengthWrong:
             std::snprintf(out.text, sizeof out.text,

@@ -20,7 +20,7 @@ enum class Problem : std::uint8_t {
     tooManyRecordBytes,  // the header declares `count` record bytes, more than one read holds
     bytesAfterEnd,       // the file goes on after its record bytes
     // A block of a capture file, the one at `at`.
-    blockCut,              // the file ends after `count` of its `limit` bytes
+    blockCut,              // the file ends after `count` of its `limit` bytes (0: unknown)
     blockLengthWrong,      // it declares `count` bytes, a length no block has
     blockLengthsDiffer,    // its two length fields differ
     blockChecksumDiffers,  // its CRC-32 differs
