@@ -113,7 +113,9 @@ CaptureSettings settingsOf(const CommandLine& line) {
     settings.duration = static_cast<std::int64_t>(line.duration) * 1000;
     settings.records = line.records;
     if (line.clear) {
-        settings.clearAt = line.clearAt != 0 ? line.clearAt : defaultClearAt;
+        // The command line holds --clear-at to the largest read.
+        settings.clearAt =
+            line.clearAt != 0 ? static_cast<std::size_t>(line.clearAt) : defaultClearAt;
     }
     return settings;
 }

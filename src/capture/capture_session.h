@@ -75,8 +75,8 @@ class CaptureObserver {
 };
 
 // The defaults of a capture; the README says why.
-inline constexpr std::uint32_t defaultReadInterval = 100;  // ms
-inline constexpr std::size_t defaultClearAt = 8000;        // bytes
+inline constexpr std::uint32_t defaultReadInterval = 250;  // ms
+inline constexpr std::size_t defaultClearAt = 6000;        // bytes
 
 struct CaptureSettings {
     std::uint32_t interval = defaultReadInterval;  // ms from the start of one read to the next
