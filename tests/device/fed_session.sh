@@ -11,6 +11,9 @@
 #               appends the records of each LISTING to its trace, RATE records
 #               a second, and returns once all are fed
 #   SAMPLES     the folder of the sample calls
+#   SIGNAL      the command that signals the capture: SIGNAL SIG PID, where
+#               PID is the background process that runs AMBERTRACE (kill -SIG
+#               PID when unset)
 #
 #   fed_session.sh stopped    the four sample calls, the capture stopped by
 #                             Ctrl-C (SIGINT, which a shell ignores for a
@@ -86,6 +89,15 @@ end_record() {
     [ $status -eq "$1" ] || failed "record exited $status, not $1: $(cat record.err)"
 }
 
+# Sends the capture the signal $1.
+signal_record() {
+    if [ -n "${SIGNAL:-}" ]; then
+        $SIGNAL "$1" $recorder || failed "cannot signal the capture"
+    else
+        kill -"$1" $recorder
+    fi
+}
+
 feed() {
     # shellcheck disable=SC2086
     $FEED "$@" || failed "the feed failed"
@@ -106,7 +118,7 @@ stopped_by() {
     # shellcheck disable=SC2086
     feed 100 $calls
     settle
-    kill -"$1" $recorder
+    signal_record "$1"
     end_record 0
     recorded_summary
     # shellcheck disable=SC2086
@@ -126,7 +138,7 @@ cleared() {
     # shellcheck disable=SC2086
     feed 100 $last_calls
     settle
-    kill -INT $recorder
+    signal_record INT
     end_record 0
     shown c.atr >shown.txt || failed "show failed: $(cat show.err)"
     [ "$(grep -c '^-- gap' shown.txt)" -eq 1 ] || failed "not one gap: $(grep '^-- gap' shown.txt)"
@@ -157,7 +169,7 @@ clearing() {
     # shellcheck disable=SC2086
     feed 2000 $long
     settle
-    kill -INT $recorder
+    signal_record INT
     end_record 0
     # shellcheck disable=SC2086
     lines_of $long >fed.txt
@@ -192,7 +204,7 @@ killed() {
     feeder=$!
     wait_for_capture 40
     sleep 0.3
-    kill -KILL $recorder
+    signal_record KILL
     { wait $recorder; } 2>/dev/null
     wait $feeder
     # shellcheck disable=SC2086

@@ -244,6 +244,7 @@ step_fed_session() {
     if ! (cd "$work/files" &&
         AMBERTRACE="$session $AMBERTRACE_EXE" AMBERTAP="$session $AMBERTAP_EXE" \
             FEED="$session $STAND_IN_CONTROL_EXE feed" SAMPLES="$SOURCE_DIR/samples" \
+            SIGNAL="sh $here/signal_program.sh" \
             sh "$SOURCE_DIR/tests/device/fed_session.sh" "$@"); then
         failures=$((failures + 1))
     fi
