@@ -123,8 +123,9 @@ class TimedLinesView final : public EachRecordView {
   private:
     std::FILE* out() const override { return out_; }
 
+    // The line, its newline, and the room's terminator.
     int showRecord(ByteView, std::string_view line, std::uint64_t, std::uint64_t) override {
-        char text[timeColumn + traceLineRoom];
+        char text[timeColumn + traceLineRoom + 1];
         LineWriter lines(text, sizeof text);
         lines.append(line, '\n');
         return writeBytes(out_, text, lines.length());

@@ -91,6 +91,8 @@ TEST_P(GoldenTraceTest, ShowsAmbertapsLines) {
         {"from the driver", "$AMBERTRACE show"},
         {"as bare records", "$AMBERTRACE show \"$GOLDEN/" + name + ".bin\""},
         {"as hex text", "$AMBERTRACE show \"$GOLDEN/" + name + ".hex\""},
+        // The time column before each line, 24 characters, takes nothing of it.
+        {"after the time", "$AMBERTRACE show --time \"$GOLDEN/" + name + ".bin\" | cut -c 25-"},
     };
     for (const auto& way : ways) {
         const ScriptResult result = runScript(way.script, name.c_str());
@@ -255,7 +257,13 @@ const ScriptCase recordCases[] = {
     {"show_time_of_inputs_without_times",
      "$AMBERTRACE save t 2>/dev/null && $AMBERTRACE show --time t | cut -c 20-24 | sort -u; "
      "$AMBERTRACE show --time \"$GOLDEN/listen.hex\" | cut -c 1-24 | sort -u",
-     0, ".??? \n????" "-" "??" "-" "?? ??:??:??.??? \n", "", "t\n"},
+     0,
+     ".??? \n????"
+     "-"
+     "??"
+     "-"
+     "?? ??:??:??.??? \n",
+     "", "t\n"},
 };
 
 // Traces longer than one read, saved whole, from a driver that cuts its copy
