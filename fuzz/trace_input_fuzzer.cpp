@@ -3,7 +3,8 @@
 // despite damage, and on through every view of ambertrace: the lines, every
 // parameter for a person and as JSON Lines, and the call model with `calls`
 // and `check`. The blocks must follow each other without gap, hold whole
-// records except the last, and give bare records back unchanged; the views
+// records except the last (of each read, in a capture, whose gaps come
+// between them), and give bare records back unchanged; the views
 // must write text without control bytes but their newlines, JSON lines of
 // printable ASCII, one a record, and one finding a line for each it counts.
 // Sanitizers catch any read or write outside a buffer.
@@ -288,12 +289,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     InputStatus status;
     std::uint64_t offset = 0;
     bool cutBefore = false;
-    while ((status = input.next(block)) == InputStatus::ready) {
+    while ((status = input.next(block)) == InputStatus::ready || status == InputStatus::gap) {
+        if (status == InputStatus::gap) {
+            if (input.form() != InputForm::capture) {
+                fail("a gap comes only from a capture");
+            }
+            continue;
+        }
         if (block.size == 0 || block.size > std::max(room, largestTraceFile)) {
             fail("a block holds 1 to its room of bytes");
         }
-        if (block.offset != offset || cutBefore) {
+        // A capture's read may end inside a record, as a single read may.
+        if (block.offset != offset || (cutBefore && input.form() != InputForm::capture)) {
             fail("blocks follow each other, whole records but the last");
+        }
+        if (input.form() == InputForm::capture && block.precision != TimePrecision::milliseconds) {
+            fail("a capture's records carry the time they were seen");
         }
         if (input.form() == InputForm::bareRecords && !sameBytes(block, bytes.data() + offset)) {
             fail("bare records come out unchanged");

@@ -94,6 +94,35 @@ def trace_file(records, saved_at=1700000000, flags=0):
     return header + struct.pack("<I", zlib.crc32(header)) + records
 
 
+def capture_header(started_at=1765375387215, interval=100, clear_at=0):
+    """The header of a capture file, format version 2.0."""
+    header = b"\x8fATR\r\n\x1a\n" + struct.pack(
+        "<HHIqIII", 2, 0, 40, started_at, interval, clear_at, 0)
+    return header + struct.pack("<I", zlib.crc32(header))
+
+
+def capture_block(kind, body):
+    """A block: its type and length, its body, its CRC-32 and length again."""
+    head = struct.pack("<II", kind, 16 + len(body)) + body
+    return head + struct.pack("<II", zlib.crc32(head), len(head) + 8)
+
+
+def records_block(records, seen_at, read):
+    return capture_block(1, struct.pack("<qI", seen_at, read) + records)
+
+
+def gap_block(kind, start, end, read_before, read_after):
+    return capture_block(2, struct.pack("<IqqII", kind, start, end, read_before, read_after))
+
+
+def capture(records):
+    """A capture of two reads with a clear's possible gap between them."""
+    half = len(records) // 2
+    return (capture_header() + records_block(records, 1765375387215, 1)
+            + gap_block(2, 1765375387300, 1765375387304, 1, 2)
+            + records_block(records[:half], 1765375387400, 2))
+
+
 def hex_text(records):
     lines = [f"> {offset:04x}: {records[offset:offset + 16].hex(' ')}  # record bytes"
              for offset in range(0, len(records), 16)]
@@ -188,6 +217,12 @@ def trace_input_seeds(records):
         "certutil_dump": bytes([0, 0]) + certutil(records),
         "format_hex_5_dump": bytes([0, 0]) + format_hex_5(records, "C:\\t.bin"),
         "format_hex_7_dump": bytes([0, 0]) + format_hex_7(records, "C:\\t.bin"),
+        "capture": bytes([11, 0]) + capture(records),
+        "capture_cut_inside_its_last_block": bytes([0, 0]) + capture(records)[:-5],
+        "capture_cut_shown": bytes([5, 1]) + capture(records)[:-5],
+        "capture_block_damaged_shown": bytes([0, 1]) + capture(records).replace(b"\x0e", b"\x0f", 1),
+        "capture_long_read_in_small_blocks": bytes([0, 0])
+        + capture_header() + records_block(records * 60, 1765375387215, 1),
         # A find of the fuzzer's: an NCCI whose PLCI part is 0 names no call.
         "connect_b3_ind_without_plci": bytes([0, 0])
         + bytes.fromhex("02 0d 0d 00 01 00 82 82 01 01 01 00 01 00 00"),

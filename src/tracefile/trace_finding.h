@@ -12,13 +12,19 @@ enum class Problem : std::uint8_t {
     readError,  // the byte source failed; `error` holds its error number
     // A trace file.
     signatureChanged,    // a transfer changed the signature: see `lineEnds`, `eighthBitStripped`
-    otherMajorVersion,   // `version` has a major version this program does not read
+    otherMajorVersion,   // `version` is newer than `limit`, the newest major version read, or 0
     headerSizeWrong,     // `count` is no header size of `version`
     cutShort,            // `count` of `limit` bytes are there
     headerDamaged,       // the header's checksum differs
     checksumDiffers,     // the record bytes' checksum differs
     tooManyRecordBytes,  // the header declares `count` record bytes, more than one read holds
     bytesAfterEnd,       // the file goes on after its record bytes
+    // A block of a capture file, the one at `at`.
+    blockCut,              // the file ends after `count` of its `limit` bytes (0: unknown)
+    blockLengthWrong,      // it declares `count` bytes, a length no block has
+    blockLengthsDiffer,    // its two length fields differ
+    blockChecksumDiffers,  // its CRC-32 differs
+    blockSizeWrong,        // its length, `count` bytes, does not fit its type
     // A hex text, at `line`.
     notText,        // `byteValue` is a control byte or DEL
     notHexDigit,    // `byteValue` stands where a hex digit or a blank was expected
@@ -56,6 +62,7 @@ struct InputFinding {
     FormatVersion version;
     std::uint64_t line = 0;        // of a hex text, counting from 1
     const char* layout = nullptr;  // of a hex dump: its name
+    std::uint64_t at = 0;          // of a capture file's block: its first byte in the file
     std::uint64_t count = 0;
     std::uint64_t limit = 0;
     int error = 0;  // the system's error number of a read error

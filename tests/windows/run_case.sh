@@ -2,7 +2,8 @@
 # One end-to-end case of ambertap.exe under Wine. Each argument is one step,
 # its words separated by spaces, run in order:
 #
-#   control ARG...         stand_in_control.exe ARG...
+#   control ARG...         stand_in_control.exe ARG... (load FILE...: the
+#                          listings FILE of the source tree)
 #   run EXIT OUT ERR ARG...
 #                          ambertap.exe ARG...; its exit code must be EXIT, its
 #                          standard output and error the files OUT and ERR
@@ -35,6 +36,12 @@
 #   trace-to-full EXIT ERR ARG...
 #                          ambertrace.exe ARG... with standard output on a device
 #                          that refuses every write (/dev/full), as `trace`
+#   trace-times COUNT EXIT OUT ERR ARG...
+#                          as `trace`, with OUT COUNT times over the expected
+#                          standard output
+#   fed-session SCENARIO   tests/device/fed_session.sh SCENARIO in the case's
+#                          folder, with ambertrace.exe, ambertap.exe and the
+#                          stand-in's feed under Wine; it must succeed
 #   mount OPTIONS FOLDER   a file system of its own (tmpfs with OPTIONS) on
 #                          FOLDER of the case's folder, until the case ends;
 #                          needs root: otherwise the case is skipped (exit 77)
@@ -79,6 +86,8 @@ expected_file() {
         echo any
     elif [ "$1" = - ]; then
         echo /dev/null
+    elif [ "${1#/}" != "$1" ]; then
+        echo "$1"
     else
         echo "$SOURCE_DIR/$1"
     fi
@@ -115,7 +124,14 @@ check_exit() {
 
 step_control() {
     if [ "$1" = load ]; then
-        in_session "$STAND_IN_CONTROL_EXE" load "$SOURCE_DIR/$2"
+        shift
+        listings=
+        for listing in "$@"; do
+            listings="$listings $SOURCE_DIR/$listing"
+        done
+        # The listings' names are split on purpose.
+        # shellcheck disable=SC2086
+        in_session "$STAND_IN_CONTROL_EXE" load $listings
     else
         in_session "$STAND_IN_CONTROL_EXE" "$@"
     fi
@@ -212,6 +228,32 @@ step_trace() {
     trace_in_folder "$@" >"$work/raw.stdout" 2>"$work/raw.stderr" || status=$?
     compare_trace_streams "$expected_stdout" "$expected_stderr"
     check_exit "$expected_exit" "$status"
+}
+
+step_trace_times() {
+    count=$1
+    expected=$(expected_file "$3")
+    : >"$work/times.stdout"
+    while [ "$count" -gt 0 ]; do
+        cat "$expected" >>"$work/times.stdout"
+        count=$((count - 1))
+    done
+    expected_exit=$2
+    expected_stderr=$4
+    shift 4
+    step_trace "$expected_exit" "$work/times.stdout" "$expected_stderr" "$@"
+}
+
+step_fed_session() {
+    echo "fed-session: $1" >&2
+    session="sh $here/wine_session.sh $WINE_SESSION_PREFIX exec"
+    if ! (cd "$work/files" &&
+        AMBERTRACE="$session $AMBERTRACE_EXE" AMBERTAP="$session $AMBERTAP_EXE" \
+            FEED="$session $STAND_IN_CONTROL_EXE feed" SAMPLES="$SOURCE_DIR/samples" \
+            SIGNAL="sh $here/signal_program.sh" \
+            sh "$SOURCE_DIR/tests/device/fed_session.sh" "$@"); then
+        failures=$((failures + 1))
+    fi
 }
 
 step_trace_to() {
@@ -321,6 +363,8 @@ for step in "$@"; do
     version) step_version "$@" ;;
     trace) step_trace "$@" ;;
     trace-to) step_trace_to "$@" ;;
+    trace-times) step_trace_times "$@" ;;
+    fed-session) step_fed_session "$@" ;;
     trace-from) step_trace_from "$@" ;;
     mount) step_mount "$@" ;;
     trace-to-full) step_trace_to_full "$@" ;;
