@@ -119,8 +119,10 @@ void LineWriter::cutToRoom(std::string_view piece) {
     if (closed_) {
         return;
     }
-    const std::size_t fitting = spaceLeft();
-    std::memcpy(end_, piece.data(), fitting);
+    const std::size_t fitting = std::min(spaceLeft(), piece.size());
+    if (fitting > 0) {
+        std::memcpy(end_, piece.data(), fitting);
+    }
     advance(fitting);
     shortenWithOverflowMark();
 }

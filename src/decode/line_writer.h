@@ -100,7 +100,10 @@ class LineWriter {
     static std::size_t widthOf(SpacedHexBytes piece) { return 3 * piece.bytes.size(); }
 
     static char* writeAt(char* at, std::string_view piece) {
-        std::memcpy(at, piece.data(), piece.size());
+        // An empty view may hold no pointer at all, which memcpy must not get.
+        if (!piece.empty()) {
+            std::memcpy(at, piece.data(), piece.size());
+        }
         return at + piece.size();
     }
     static char* writeAt(char* at, char c) {
