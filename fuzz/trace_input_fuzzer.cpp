@@ -134,10 +134,16 @@ std::size_t checkJsonLines(std::string_view text, std::string_view start) {
 
 void checkFindings(std::string_view text, const CheckCounts& counts) {
     std::uint64_t lines = 0;
+    std::uint64_t lastRecord = 0;
     for (std::size_t at = 0; at < text.size(); at = text.find('\n', at) + 1) {
         if (text.compare(at, 6, "trace:") != 0) {
             fail("a finding begins with the file's name", text.substr(at));
         }
+        const std::uint64_t record = std::strtoull(text.data() + at + 6, nullptr, 10);
+        if (record < lastRecord) {
+            fail("findings come in record order", text.substr(at));
+        }
+        lastRecord = record;
         ++lines;
     }
     if (lines != counts.errors + counts.warnings + counts.notes) {
@@ -165,6 +171,7 @@ class Views {
             model_.add(record, records_);
             at += recordSize(record);
         }
+        callViews_.findings.settle(model_.settledBefore());
     }
 
     void check() {
@@ -173,18 +180,13 @@ class Views {
             fail("one JSON line a record");
         }
         model_.finish();
-        Captured calls;
-        Captured callsJson;
-        Captured findings;
-        int error = 0;
-        const CheckCounts counts = writeFindings(model_, "trace", findings.stream(), error);
-        if (writeCalls(model_, CallsFormat::text, nullptr, calls.stream()) != 0 ||
-            writeCalls(model_, CallsFormat::json, "trace", callsJson.stream()) != 0 || error != 0) {
+        if (callViews_.text.finish(model_) != 0 || callViews_.json.finish(model_) != 0 ||
+            callViews_.findings.finish() != 0) {
             fail("a memory stream takes every write");
         }
-        checkText(calls.text());
-        checkJsonLines(callsJson.text(), "{\"type\":\"");
-        checkFindings(findings.text(), counts);
+        checkText(callViews_.calls.text());
+        checkJsonLines(callViews_.callsJson.text(), "{\"type\":\"");
+        checkFindings(callViews_.checked.text(), callViews_.findings.counts());
     }
 
   private:
@@ -193,7 +195,22 @@ class Views {
     ProtocolTracker jsonProtocols_;
     Captured full_;
     Captured json_;
-    CallModel model_;
+    // The views of the call model, told at once of what it hands out.
+    struct CallViews final : CallModelListener {
+        void takeCall(const Call& call) override {
+            text.takeCall(call);
+            json.takeCall(call);
+        }
+        void takeFinding(const Finding& finding) override { findings.takeFinding(finding); }
+
+        Captured calls;
+        Captured callsJson;
+        Captured checked;
+        CallsWriter text{CallsFormat::text, nullptr, calls.stream()};
+        CallsWriter json{CallsFormat::json, "trace", callsJson.stream()};
+        FindingsWriter findings{"trace", checked.stream()};
+    } callViews_;
+    CallModel model_{callViews_};
 };
 
 }  // namespace

@@ -1,5 +1,5 @@
 // The views of `calls` and `check`: each trace's records go into a call model,
-// which is written out once the trace has ended.
+// whose views write what it hands out.
 #pragma once
 
 #include <cstdint>
@@ -30,7 +30,7 @@ class CheckView final : public TraceView {
 
   private:
     std::FILE* out_;
-    std::string name_;
+    std::unique_ptr<FindingsWriter> writer_;
     std::unique_ptr<CallModel> model_;
     std::uint64_t index_ = 0;
     CheckCounts counts_;

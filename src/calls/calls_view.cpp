@@ -39,30 +39,6 @@ const char* clearedByKey(ClearedBy side) {
     return side == ClearedBy::application ? "application" : "network";
 }
 
-// Where a call that is still going stands at the end of the trace.
-const char* stateText(PlciState state) {
-    switch (state) {
-        case PlciState::outgoing:
-            return "dialling";
-        case PlciState::incoming:
-            return "ringing, not answered";
-        case PlciState::answered:
-            return "answered, not yet connected";
-        case PlciState::rejected:
-            return "rejected, not yet cleared";
-        case PlciState::active:
-            return "connected";
-        case PlciState::disconnecting:
-            return "being cleared";
-        case PlciState::disconnected:
-            return "cleared, its end not yet answered";
-        case PlciState::unknown:
-        case PlciState::ended:
-            return "in a state the trace does not show";
-    }
-    return "in a state the trace does not show";
-}
-
 void appendRecords(TextOutput& out, std::uint64_t first, std::uint64_t last) {
     if (first == last) {
         out.text("record ").number(first);
@@ -130,12 +106,12 @@ void writeBProtocols(TextOutput& out, const BProtocols& protocols) {
 
 void writeEnd(TextOutput& out, const Call& call) {
     if (call.stillGoing()) {
-        out.text("  still going at the end of the trace: ").text(stateText(call.state));
+        out.text("  still going at the end of the trace: ").text(shownAs(call.state));
         out.endLine();
         return;
     }
     if (call.clearedBy == ClearedBy::notCleared) {
-        out.text("  ended at record ").number(call.endRecord);
+        out.text("  ended at record ").number(call.end.record);
         out.endLine();
         return;
     }
@@ -148,8 +124,8 @@ void writeEnd(TextOutput& out, const Call& call) {
     out.endLine();
 }
 
-void writeCallText(TextOutput& out, const Call& call, std::size_t number) {
-    out.text("call ").number(number).text(": PLCI ").hex(call.plci, 4);
+void writeCallText(TextOutput& out, const Call& call) {
+    out.text("call ").number(call.number).text(": PLCI ").hex(call.plci, 4);
     out.text(" on controller ").number(controllerOf(call.plci));
     out.text(", application ").number(call.applId).text(", ");
     out.text(directionText(call.direction));
@@ -290,7 +266,7 @@ void writeConnectionJson(TextOutput& out, const Connection& connection) {
         }
     }
     if (connection.state == NcciState::ended) {
-        object.number("endRecord", connection.endRecord);
+        object.number("endRecord", connection.end.record);
     }
     object.boolean("stillGoing", connection.state != NcciState::ended);
 }
@@ -366,7 +342,7 @@ void writeCallJson(TextOutput& out, const Call& call, const char* file) {
         }
     }
     if (!call.stillGoing()) {
-        object.number("endRecord", call.endRecord);
+        object.number("endRecord", call.end.record);
     }
     object.boolean("stillGoing", call.stillGoing());
 }
@@ -402,41 +378,59 @@ void writeNoCallJson(TextOutput& out, const NoCallMessages& group, const char* f
 
 }  // namespace
 
-int writeCalls(const CallModel& model, CallsFormat format, const char* fileOrNull, std::FILE* out) {
-    TextOutput text(out);
-    const bool json = format == CallsFormat::json;
+CallsWriter::CallsWriter(CallsFormat format, const char* fileOrNull, std::FILE* out)
+    : text_(out), format_(format), file_(fileOrNull != nullptr ? fileOrNull : "") {}
+
+void CallsWriter::takeCall(const Call& call) {
+    if (call.number != next_) {
+        held_.emplace(call.number, call);
+        return;
+    }
+    write(call);
+    for (auto held = held_.begin(); held != held_.end() && held->first == next_;
+         held = held_.erase(held)) {
+        write(held->second);
+    }
+}
+
+void CallsWriter::beginBlock() {
     // A JSON object ends its line; a text block is parted from the next by an
     // empty line.
-    bool firstBlock = true;
-    const auto beginBlock = [&] {
-        if (!json && !firstBlock) {
-            text.endLine();
-        }
-        firstBlock = false;
-    };
-    std::size_t number = 0;
-    for (const Call& call : model.calls()) {
-        beginBlock();
-        if (json) {
-            writeCallJson(text, call, fileOrNull);
-            text.endLine();
-        } else {
-            writeCallText(text, call, ++number);
-        }
+    if (format_ == CallsFormat::text && !firstBlock_) {
+        text_.endLine();
     }
+    firstBlock_ = false;
+}
+
+void CallsWriter::write(const Call& call) {
+    ++next_;
+    beginBlock();
+    if (format_ == CallsFormat::json) {
+        writeCallJson(text_, call, fileOrNull());
+        text_.endLine();
+    } else {
+        writeCallText(text_, call);
+    }
+}
+
+int CallsWriter::finish(const CallModel& model) {
+    for (const auto& [number, call] : held_) {
+        write(call);
+    }
+    held_.clear();
     for (const NoCallMessages& group : model.noCallMessages()) {
         if (group.kinds.empty()) {
             continue;
         }
         beginBlock();
-        if (json) {
-            writeNoCallJson(text, group, fileOrNull);
-            text.endLine();
+        if (format_ == CallsFormat::json) {
+            writeNoCallJson(text_, group, fileOrNull());
+            text_.endLine();
         } else {
-            writeNoCallText(text, group);
+            writeNoCallText(text_, group);
         }
     }
-    return text.finish();
+    return text_.finish();
 }
 
 }  // namespace ambertap
