@@ -715,94 +715,103 @@ void CallModel::follow(const Owner& owner, const Message& message) {
     }
     call->lastRecord = message.ref.record;
     stepCall(*call, message);
-    const std::uint16_t word = message.ref.commandWord;
+    noteCall(*call, message);
+    if (Connection* connection = connectionOf(owner)) {
+        stepConnection(*call, *connection, message);
+        noteConnection(*connection, message);
+    }
+    if (call->state == PlciState::ended) {
+        endCall(*call, message);
+    }
+}
+
+void CallModel::noteCall(Call& call, const Message& message) {
     const DecodedMessage& decoded = message.decoded;
-    switch (word) {
+    switch (message.ref.commandWord) {
         case connectInd:
-            setCallDetails(*call, callDetailsOf(decoded));
+            setCallDetails(call, callDetailsOf(decoded));
             break;
         case alertReq:
-            if (call->alertRecord == 0) {
-                call->alertRecord = message.ref.record;
+            if (call.alertRecord == 0) {
+                call.alertRecord = message.ref.record;
             }
             break;
         case connectResp:
-            call->reject = Shown{true, wordOf(decoded, "reject"), message.ref.record};
+            call.reject = Shown{true, wordOf(decoded, "reject"), message.ref.record};
             if (message.protocolsPutInForce != nullptr) {
-                call->bProtocols = *message.protocolsPutInForce;
-                call->bProtocolsShown = true;
+                call.bProtocols = *message.protocolsPutInForce;
+                call.bProtocolsShown = true;
             }
             if (!message.accepted) {
-                clearedBy(call->clearedBy, ClearedBy::application);
+                clearedBy(call.clearedBy, ClearedBy::application);
             }
             break;
         case selectBProtocolReq:
-            call->bProtocolsShown = message.protocolsPutInForce != nullptr;
-            if (call->bProtocolsShown) {
-                call->bProtocols = *message.protocolsPutInForce;
+            call.bProtocolsShown = message.protocolsPutInForce != nullptr;
+            if (call.bProtocolsShown) {
+                call.bProtocols = *message.protocolsPutInForce;
             }
             break;
         case connectActiveInd:
-            if (call->connectedRecord == 0) {
-                call->connectedRecord = message.ref.record;
+            if (call.connectedRecord == 0) {
+                call.connectedRecord = message.ref.record;
             }
-            call->connectedNumber = digitsOf(decoded, "connectedNumber");
+            call.connectedNumber = digitsOf(decoded, "connectedNumber");
             break;
         case infoInd:
             if (const Field* units = chargeUnitsOf(decoded);
                 units != nullptr && wordOf(decoded, "infoNumber") == InfoNumber::chargeInUnits) {
-                call->charge = {true, static_cast<std::uint32_t>(units->value), message.ref.record};
+                call.charge = {true, static_cast<std::uint32_t>(units->value), message.ref.record};
             }
             break;
         case disconnectReq:
-            clearedBy(call->clearedBy, ClearedBy::application);
+            clearedBy(call.clearedBy, ClearedBy::application);
             break;
         case disconnectInd:
-            call->reason = Shown{true, wordOf(decoded, "reason"), message.ref.record};
-            call->clearing = message.ref;
-            clearedBy(call->clearedBy, ClearedBy::network);
+            call.reason = Shown{true, wordOf(decoded, "reason"), message.ref.record};
+            call.clearing = message.ref;
+            clearedBy(call.clearedBy, ClearedBy::network);
             break;
         default:
             break;
     }
-    if (Connection* connection = connectionOf(owner)) {
-        stepConnection(*call, *connection, message);
-        switch (word) {
-            case connectB3Resp:
-                if (!message.accepted) {
-                    clearedBy(connection->clearedBy, ClearedBy::application);
-                }
-                break;
-            case connectB3ActiveInd:
-            case connectB3T90ActiveInd:
-                if (connection->connectedRecord == 0) {
-                    connection->connectedRecord = message.ref.record;
-                }
-                break;
-            case dataB3Req:
-            case dataB3Ind: {
-                Traffic& traffic = word == dataB3Req ? connection->sent : connection->received;
-                ++traffic.blocks;
-                traffic.bytes += wordOf(decoded, "dataLength");
-                break;
+}
+
+void CallModel::noteConnection(Connection& connection, const Message& message) {
+    const DecodedMessage& decoded = message.decoded;
+    switch (message.ref.commandWord) {
+        case connectB3Resp:
+            if (!message.accepted) {
+                clearedBy(connection.clearedBy, ClearedBy::application);
             }
-            case disconnectB3Req:
-                clearedBy(connection->clearedBy, ClearedBy::application);
-                break;
-            case disconnectB3Ind:
-                connection->reasonB3 = Shown{true, wordOf(decoded, "reasonB3"), message.ref.record};
-                connection->clearing = message.ref;
-                clearedBy(connection->clearedBy, ClearedBy::network);
-                break;
-            default:
-                break;
+            break;
+        case connectB3ActiveInd:
+        case connectB3T90ActiveInd:
+            if (connection.connectedRecord == 0) {
+                connection.connectedRecord = message.ref.record;
+            }
+            break;
+        case dataB3Req:
+        case dataB3Ind: {
+            Traffic& traffic =
+                message.ref.commandWord == dataB3Req ? connection.sent : connection.received;
+            ++traffic.blocks;
+            traffic.bytes += wordOf(decoded, "dataLength");
+            break;
         }
-        if (const Shown pages = faxPagesOf(decoded, message.ref.record); pages.shown) {
-            connection->faxPages = pages;
-        }
+        case disconnectB3Req:
+            clearedBy(connection.clearedBy, ClearedBy::application);
+            break;
+        case disconnectB3Ind:
+            connection.reasonB3 = Shown{true, wordOf(decoded, "reasonB3"), message.ref.record};
+            connection.clearing = message.ref;
+            clearedBy(connection.clearedBy, ClearedBy::network);
+            break;
+        default:
+            break;
     }
-    if (call->state == PlciState::ended) {
-        endCall(*call, message);
+    if (const Shown pages = faxPagesOf(decoded, message.ref.record); pages.shown) {
+        connection.faxPages = pages;
     }
 }
 

@@ -260,6 +260,8 @@ class CallModel {
 
     // ---- States and what the calls view shows ----
     void follow(const Owner& owner, const Message& message);
+    void noteCall(Call& call, const Message& message);
+    void noteConnection(Connection& connection, const Message& message);
     void stepCall(Call& call, const Message& message);
     void stepConnection(Call& call, Connection& connection, const Message& message);
     void endCall(Call& call, const Message& end);
