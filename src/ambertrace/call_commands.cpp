@@ -34,6 +34,11 @@ class CallsView final : public TraceView {
         return 0;
     }
 
+    int gap(const CaptureGap& gap) override {
+        model_->addGap(gap);
+        return 0;
+    }
+
     int endTrace() override {
         model_->finish();
         return writer_->finish(*model_);
@@ -69,6 +74,11 @@ int CheckView::beginTrace(const TraceSource& trace) {
 int CheckView::show(std::span<const std::uint8_t> block, std::uint64_t) {
     addRecords(block, *model_, index_);
     writer_->settle(model_->settledBefore());
+    return 0;
+}
+
+int CheckView::gap(const CaptureGap& gap) {
+    model_->addGap(gap);
     return 0;
 }
 

@@ -24,6 +24,7 @@ class CheckView final : public TraceView {
 
     int beginTrace(const TraceSource& trace) override;
     int show(std::span<const std::uint8_t> block, std::uint64_t offset) override;
+    int gap(const CaptureGap& gap) override;
     int endTrace() override;
 
     const CheckCounts& counts() const { return counts_; }

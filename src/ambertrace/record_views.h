@@ -9,8 +9,10 @@
 #include <memory>
 #include <span>
 
+#include "capture_file.h"
 #include "command_line.h"
 #include "message_views.h"
+#include "utc_time.h"
 
 namespace ambertap {
 
@@ -30,8 +32,20 @@ class TraceView {
         static_cast<void>(trace);
         return 0;
     }
+    // The records of the next show() were first seen at `seenAt`, ms since
+    // 1970 UTC, as far as `precision` says.
+    virtual void seenAt(std::int64_t seenAt, TimePrecision precision) {
+        static_cast<void>(seenAt);
+        static_cast<void>(precision);
+    }
     // Takes the records of `block`, whose first byte lies at `offset` in its trace.
     virtual int show(std::span<const std::uint8_t> block, std::uint64_t offset) = 0;
+    // Between the records shown so far and the next, a capture may have
+    // missed messages.
+    virtual int gap(const CaptureGap& gap) {
+        static_cast<void>(gap);
+        return 0;
+    }
     // The trace has ended, or its input failed after the records it gave.
     virtual int endTrace() { return 0; }
 };

@@ -29,6 +29,7 @@ int viewDriverTrace(TraceView& view, DeviceSystem& system, const Streams& stream
     const TraceSource source{traceDeviceName, false, nullptr};
     int error = view.beginTrace(source);
     if (error == 0) {
+        view.seenAt(trace->readAt, TimePrecision::milliseconds);
         error = view.show(trace->bytes(), 0);
     }
     if (error == 0) {
@@ -38,10 +39,15 @@ int viewDriverTrace(TraceView& view, DeviceSystem& system, const Streams& stream
         reportUnwritable(error, streams.err);
         return traceExitFailure;
     }
-    if (trace->moreThanBuffer) {
+    if (trace->pastBound()) {
         std::fprintf(streams.err,
                      "ambertrace: %s: the trace is longer than %lu bytes: the rest was not read\n",
-                     traceDeviceName, static_cast<unsigned long>(driverTraceBufferSize));
+                     traceDeviceName, static_cast<unsigned long>(largestTraceRead));
+    } else if (trace->read.moreThanReturned) {
+        std::fprintf(streams.err,
+                     "ambertrace: %s: the driver reported more trace than it returned: it may "
+                     "have dropped messages\n",
+                     traceDeviceName);
     }
     return traceExitSuccess;
 }
@@ -99,12 +105,23 @@ void noteTraceFileFacts(const std::string& name, const TraceInput& input, std::F
     }
 }
 
+int showEvent(InputStatus status, const RecordBlock& block, const TraceInput& input,
+              TraceView& view) {
+    if (status == InputStatus::gap) {
+        return view.gap(input.gap());
+    }
+    view.seenAt(block.seenAt, block.precision);
+    return view.show({block.data, block.size}, block.offset);
+}
+
+// Damage told before the records (a trace file's, a capture's header) is not
+// told again after them.
 InputOutcome showBlocks(const std::string& name, TraceInput& input, TraceView& view,
-                        std::FILE* err) {
+                        bool damageTold, std::FILE* err) {
     RecordBlock block;
     InputStatus status = InputStatus::ready;
-    while ((status = input.next(block)) == InputStatus::ready) {
-        if (const int error = view.show({block.data, block.size}, block.offset); error != 0) {
+    while ((status = input.next(block)) == InputStatus::ready || status == InputStatus::gap) {
+        if (const int error = showEvent(status, block, input, view); error != 0) {
             reportUnwritable(error, err);
             return InputOutcome::unwritable;
         }
@@ -113,11 +130,15 @@ InputOutcome showBlocks(const std::string& name, TraceInput& input, TraceView& v
         return reportFailure(name, status, input, err);
     }
     if (input.shownDespiteDamage()) {
-        // A trace file's damage was told before its lines; a hex text's is
-        // known only once it has been read.
-        if (input.form() != InputForm::traceFile) {
+        if (!damageTold) {
             reportFinding(name, "warning: shown despite damage: ", input, err);
         }
+        return InputOutcome::failed;
+    }
+    // A capture still being written, or one that was killed, ends inside a
+    // block: what it holds whole is shown, and the cut is no success.
+    if (input.lastBlockCut()) {
+        reportFinding(name, "warning: ", input, err);
         return InputOutcome::failed;
     }
     return InputOutcome::shown;
@@ -134,7 +155,8 @@ InputOutcome showSource(const std::string& name, ByteSource& source, TraceView& 
     if (const InputStatus status = input.start(); status != InputStatus::ready) {
         return reportFailure(name, status, input, err);
     }
-    if (input.shownDespiteDamage() && input.form() == InputForm::traceFile) {
+    const bool damageTold = input.shownDespiteDamage();
+    if (damageTold) {
         reportFinding(name, "warning: shown despite damage: ", input, err);
     }
     const SavedTraceFacts facts = savedTraceFacts(input.facts());
@@ -144,7 +166,7 @@ InputOutcome showSource(const std::string& name, ByteSource& source, TraceView& 
         reportUnwritable(error, err);
         return InputOutcome::unwritable;
     }
-    const InputOutcome outcome = showBlocks(name, input, view, err);
+    const InputOutcome outcome = showBlocks(name, input, view, damageTold, err);
     if (outcome == InputOutcome::unwritable) {
         return outcome;
     }

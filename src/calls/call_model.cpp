@@ -207,8 +207,9 @@ void CallModel::take(const DecodedMessage& decoded, std::uint64_t index,
     }
 }
 
-void CallModel::addGap(bool certain, std::int64_t from, std::int64_t to) {
-    gaps_.push_back(TraceGap{certain, from, to, lastRecord_});
+void CallModel::addGap(const CaptureGap& gap) {
+    const bool certain = gap.kind != static_cast<std::uint32_t>(GapKind::possible);
+    gaps_.push_back(TraceGap{certain, gap.from, gap.to, lastRecord_});
     // What waited before the gap may have been answered in it.
     for (auto& [number, call] : openCalls_) {
         call.steppedSinceGap = false;

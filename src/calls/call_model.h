@@ -16,6 +16,7 @@
 
 #include "byte_reader.h"
 #include "call_rules.h"
+#include "capture_file.h"
 #include "decoded_message.h"
 #include "findings.h"
 #include "protocol_tracker.h"
@@ -161,9 +162,9 @@ class CallModel {
     // records of the trace from 1. Pass every record of one trace, in order.
     void add(ByteView record, std::uint64_t index);
 
-    // A gap of a capture after the records taken so far, between reads at
-    // `from` and `to` (ms since 1970, UTC).
-    void addGap(bool certain, std::int64_t from, std::int64_t to);
+    // A gap of a capture after the records taken so far. A kind this program
+    // does not know counts as certain.
+    void addGap(const CaptureGap& gap);
 
     // Ends the trace: what is still open becomes a note, and every call still
     // going is handed out. Call once, after the last record.

@@ -81,10 +81,14 @@ void appendBits(const Field& field, LineWriter& line) {
     line.character(')');
 }
 
+// The number in decimal, with its unit when it has one.
 void appendQuantity(std::int64_t value, const char* unit, LineWriter& line) {
     line.text(" (");
     line.decimal(value);
-    line.append(' ', std::string_view(unit), ')');
+    if (unit != nullptr) {
+        line.append(' ', std::string_view(unit));
+    }
+    line.character(')');
 }
 
 void appendNamedMeaning(const Field& field, LineWriter& line) {
@@ -154,7 +158,11 @@ void appendValue(const DecodedMessage& message, const Field& field, LineWriter& 
             }
             break;
         case ParameterType::bytes:
+        case ParameterType::group:
             line.append(SpacedHexBytes{message.bytesOf(field)});
+            break;
+        case ParameterType::list:
+            // Its items follow, one a line each.
             break;
         default:
             line.character(' ');

@@ -9,6 +9,7 @@
 #include "line_writer.h"
 #include "message_views.h"
 #include "record_output.h"
+#include "utc_time.h"
 
 namespace ambertap {
 
@@ -221,11 +222,31 @@ void writeStructure(const DecodedMessage& message, std::size_t index, JsonLine& 
     json.endObject();
 }
 
+void writeValue(const DecodedMessage& message, std::size_t index, JsonLine& json);
+
+// A list's items as an array of their values.
+void writeList(const DecodedMessage& message, std::size_t index, JsonLine& json) {
+    const auto fields = message.fields();
+    json.beginArray();
+    for (std::size_t i = index + 1; i < fields[index].end; i = fields[i].end) {
+        writeValue(message, i, json);
+    }
+    json.endArray();
+}
+
 void writeValue(const DecodedMessage& message, std::size_t index, JsonLine& json) {
     const Field& field = message.fields()[index];
     switch (field.type()) {
         case ParameterType::structure:
             writeStructure(message, index, json);
+            break;
+        case ParameterType::list:
+            writeList(message, index, json);
+            break;
+        case ParameterType::group:
+            json.beginObject();
+            writeMembers(message, index + 1, field.end, json);
+            json.endObject();
             break;
         case ParameterType::text:
             json.string(message.bytesOf(field));
@@ -300,32 +321,12 @@ void writeDirection(ByteView record, JsonLine& json) {
     }
 }
 
-// "YYYY-MM-DDThh:mm:ssZ" of seconds since 1970 in UTC, by the proleptic
-// Gregorian calendar, without the C library's time_t, which is 32 bits wide
-// in some Windows builds.
+// "YYYY-MM-DDThh:mm:ssZ" of seconds since 1970 in UTC.
 void writeUtcTime(std::int64_t seconds, LineWriter& line) {
-    constexpr std::int64_t secondsPerDay = 86400;
-    std::int64_t days = seconds / secondsPerDay;
-    std::int64_t secondOfDay = seconds % secondsPerDay;
-    if (secondOfDay < 0) {
-        secondOfDay += secondsPerDay;
-        --days;
-    }
-    // Days to a civil date, with March as the first month of a 400-year era.
-    const std::int64_t shifted = days + 719468;
-    const std::int64_t era = (shifted >= 0 ? shifted : shifted - 146096) / 146097;
-    const std::int64_t dayOfEra = shifted - era * 146097;
-    const std::int64_t yearOfEra =
-        (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-    const std::int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-    const std::int64_t monthIndex = (5 * dayOfYear + 2) / 153;
-    const std::int64_t day = dayOfYear - (153 * monthIndex + 2) / 5 + 1;
-    const std::int64_t month = monthIndex < 10 ? monthIndex + 3 : monthIndex - 9;
-    const std::int64_t year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
+    const CivilTime time = civilTimeOfSeconds(seconds);
     line.character('"');
-    line.decimal(year);
-    const std::int64_t parts[] = {month, day, secondOfDay / 3600, secondOfDay / 60 % 60,
-                                  secondOfDay % 60};
+    line.decimal(time.year);
+    const int parts[] = {time.month, time.day, time.hour, time.minute, time.second};
     const char separators[] = {'-', '-', 'T', ':', ':'};
     for (std::size_t i = 0; i < 5; ++i) {
         line.character(separators[i]);

@@ -21,7 +21,7 @@ void feed(CallModel& model, const Capture& capture, AfterRecord settle) {
     const auto gapsAfter = [&](std::uint64_t record) {
         for (const std::size_t after : capture.gapsAfter) {
             if (after == record) {
-                model.addGap(false, 0, 0);
+                model.addGap(CaptureGap{static_cast<std::uint32_t>(GapKind::possible)});
             }
         }
     };
