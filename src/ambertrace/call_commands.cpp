@@ -65,7 +65,8 @@ std::unique_ptr<TraceView> makeCallsView(const CommandLine& line, std::FILE* out
 
 int CheckView::beginTrace(const TraceSource& trace) {
     model_.reset();
-    writer_ = std::make_unique<FindingsWriter>(findingName(trace.name).c_str(), out_);
+    writer_ = std::make_unique<FindingsWriter>(findingName(trace.name).c_str(), out_, format_,
+                                               trace.oneOfSeveral);
     model_ = std::make_unique<CallModel>(*writer_);
     index_ = 0;
     return 0;

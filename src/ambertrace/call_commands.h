@@ -20,7 +20,7 @@ std::unique_ptr<TraceView> makeCallsView(const CommandLine& line, std::FILE* out
 // The findings of each trace, one a line, counted over all of them.
 class CheckView final : public TraceView {
   public:
-    explicit CheckView(std::FILE* out) : out_(out) {}
+    CheckView(std::FILE* out, CheckFormat format) : out_(out), format_(format) {}
 
     int beginTrace(const TraceSource& trace) override;
     int show(std::span<const std::uint8_t> block, std::uint64_t offset) override;
@@ -31,6 +31,7 @@ class CheckView final : public TraceView {
 
   private:
     std::FILE* out_;
+    CheckFormat format_;
     std::unique_ptr<FindingsWriter> writer_;
     std::unique_ptr<CallModel> model_;
     std::uint64_t index_ = 0;

@@ -48,12 +48,17 @@ class CallsWriter final : public CallModelListener {
     std::map<std::uint64_t, Call> held_;
 };
 
+enum class CheckFormat { text, json };
+
 // Every finding in record order, as `FILE:RECORD: error: ...` (or `warning:`,
-// `note:`). A finding waits until the model has settled every record before
-// its own, so that a finding proven late still comes in its place.
+// `note:`), or as one JSON object a line (type "finding") that names the
+// trace as `file` where `nameFileInJson` says so. A finding waits until the
+// model has settled every record before its own, so that a finding proven
+// late still comes in its place.
 class FindingsWriter final : public CallModelListener {
   public:
-    FindingsWriter(const char* fileName, std::FILE* out);
+    FindingsWriter(const char* fileName, std::FILE* out, CheckFormat format = CheckFormat::text,
+                   bool nameFileInJson = false);
 
     void takeCall(const Call&) override {}
     void takeFinding(const Finding& finding) override;
@@ -68,11 +73,19 @@ class FindingsWriter final : public CallModelListener {
 
   private:
     void write(const Finding& finding);
+    void writeJson(const Finding& finding);
 
     TextOutput text_;
+    TextOutput words_{nullptr};  // a finding's words, for its JSON object
     std::string fileName_;
+    CheckFormat format_;
+    bool nameFileInJson_;
     std::multimap<std::uint64_t, Finding> held_;  // by record, in the order proven
     CheckCounts counts_;
 };
+
+// The JSON object that ends `check --json`: {"type":"summary", and the counts}.
+// Returns 0, or the C library's error number of a failed write.
+[[nodiscard]] int writeCheckSummaryJson(const CheckCounts& counts, std::FILE* out);
 
 }  // namespace ambertap

@@ -3,6 +3,7 @@
 #include "call_texts.h"
 #include "call_views.h"
 #include "capi_vocabulary.h"
+#include "json_writer.h"
 
 namespace ambertap {
 
@@ -318,10 +319,164 @@ void appendFindingText(TextOutput& out, const Finding& finding) {
     }
 }
 
+// ---- JSON ----
+
+using Json = JsonWriter<TextOutput>;
+
+// The messages that prove a finding, each with the part it plays.
+class Proofs {
+  public:
+    explicit Proofs(Json& json) : json_(json) {}
+
+    void add(const char* role, const MessageRef& message) {
+        if (message.record == 0) {
+            return;  // before the trace, or none
+        }
+        json_.beginObject();
+        json_.key("role");
+        json_.string(std::string_view(role));
+        json_.key("record");
+        json_.number(message.record);
+        json_.key("command");
+        writeCommand(json_, message.commandWord);
+        json_.key("messageNumber");
+        json_.number(message.messageNumber);
+        json_.endObject();
+    }
+
+    static void writeCommand(Json& json, std::uint16_t commandWord) {
+        TextOutput name(nullptr);
+        appendMessageName(name, commandWord);
+        json.string(name.held());
+    }
+
+  private:
+    Json& json_;
+};
+
+void addProofs(Proofs& proofs, const NeverAnswered& details) {
+    proofs.add(details.by == ProofBy::end ? "end" : "laterAnswer", details.provenBy);
+}
+void addProofs(Proofs& proofs, const AnsweredWithOtherAddress& details) {
+    proofs.add("indication", details.indication);
+}
+void addProofs(Proofs& proofs, const AnsweredWithOtherHandle& details) {
+    proofs.add("indication", details.indication);
+}
+void addProofs(Proofs& proofs, const UsedAfterEnd& details) {
+    proofs.add("end", details.end);
+}
+void addProofs(Proofs& proofs, const RequestRefused& details) {
+    proofs.add("request", details.request);
+}
+void addProofs(Proofs& proofs, const RefusedAsCleared& details) {
+    proofs.add("request", details.request);
+    proofs.add("clearing", details.clearing);
+}
+void addProofs(Proofs& proofs, const FacilityNotSupported& details) {
+    proofs.add("request", details.request);
+}
+void addProofs(Proofs& proofs, const NeverConfirmed& details) {
+    if (details.by == ProofBy::end) {
+        proofs.add("end", details.provenBy);
+        return;
+    }
+    proofs.add("laterRequest", details.provenBy);
+    proofs.add("laterConfirmation", details.confirmation);
+}
+void addProofs(Proofs& proofs, const WindowExceeded& details) {
+    for (const MessageRef& earlier : details.earlier) {
+        proofs.add("waiting", earlier);
+    }
+}
+void addProofs(Proofs& proofs, const CallGivenUp& details) {
+    proofs.add("clearing", details.clearing);
+}
+void addProofs(Proofs& proofs, const OutOfStep& details) {
+    proofs.add("stateSince", details.since);
+}
+// Nothing but the message itself shows these.
+void addProofs(Proofs&, const ListenWithoutCip&) {}
+void addProofs(Proofs&, const OpenIndication&) {}
+void addProofs(Proofs&, const OpenRequest&) {}
+void addProofs(Proofs&, const MessageCut&) {}
+
+// What a kind says besides its proof: the Info of a refused request, the Data
+// handles, the window and the count.
+void addFields(Json& json, const AnsweredWithOtherHandle& details) {
+    json.key("dataHandle");
+    json.number(details.handleGiven);
+    json.key("expectedDataHandle");
+    json.number(details.handleExpected);
+}
+void addInfo(Json& json, std::uint16_t info) {
+    json.key("info");
+    json.number(info);
+}
+void addFields(Json& json, const RequestRefused& details) {
+    addInfo(json, details.info);
+}
+void addFields(Json& json, const RefusedAsCleared& details) {
+    addInfo(json, details.info);
+}
+void addFields(Json& json, const FacilityNotSupported& details) {
+    addInfo(json, details.info);
+}
+void addWindow(Json& json, const WindowExceeded& details) {
+    json.key("waiting");
+    json.number(details.waiting);
+    json.key("window");
+    json.number(details.window);
+}
+void addFields(Json& json, const SendWindowExceeded& details) {
+    addWindow(json, details);
+}
+void addFields(Json& json, const ReceiveWindowExceeded& details) {
+    addWindow(json, details);
+}
+void addFields(Json& json, const CallGivenUp& details) {
+    json.key("reason");
+    json.number(details.reason);
+}
+template <typename Details>
+void addFields(Json&, const Details&) {}
+
+// The address the finding's message carries: its controller, and its PLCI or
+// NCCI as calls --json gives them.
+void addAddress(Json& json, std::uint32_t address) {
+    json.key("controller");
+    json.number(CapiAddress::controllerOf(address));
+    if (CapiAddress::namesNcci(address)) {
+        json.key("ncci");
+        json.number(address);
+    } else if (CapiAddress::namesPlci(address)) {
+        json.key("plci");
+        json.number(CapiAddress::plciOf(address));
+    }
+}
+
+void addGap(Json& json, const TraceGap& gap) {
+    json.key("gap");
+    json.beginObject();
+    json.key("certain");
+    json.boolean(gap.certain);
+    json.key("from");
+    json.number(gap.from);
+    json.key("to");
+    json.number(gap.to);
+    json.key("afterRecord");
+    json.number(gap.afterRecord);
+    json.endObject();
+}
+
 }  // namespace
 
-FindingsWriter::FindingsWriter(const char* fileName, std::FILE* out)
-    : text_(out), fileName_(fileName != nullptr ? fileName : "") {}
+FindingsWriter::FindingsWriter(const char* fileName, std::FILE* out, CheckFormat format,
+                               bool nameFileInJson)
+    : text_(out),
+      fileName_(fileName != nullptr ? fileName : ""),
+      format_(format),
+      nameFileInJson_(nameFileInJson) {}
 
 void FindingsWriter::takeFinding(const Finding& finding) {
     held_.emplace(finding.subject.record, finding);
@@ -344,12 +499,83 @@ int FindingsWriter::finish() {
 }
 
 void FindingsWriter::write(const Finding& finding) {
+    if (format_ == CheckFormat::json) {
+        writeJson(finding);
+        return;
+    }
     const Severity severity = finding.severity();
     text_.text(fileName_).character(':');
     text_.number(finding.subject.record).text(": ").text(severityText(severity)).text(": ");
     appendFindingText(text_, finding);
     text_.endLine();
     counts_.count(severity);
+}
+
+void FindingsWriter::writeJson(const Finding& finding) {
+    const Severity severity = finding.severity();
+    const FindingKindRow& kind = rowOf(finding.kind());
+    Json json(text_);
+    json.beginObject();
+    json.key("type");
+    json.string(std::string_view("finding"));
+    if (nameFileInJson_) {
+        json.key("file");
+        json.string(fileName_);
+    }
+    // A cut message may end before its command, its number or its address.
+    const bool whole = kind.kind != FindingKind::messageCut;
+    json.key("record");
+    json.number(finding.subject.record);
+    if (whole) {
+        json.key("messageNumber");
+        json.number(finding.subject.messageNumber);
+    }
+    json.key("severity");
+    json.string(std::string_view(severityText(severity)));
+    json.key("kind");
+    json.string(std::string_view(kind.key));
+    if (finding.subject.commandWord != 0) {
+        json.key("command");
+        Proofs::writeCommand(json, finding.subject.commandWord);
+    }
+    if (whole) {
+        addAddress(json, finding.subject.address);
+        json.key("applId");
+        json.number(finding.applId);
+    }
+    std::visit([&](const auto& details) { addFields(json, details); }, finding.details);
+    words_.drop();
+    appendFindingText(words_, finding);
+    json.key("message");
+    json.string(words_.held());
+    json.key("proof");
+    json.beginArray();
+    Proofs proofs(json);
+    std::visit([&](const auto& details) { addProofs(proofs, details); }, finding.details);
+    json.endArray();
+    if (finding.acrossGap) {
+        addGap(json, *finding.acrossGap);
+    }
+    json.endObject();
+    text_.endLine();
+    counts_.count(severity);
+}
+
+int writeCheckSummaryJson(const CheckCounts& counts, std::FILE* out) {
+    TextOutput text(out);
+    Json json(text);
+    json.beginObject();
+    json.key("type");
+    json.string(std::string_view("summary"));
+    json.key("errors");
+    json.number(counts.errors);
+    json.key("warnings");
+    json.number(counts.warnings);
+    json.key("notes");
+    json.number(counts.notes);
+    json.endObject();
+    text.endLine();
+    return text.finish();
 }
 
 }  // namespace ambertap

@@ -5,6 +5,9 @@
 // that a loss the gap may hold is only a note.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -264,12 +267,14 @@ const char* severityWord(Severity severity) {
 
 class FaultTable : public ::testing::TestWithParam<Row> {};
 
+testing::Capture captureOf(const Row& row) {
+    return {editedTrace(row), row.gapAfter != 0 ? std::vector<std::size_t>{row.gapAfter}
+                                                : std::vector<std::size_t>{}};
+}
+
 TEST_P(FaultTable, GivesItsFindingAtItsRecordAndNoOtherError) {
     const Row& row = GetParam();
-    const testing::Checked checked = testing::checkOf(
-        {editedTrace(row),
-         row.gapAfter != 0 ? std::vector<std::size_t>{row.gapAfter} : std::vector<std::size_t>{}},
-        "trace");
+    const testing::Checked checked = testing::checkOf(captureOf(row), "trace");
     const std::vector<Line> lines = linesOf(checked.text);
     EXPECT_EQ(lines.size(), checked.counts.errors + checked.counts.warnings + checked.counts.notes);
     std::size_t found = 0;
@@ -285,6 +290,52 @@ TEST_P(FaultTable, GivesItsFindingAtItsRecordAndNoOtherError) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, FaultTable, ::testing::ValuesIn(rows), testing::NamedByRow());
+
+// Reads, for each row: its text's count of findings, its record and severity,
+// then its JSON lines; each must parse, as many findings as the text has
+// lines, one of them at the row's record with its severity.
+constexpr const char* jsonCheck = R"(
+import json, sys
+lines = sys.stdin.read().split("\n")[:-1]
+at = 0
+while at < len(lines):
+    count, record, severity = lines[at].split()
+    objects = [json.loads(line) for line in lines[at + 1 : at + 1 + int(count)]]
+    at += 1 + int(count)
+    assert all(o["type"] == "finding" and o["proof"] is not None for o in objects), objects
+    found = [o for o in objects if o["record"] == int(record) and o["severity"] == severity]
+    assert len(found) == 1, (record, severity, objects)
+print("ok")
+)";
+
+TEST(FaultTableJson, EveryRowsFindingsParseAsJsonLines) {
+    std::string rowsJson;
+    for (const Row& row : rows) {
+        const testing::Checked text = testing::checkOf(captureOf(row), "trace");
+        const testing::Checked json = testing::checkOf(captureOf(row), "trace", CheckFormat::json);
+        const std::size_t findings = linesOf(text.text).size();
+        ASSERT_EQ(std::count(json.text.begin(), json.text.end(), '\n'),
+                  static_cast<std::ptrdiff_t>(findings))
+            << row.name;
+        rowsJson += std::to_string(findings) + " " + std::to_string(row.record) + " " +
+                    severityWord(row.severity) + "\n" + json.text;
+    }
+    const std::string folder = ::testing::TempDir();
+    const std::string input = folder + "/fault_rows.jsonl";
+    const std::string script = folder + "/fault_rows_check.py";
+    std::ofstream(input) << rowsJson;
+    std::ofstream(script) << jsonCheck;
+    const std::string command = "python3 '" + script + "' <'" + input + "' 2>&1";
+    std::FILE* python = popen(command.c_str(), "r");
+    ASSERT_NE(python, nullptr);
+    std::string said;
+    char piece[256];
+    while (std::fgets(piece, sizeof piece, python) != nullptr) {
+        said += piece;
+    }
+    EXPECT_EQ(pclose(python), 0) << said;
+    EXPECT_EQ(said, "ok\n");
+}
 
 }  // namespace
 }  // namespace ambertap

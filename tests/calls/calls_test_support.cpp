@@ -77,8 +77,9 @@ int writeCalls(const Capture& capture, CallsFormat format, std::FILE* out) {
     return writer.finish(model);
 }
 
-int writeFindings(const Capture& capture, const char* file, std::FILE* out, CheckCounts& counts) {
-    FindingsWriter writer(file, out);
+int writeFindings(const Capture& capture, const char* file, std::FILE* out, CheckCounts& counts,
+                  CheckFormat format) {
+    FindingsWriter writer(file, out, format);
     CallModel model(writer);
     feed(model, capture, [&] { writer.settle(model.settledBefore()); });
     const int error = writer.finish();
@@ -93,10 +94,10 @@ std::string callsText(const Capture& capture, bool json) {
     return captured.text();
 }
 
-Checked checkOf(const Capture& capture, const char* file) {
+Checked checkOf(const Capture& capture, const char* file, CheckFormat format) {
     CapturedStream captured;
     Checked checked;
-    EXPECT_EQ(writeFindings(capture, file, captured.file(), checked.counts), 0);
+    EXPECT_EQ(writeFindings(capture, file, captured.file(), checked.counts, format), 0);
     checked.text = captured.text();
     return checked;
 }

@@ -32,7 +32,8 @@ struct Capture {
 // The views of a whole trace, written to `out` as the commands write them.
 // Each returns 0, or the error number of the first write that failed.
 int writeCalls(const Capture& capture, CallsFormat format, std::FILE* out);
-int writeFindings(const Capture& capture, const char* file, std::FILE* out, CheckCounts& counts);
+int writeFindings(const Capture& capture, const char* file, std::FILE* out, CheckCounts& counts,
+                  CheckFormat format = CheckFormat::text);
 
 // What `calls` (text, or JSON naming the trace "trace") and `check` write.
 std::string callsText(const Capture& capture, bool json);
@@ -40,7 +41,7 @@ struct Checked {
     std::string text;
     CheckCounts counts;
 };
-Checked checkOf(const Capture& capture, const char* file);
+Checked checkOf(const Capture& capture, const char* file, CheckFormat format = CheckFormat::text);
 
 // The path of a sample listing in the project's samples folder.
 std::string samplePath(const std::string& name);
