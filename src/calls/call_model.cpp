@@ -183,12 +183,14 @@ void CallModel::take(const DecodedMessage& decoded, std::uint64_t index,
                      const BProtocols* protocolsPutInForce) {
     lastRecord_ = index;
     if (!decoded.hasCommandWord() || decoded.cut()) {
-        report(wordOf(decoded, "applId"), MessageRef{index, decoded.commandWord(), 0, 0},
-               MessageCut{});
+        const MessageRef cut{index, decoded.commandWord(), 0, 0};
+        report(wordOf(decoded, "applId"), cut, MessageCut{});
+        place(cut, wordOf(decoded, "applId"), Owner{});
         return;
     }
     const Field* address = addressField(decoded);
     if (!decoded.known() || address == nullptr) {
+        place(MessageRef{index, decoded.commandWord(), 0, 0}, wordOf(decoded, "applId"), Owner{});
         return;
     }
     const Message message{MessageRef{index, decoded.commandWord(), wordOf(decoded, "messageNumber"),
@@ -248,6 +250,9 @@ void CallModel::onRequest(const Message& message) {
                             Pending{message.ref, message.applId, afterEnd ? Owner{} : owner,
                                     wordOf(message.decoded, "dataHandle")},
                             true);
+    if (commandOf(message.ref.commandWord) != CapiCommand::connect) {
+        place(message.ref, message.applId, request.owner);
+    }
     if (afterEnd) {
         return;
     }
@@ -262,6 +267,9 @@ void CallModel::onConfirmation(const Message& message) {
     const CapiCommand command = commandOf(message.ref.commandWord);
     if (command == CapiCommand::connect) {
         beginOutgoingCall(message, paired ? &request : nullptr, owner);
+        if (paired) {
+            place(request.message, request.applId, owner);
+        }
     } else if (!paired) {
         // A CONNECT_B3_CONF begins its connection below, on its PLCI's call.
         owner = command == CapiCommand::connectB3
@@ -269,6 +277,7 @@ void CallModel::onConfirmation(const Message& message) {
                     : ownerOf(message, false);
     }
     countNoCall(owner, message.ref);
+    place(message.ref, message.applId, owner, paired ? request.message.record : 0);
     if (paired) {
         proveByConfirmation(message, request);
     }
@@ -292,6 +301,7 @@ void CallModel::onIndication(const Message& message) {
     Pending& indication = open(
         indications_,
         Pending{message.ref, message.applId, owner, wordOf(message.decoded, "dataHandle")}, false);
+    place(message.ref, message.applId, owner);
     takeIntoWindow(indication, message, false);
     follow(owner, message);
     if (commandOf(message.ref.commandWord) == CapiCommand::disconnect) {
@@ -302,7 +312,7 @@ void CallModel::onIndication(const Message& message) {
 void CallModel::onResponse(const Message& message) {
     bool afterEnd = false;
     const Owner owner = ownerOfApplicationMessage(message, afterEnd);
-    answerIndication(message);
+    place(message.ref, message.applId, owner, answerIndication(message));
     countNoCall(owner, message.ref);
     if (afterEnd) {
         return;
@@ -513,6 +523,9 @@ CallModel::Pending& CallModel::open(PendingMap& exchanges, Pending pending, bool
         // The same number again before its answer: the earlier message can no
         // longer be told from this one, so it is left out.
         forget(entry->second, isRequest);
+        if (isRequest && commandOf(entry->second.message.commandWord) == CapiCommand::connect) {
+            placeUnconfirmed(entry->second);
+        }
         entry->second = pending;
     }
     openRecords_.insert(pending.message.record);
@@ -559,6 +572,7 @@ void CallModel::leaveOut(PendingMap& exchanges, const Pending& pending) {
     exchanges.erase(key);
     if (isRequest && commandOf(pending.message.commandWord) == CapiCommand::connect) {
         connectRequests_.erase(key);
+        placeUnconfirmed(pending);
     }
 }
 
@@ -586,10 +600,10 @@ void CallModel::takeIntoWindow(Pending& pending, const Message& message, bool se
     }
 }
 
-void CallModel::answerIndication(const Message& response) {
+std::uint64_t CallModel::answerIndication(const Message& response) {
     Pending indication;
     if (!close(indications_, response, indication)) {
-        return;
+        return 0;
     }
     const std::optional<TraceGap> gap = gapSince(indication.gapsBefore);
     const std::uint16_t handle = wordOf(response.decoded, "dataHandle");
@@ -600,6 +614,7 @@ void CallModel::answerIndication(const Message& response) {
         report(response, AnsweredWithOtherHandle{indication.message, handle, indication.dataHandle},
                gap);
     }
+    return indication.message.record;
 }
 
 // A CONNECT_IND still waiting when its call's DISCONNECT_IND comes: the caller
@@ -1001,6 +1016,9 @@ void CallModel::finish() {
             const Call* call = callOf(pending.owner);
             if (exchanges == &requests_) {
                 report(pending.applId, pending.message, OpenRequest{});
+                if (commandOf(pending.message.commandWord) == CapiCommand::connect) {
+                    placeUnconfirmed(pending);
+                }
             } else if (call != nullptr && pending.givenUp) {
                 report(pending.applId, pending.message,
                        CallGivenUp{call->clearing, call->reason.value});
@@ -1021,6 +1039,22 @@ void CallModel::finish() {
     for (const std::uint64_t number : going) {
         handOut(openCalls_.at(number));
     }
+}
+
+// ---- Where each record belongs ----
+
+void CallModel::place(const MessageRef& message, std::uint16_t applId, const Owner& owner,
+                      std::uint64_t answers) {
+    RecordPlace placed{message.record, owner.call, applId,
+                       CapiAddress::controllerByteOf(message.address), answers};
+    if (owner.call == 0 && owner.noCall != Owner::none) {
+        placed.controller = noCall_[owner.noCall].controller;
+    }
+    listener_.takePlace(placed);
+}
+
+void CallModel::placeUnconfirmed(const Pending& request) {
+    place(request.message, request.applId, Owner{});
 }
 
 }  // namespace ambertap

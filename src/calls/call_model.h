@@ -138,6 +138,18 @@ struct CallDetails {
     std::string callingNumber;
 };
 
+// Where a record's message belongs, and which earlier record it answers, as
+// the model pairs them: what a ladder of the trace draws from.
+struct RecordPlace {
+    std::uint64_t record = 0;
+    std::uint64_t call = 0;  // the call's number; 0: none (a message of no call, or unplaced)
+    std::uint16_t applId = 0;
+    std::uint8_t controller = 0;  // the whole controller byte, external bit included
+    // The record of the request or indication that this confirmation or
+    // response answers; 0: none, or not one the trace holds.
+    std::uint64_t answers = 0;
+};
+
 // Where the model hands out what it no longer keeps.
 class CallModelListener {
   public:
@@ -148,6 +160,11 @@ class CallModelListener {
     virtual void takeCall(const Call& call) = 0;
     // A finding, as soon as the trace proves it.
     virtual void takeFinding(const Finding& finding) = 0;
+    // The place of each record that holds a message, once: in record order,
+    // but that a CONNECT_REQ's comes with its confirmation's, which begins
+    // its call (or, never confirmed, once that is sure, at the latest when
+    // the trace ends).
+    virtual void takePlace(const RecordPlace& place) { static_cast<void>(place); }
 };
 
 class CallModel {
@@ -246,7 +263,8 @@ class CallModel {
     void forget(const Pending& pending, bool isRequest);
     void leaveOut(PendingMap& exchanges, const Pending& pending);
     void takeIntoWindow(Pending& pending, const Message& message, bool sending);
-    void answerIndication(const Message& response);
+    // Returns the record of the indication it answers; 0: none.
+    std::uint64_t answerIndication(const Message& response);
     void markCallGivenUp(const Owner& owner);
     // The exchanges waiting on an owner, or on a whole call, in record order.
     std::vector<Pending> waiting(const PendingMap& exchanges, const Owner& scope, bool wholeCall,
@@ -273,6 +291,11 @@ class CallModel {
     // ---- Checks of one message ----
     void checkListen(const Message& request);
     void checkRefusal(const Message& confirmation, const Pending* request, const Owner& owner);
+
+    void place(const MessageRef& message, std::uint16_t applId, const Owner& owner,
+               std::uint64_t answers = 0);
+    // A CONNECT_REQ that will begin no call.
+    void placeUnconfirmed(const Pending& request);
 
     std::optional<TraceGap> gapSince(std::size_t gapsBefore) const;
     void report(const Message& message, FindingDetails details,

@@ -102,6 +102,18 @@ Checked checkOf(const Capture& capture, const char* file, CheckFormat format) {
     return checked;
 }
 
+std::vector<RecordPlace> placesOf(const Capture& capture) {
+    struct Places final : CallModelListener {
+        void takeCall(const Call&) override {}
+        void takeFinding(const Finding&) override {}
+        void takePlace(const RecordPlace& place) override { places.push_back(place); }
+        std::vector<RecordPlace> places;
+    } listener;
+    CallModel model(listener);
+    feed(model, capture, [] {});
+    return listener.places;
+}
+
 std::string samplePath(const std::string& name) {
     return std::string(AMBERTAP_SAMPLES) + "/" + name;
 }

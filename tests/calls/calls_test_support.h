@@ -43,6 +43,9 @@ struct Checked {
 };
 Checked checkOf(const Capture& capture, const char* file, CheckFormat format = CheckFormat::text);
 
+// The place the model gives each record, in the order it gives them.
+std::vector<RecordPlace> placesOf(const Capture& capture);
+
 // The path of a sample listing in the project's samples folder.
 std::string samplePath(const std::string& name);
 
