@@ -175,11 +175,17 @@ UNGUIDED std::size_t checkJsonLines(std::string_view text, std::string_view star
 UNGUIDED void checkFindings(std::string_view text, const CheckCounts& counts) {
     constexpr std::string_view fileName = "trace:";
     std::uint64_t lines = 0;
+    std::uint64_t lastRecord = 0;
     for (std::size_t at = 0; at < text.size(); at = text.find('\n', at) + 1) {
         if (text.size() - at < fileName.size() ||
             std::memcmp(text.data() + at, fileName.data(), fileName.size()) != 0) {
             fail("a finding begins with the file's name", text.substr(at));
         }
+        const std::uint64_t record = std::strtoull(text.data() + at + fileName.size(), nullptr, 10);
+        if (record < lastRecord) {
+            fail("findings come in record order", text.substr(at));
+        }
+        lastRecord = record;
         ++lines;
     }
     if (lines != counts.errors + counts.warnings + counts.notes) {
@@ -197,7 +203,8 @@ class Views {
         records_ = 0;
         fullProtocols_ = ProtocolTracker{};
         jsonProtocols_ = ProtocolTracker{};
-        model_.emplace();
+        callViews_.emplace(calls_.stream(), callsJson_.stream(), checked_.stream());
+        model_.emplace(*callViews_);
     }
 
     void take(const RecordBlock& block) {
@@ -221,7 +228,10 @@ class Views {
         if (taken > 0 && printTraceRecords(block.data, taken, nowhere()) != 0) {
             fail("printing to /dev/null succeeds");
         }
+        callViews_->findings.settle(model_->settledBefore());
     }
+
+    void gap(const CaptureGap& gap) { model_->addGap(gap); }
 
     // Checks what the views wrote. What the run allocated is freed before it
     // ends, so that libFuzzer sees as many frees as allocations and looks for
@@ -232,18 +242,16 @@ class Views {
             fail("one JSON line a record");
         }
         model_->finish();
-        int error = 0;
-        const CheckCounts counts = writeFindings(*model_, "trace", findings_.stream(), error);
-        if (writeCalls(*model_, CallsFormat::text, nullptr, calls_.stream()) != 0 ||
-            writeCalls(*model_, CallsFormat::json, "trace", callsJson_.stream()) != 0 ||
-            error != 0) {
+        if (callViews_->text.finish(*model_) != 0 || callViews_->json.finish(*model_) != 0 ||
+            callViews_->findings.finish() != 0) {
             fail("a memory stream takes every write");
         }
         checkText(calls_.text());
         checkJsonLines(callsJson_.text(), "{\"type\":\"");
-        checkFindings(findings_.text(), counts);
+        checkFindings(checked_.text(), callViews_->findings.counts());
         model_.reset();
-        for (Captured* captured : {&full_, &json_, &calls_, &callsJson_, &findings_}) {
+        callViews_.reset();
+        for (Captured* captured : {&full_, &json_, &calls_, &callsJson_, &checked_}) {
             captured->clear();
         }
     }
@@ -252,12 +260,29 @@ class Views {
     std::uint64_t records_ = 0;
     ProtocolTracker fullProtocols_;
     ProtocolTracker jsonProtocols_;
-    std::optional<CallModel> model_;
     Captured full_;
     Captured json_;
     Captured calls_;
     Captured callsJson_;
-    Captured findings_;
+    Captured checked_;
+    // The views of the call model, told at once of what it hands out.
+    struct CallViews final : CallModelListener {
+        CallViews(std::FILE* calls, std::FILE* callsJson, std::FILE* checked)
+            : text{CallsFormat::text, nullptr, calls},
+              json{CallsFormat::json, "trace", callsJson},
+              findings{"trace", checked} {}
+        void takeCall(const Call& call) override {
+            text.takeCall(call);
+            json.takeCall(call);
+        }
+        void takeFinding(const Finding& finding) override { findings.takeFinding(finding); }
+
+        CallsWriter text;
+        CallsWriter json;
+        FindingsWriter findings;
+    };
+    std::optional<CallViews> callViews_;
+    std::optional<CallModel> model_;
 };
 
 }  // namespace
@@ -294,6 +319,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             if (input.form() != InputForm::capture) {
                 fail("a gap comes only from a capture");
             }
+            views.gap(input.gap());
             continue;
         }
         if (block.size == 0 || block.size > std::max(room, largestTraceFile)) {

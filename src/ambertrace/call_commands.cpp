@@ -1,7 +1,6 @@
 #include "call_commands.h"
 
 #include "byte_reader.h"
-#include "call_views.h"
 #include "trace_walker.h"
 
 namespace ambertap {
@@ -22,9 +21,11 @@ class CallsView final : public TraceView {
     CallsView(std::FILE* out, CallsFormat format) : out_(out), format_(format) {}
 
     int beginTrace(const TraceSource& trace) override {
-        model_ = std::make_unique<CallModel>();
+        model_.reset();
+        writer_ =
+            std::make_unique<CallsWriter>(format_, trace.oneOfSeveral ? trace.name : nullptr, out_);
+        model_ = std::make_unique<CallModel>(*writer_);
         index_ = 0;
-        file_ = trace.oneOfSeveral ? std::string(trace.name) : std::string();
         return 0;
     }
 
@@ -33,15 +34,20 @@ class CallsView final : public TraceView {
         return 0;
     }
 
+    int gap(const CaptureGap& gap) override {
+        model_->addGap(gap);
+        return 0;
+    }
+
     int endTrace() override {
         model_->finish();
-        return writeCalls(*model_, format_, file_.empty() ? nullptr : file_.c_str(), out_);
+        return writer_->finish(*model_);
     }
 
   private:
     std::FILE* out_;
     CallsFormat format_;
-    std::string file_;
+    std::unique_ptr<CallsWriter> writer_;
     std::unique_ptr<CallModel> model_;
     std::uint64_t index_ = 0;
 };
@@ -58,24 +64,29 @@ std::unique_ptr<TraceView> makeCallsView(const CommandLine& line, std::FILE* out
 }
 
 int CheckView::beginTrace(const TraceSource& trace) {
-    model_ = std::make_unique<CallModel>();
+    model_.reset();
+    writer_ = std::make_unique<FindingsWriter>(findingName(trace.name).c_str(), out_, format_,
+                                               trace.oneOfSeveral);
+    model_ = std::make_unique<CallModel>(*writer_);
     index_ = 0;
-    name_ = findingName(trace.name);
     return 0;
 }
 
 int CheckView::show(std::span<const std::uint8_t> block, std::uint64_t) {
     addRecords(block, *model_, index_);
+    writer_->settle(model_->settledBefore());
+    return 0;
+}
+
+int CheckView::gap(const CaptureGap& gap) {
+    model_->addGap(gap);
     return 0;
 }
 
 int CheckView::endTrace() {
     model_->finish();
-    int error = 0;
-    const CheckCounts counts = writeFindings(*model_, name_.c_str(), out_, error);
-    counts_.errors += counts.errors;
-    counts_.warnings += counts.warnings;
-    counts_.notes += counts.notes;
+    const int error = writer_->finish();
+    counts_ += writer_->counts();
     return error;
 }
 

@@ -1,5 +1,5 @@
 // The views of `calls` and `check`: each trace's records go into a call model,
-// which is written out once the trace has ended.
+// whose views write what it hands out.
 #pragma once
 
 #include <cstdint>
@@ -20,17 +20,19 @@ std::unique_ptr<TraceView> makeCallsView(const CommandLine& line, std::FILE* out
 // The findings of each trace, one a line, counted over all of them.
 class CheckView final : public TraceView {
   public:
-    explicit CheckView(std::FILE* out) : out_(out) {}
+    CheckView(std::FILE* out, CheckFormat format) : out_(out), format_(format) {}
 
     int beginTrace(const TraceSource& trace) override;
     int show(std::span<const std::uint8_t> block, std::uint64_t offset) override;
+    int gap(const CaptureGap& gap) override;
     int endTrace() override;
 
     const CheckCounts& counts() const { return counts_; }
 
   private:
     std::FILE* out_;
-    std::string name_;
+    CheckFormat format_;
+    std::unique_ptr<FindingsWriter> writer_;
     std::unique_ptr<CallModel> model_;
     std::uint64_t index_ = 0;
     CheckCounts counts_;

@@ -132,8 +132,8 @@ const std::array<CommandEntry, 5> commands{{
      "  -h, --help    show this help\n"},
     {AmbertraceCommand::check,
      "check",
-     {helpOption, {"damaged", '\0', &CommandLine::damaged}},
-     "usage: ambertrace check [--damaged] [FILE...]\n"
+     {helpOption, {"json", '\0', &CommandLine::json}, {"damaged", '\0', &CommandLine::damaged}},
+     "usage: ambertrace check [--json] [--damaged] [FILE...]\n"
      "\n"
      "Points out what the applications did wrong in each trace, one finding a line,\n"
      "as FILE:RECORD: error: ... (or warning:, note:), where RECORD counts the\n"
@@ -144,6 +144,8 @@ const std::array<CommandEntry, 5> commands{{
      "Exit codes: 0 no error (warnings and notes may be), 1 a usage error, 2 an\n"
      "input that cannot be read, 3 at least one error.\n"
      "\n"
+     "  --json        one JSON object a finding (JSON Lines), with its kind, address\n"
+     "                and the records that prove it, then one with the counts\n"
      "  --damaged     read a damaged or cut trace file all the same (exit code 2)\n"
      "  -h, --help    show this help\n"},
 }};
@@ -330,14 +332,16 @@ void checkFiles(CommandLine& line) {
     if (line.time && line.json) {
         refuse(line, "show: --time goes with the lines, --hex and --full, not with --json");
     }
-    const bool oneFile = line.command == AmbertraceCommand::save || line.command == AmbertraceCommand::record;
+    const bool oneFile =
+        line.command == AmbertraceCommand::save || line.command == AmbertraceCommand::record;
     const std::string name(commandName(line.command));
     if (oneFile && line.files.size() != 1) {
         refuse(line, line.files.empty() ? name + ": no FILE given"
                                         : name + ": one FILE only, " +
                                               std::to_string(line.files.size()) + " given");
     }
-    if (line.command == AmbertraceCommand::record && line.files.size() == 1 && line.files.front() == "-") {
+    if (line.command == AmbertraceCommand::record && line.files.size() == 1 &&
+        line.files.front() == "-") {
         refuse(line, "record: a capture grows while it is read: give it a FILE, not -");
     }
     if (line.clearAt != 0 && !line.clear) {

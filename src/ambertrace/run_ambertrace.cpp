@@ -1,5 +1,7 @@
 #include "run_ambertrace.h"
 
+#include <cstring>
+
 #include "ambertrace_version.h"
 #include "call_commands.h"
 #include "command_line.h"
@@ -12,13 +14,20 @@ namespace ambertap {
 
 namespace {
 
-// The findings, a summary line that counts them, and an exit code that says
-// whether there was an error among them.
+// The findings, a summary line that counts them (and in JSON a summary
+// object after them), and an exit code that says whether there was an error
+// among them.
 int checkTraces(const CommandLine& line, DeviceSystem& system, const Streams& streams) {
-    CheckView view(streams.out);
-    const int exitCode =
-        viewTraces(line.files, InputChoices{line.damaged, false}, view, system, streams);
+    CheckView view(streams.out, line.json ? CheckFormat::json : CheckFormat::text);
+    int exitCode = viewTraces(line.files, InputChoices{line.damaged, false}, view, system, streams);
     const CheckCounts& counts = view.counts();
+    if (line.json) {
+        if (const int error = writeCheckSummaryJson(counts, streams.out); error != 0) {
+            std::fprintf(streams.err, "ambertrace: standard output: cannot write: %s\n",
+                         std::strerror(error));
+            exitCode = traceExitFailure;
+        }
+    }
     std::fprintf(streams.err, "ambertrace: %lu error%s, %lu warning%s, %lu note%s\n",
                  static_cast<unsigned long>(counts.errors), counts.errors == 1 ? "" : "s",
                  static_cast<unsigned long>(counts.warnings), counts.warnings == 1 ? "" : "s",

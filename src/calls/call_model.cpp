@@ -1,7 +1,6 @@
 #include "call_model.h"
 
 #include <algorithm>
-#include <optional>
 
 #include "capi_vocabulary.h"
 
@@ -14,10 +13,10 @@ constexpr auto addressesPlci = CapiAddress::namesPlci;
 constexpr auto addressesNcci = CapiAddress::namesNcci;
 
 // Requests and confirmations, indications and responses pair up by these.
-std::uint64_t exchangeKey(std::uint16_t applId, std::uint16_t commandWord,
-                          std::uint16_t messageNumber) {
+std::uint64_t exchangeKey(std::uint16_t applId, const MessageRef& message) {
     return std::uint64_t{applId} << 24 |
-           std::uint64_t{static_cast<std::uint8_t>(commandOf(commandWord))} << 16 | messageNumber;
+           std::uint64_t{static_cast<std::uint8_t>(commandOf(message.commandWord))} << 16 |
+           message.messageNumber;
 }
 std::uint32_t callKey(std::uint16_t applId, std::uint16_t plci) {
     return std::uint32_t{applId} << 16 | plci;
@@ -37,6 +36,65 @@ const Field* addressField(const DecodedMessage& message) {
     }
     return nullptr;
 }
+
+// Whether a confirmation's Info says its request was taken, and a response's
+// Reject that it accepts; other messages have neither.
+bool acceptedBy(const DecodedMessage& message) {
+    return InfoValue::taken(wordOf(message, "info")) && wordOf(message, "reject") == 0;
+}
+
+bool takes(Outcome outcome, bool accepted) {
+    return outcome == Outcome::any || (outcome == Outcome::accepted) == accepted;
+}
+
+template <typename State, std::size_t count>
+StepTaken<State> stepBy(const Step<State> (&table)[count], State from, std::uint16_t commandWord,
+                        bool accepted) {
+    StepTaken<State> taken;
+    for (const Step<State>& step : table) {
+        if (step.commandWord != commandWord || step.from.empty()) {
+            continue;
+        }
+        taken.kind = StepTaken<State>::outOfStep;
+        if (step.from.has(from) && takes(step.outcome, accepted)) {
+            return {StepTaken<State>::moved, step.to};
+        }
+    }
+    return taken;
+}
+
+template <typename State, std::size_t count>
+std::optional<State> beginningBy(const Step<State> (&table)[count], std::uint16_t commandWord,
+                                 bool accepted) {
+    for (const Step<State>& step : table) {
+        if (step.commandWord == commandWord && step.from.empty() && takes(step.outcome, accepted)) {
+            return step.to;
+        }
+    }
+    return std::nullopt;
+}
+
+template <typename State, std::size_t count>
+constexpr bool rowsInOrder(const StateRow<State> (&rows)[count]) {
+    for (std::size_t at = 0; at < count; ++at) {
+        if (rows[at].state != static_cast<State>(at)) {
+            return false;
+        }
+    }
+    return true;
+}
+static_assert(rowsInOrder(plciStates) && std::size(plciStates) == 9);
+static_assert(rowsInOrder(ncciStates) && std::size(ncciStates) == 8);
+
+constexpr bool kindsInOrder() {
+    for (std::size_t at = 0; at < std::size(findingKinds); ++at) {
+        if (findingKinds[at].kind != static_cast<FindingKind>(at)) {
+            return false;
+        }
+    }
+    return std::size(findingKinds) == std::variant_size_v<FindingDetails>;
+}
+static_assert(kindsInOrder(), "one row a kind of finding, in the order of FindingKind");
 
 std::string digitsOf(const DecodedMessage& message, std::string_view key) {
     const Field* number = message.find(key);
@@ -64,50 +122,53 @@ Shown faxPagesOf(const DecodedMessage& message, std::uint64_t record) {
     return Shown{true, static_cast<std::uint16_t>(pages->value), record};
 }
 
+void clearedBy(ClearedBy& side, ClearedBy first) {
+    if (side == ClearedBy::notCleared) {
+        side = first;
+    }
+}
+
+CallDetails callDetailsOf(const DecodedMessage& message) {
+    CallDetails details;
+    if (const Field* cip = message.find("cipValue")) {
+        details.cipValue = Shown{true, static_cast<std::uint16_t>(cip->value), 0};
+    }
+    details.calledNumber = digitsOf(message, "calledPartyNumber");
+    details.callingNumber = digitsOf(message, "callingPartyNumber");
+    return details;
+}
+
+void setCallDetails(Call& call, const CallDetails& details) {
+    call.cipValue = details.cipValue;
+    call.numbersShown = true;
+    call.calledNumber = details.calledNumber;
+    call.callingNumber = details.callingNumber;
+}
+
 }  // namespace
 
-Severity severityOf(FindingKind kind) {
-    switch (kind) {
-        case FindingKind::neverAnswered:
-        case FindingKind::answeredWithOtherAddress:
-        case FindingKind::answeredWithOtherHandle:
-        case FindingKind::usedAfterEnd:
-        case FindingKind::errorInfo:
-            return Severity::error;
-        case FindingKind::neverConfirmed:
-        case FindingKind::sendWindowExceeded:
-        case FindingKind::receiveWindowExceeded:
-        case FindingKind::clearedBeforeB3Down:
-            return Severity::warning;
-        case FindingKind::errorInfoAfterClearing:
-        case FindingKind::facilityNotSupported:
-        case FindingKind::listenWithoutCip:
-        case FindingKind::callGivenUp:
-        case FindingKind::openIndication:
-        case FindingKind::openRequest:
-        case FindingKind::messageCut:
-            return Severity::note;
-    }
-    return Severity::note;
+// ---- The rules' lookups ----
+
+const char* shownAs(PlciState state) {
+    return plciStates[static_cast<std::size_t>(state)].shownAs;
+}
+const char* shownAs(NcciState state) {
+    return ncciStates[static_cast<std::size_t>(state)].shownAs;
+}
+StepTaken<PlciState> plciStep(PlciState from, std::uint16_t commandWord, bool accepted) {
+    return stepBy(plci_steps::table, from, commandWord, accepted);
+}
+StepTaken<NcciState> ncciStep(NcciState from, std::uint16_t commandWord, bool accepted) {
+    return stepBy(ncci_steps::table, from, commandWord, accepted);
+}
+std::optional<PlciState> plciBeginning(std::uint16_t commandWord, bool accepted) {
+    return beginningBy(plci_steps::table, commandWord, accepted);
+}
+std::optional<NcciState> ncciBeginning(std::uint16_t commandWord, bool accepted) {
+    return beginningBy(ncci_steps::table, commandWord, accepted);
 }
 
-CheckCounts CallModel::counts() const {
-    CheckCounts counts;
-    for (const Finding& finding : findings_) {
-        switch (severityOf(finding.kind)) {
-            case Severity::error:
-                ++counts.errors;
-                break;
-            case Severity::warning:
-                ++counts.warnings;
-                break;
-            case Severity::note:
-                ++counts.notes;
-                break;
-        }
-    }
-    return counts;
-}
+// ---- The one entry ----
 
 void CallModel::add(ByteView record, std::uint64_t index) {
     if (!holdsMessage(record)) {
@@ -115,104 +176,289 @@ void CallModel::add(ByteView record, std::uint64_t index) {
     }
     decodeMessage(messageOfRecord(record), protocols_, decoded_);
     protocols_.takeNote(decoded_);
-    if (!decoded_.hasCommandWord() || decoded_.cut()) {
-        noteCut(index);
-        return;
-    }
-    const Field* address = addressField(decoded_);
-    if (!decoded_.known() || address == nullptr) {
-        return;
-    }
-    const MessageRef message{index, decoded_.commandWord(), wordOf(decoded_, "messageNumber"),
-                             static_cast<std::uint32_t>(address->value)};
-    take(message, wordOf(decoded_, "applId"));
+    take(decoded_, index, protocols_.putInForceByLastNote());
 }
 
-void CallModel::noteCut(std::uint64_t index) {
-    MessageRef message;
-    message.record = index;
-    message.commandWord = decoded_.commandWord();
-    addFinding(FindingKind::messageCut, wordOf(decoded_, "applId"), message);
-}
-
-void CallModel::take(const MessageRef& message, std::uint16_t applId) {
-    switch (subcommandOf(message.commandWord)) {
+void CallModel::take(const DecodedMessage& decoded, std::uint64_t index,
+                     const BProtocols* protocolsPutInForce) {
+    lastRecord_ = index;
+    if (!decoded.hasCommandWord() || decoded.cut()) {
+        const MessageRef cut{index, decoded.commandWord(), 0, 0};
+        report(wordOf(decoded, "applId"), cut, MessageCut{});
+        place(cut, wordOf(decoded, "applId"), Owner{});
+        return;
+    }
+    const Field* address = addressField(decoded);
+    if (!decoded.known() || address == nullptr) {
+        place(MessageRef{index, decoded.commandWord(), 0, 0}, wordOf(decoded, "applId"), Owner{});
+        return;
+    }
+    const Message message{MessageRef{index, decoded.commandWord(), wordOf(decoded, "messageNumber"),
+                                     static_cast<std::uint32_t>(address->value)},
+                          wordOf(decoded, "applId"), decoded, protocolsPutInForce,
+                          acceptedBy(decoded)};
+    switch (subcommandOf(message.ref.commandWord)) {
         case Subcommand::request:
-            onRequest(message, applId);
-            break;
+            return onRequest(message);
         case Subcommand::confirmation:
-            onConfirmation(message, applId);
-            break;
+            return onConfirmation(message);
         case Subcommand::indication:
-            onIndication(message, applId);
-            break;
+            return onIndication(message);
         case Subcommand::response:
-            onResponse(message, applId);
-            break;
-        default:
-            break;
+            return onResponse(message);
     }
+}
+
+void CallModel::addGap(const CaptureGap& gap) {
+    const bool certain = gap.kind != static_cast<std::uint32_t>(GapKind::possible);
+    gaps_.push_back(TraceGap{certain, gap.from, gap.to, lastRecord_});
+    // What waited before the gap may have been answered in it.
+    for (auto& [number, call] : openCalls_) {
+        call.steppedSinceGap = false;
+        for (Connection& connection : call.connections) {
+            connection.steppedSinceGap = false;
+            connection.sending.restart();
+            connection.receiving.restart();
+        }
+    }
+    for (PendingMap* exchanges : {&requests_, &indications_}) {
+        for (auto& [key, pending] : *exchanges) {
+            pending.inWindow = false;
+        }
+    }
+}
+
+std::uint64_t CallModel::settledBefore() const {
+    const std::uint64_t next = lastRecord_ + 1;
+    return openRecords_.empty() ? next : std::min(next, *openRecords_.begin());
+}
+
+// ---- The four kinds of message ----
+
+void CallModel::onRequest(const Message& message) {
+    bool afterEnd = false;
+    const Owner owner = ownerOfApplicationMessage(message, afterEnd);
+    if (commandOf(message.ref.commandWord) == CapiCommand::connect) {
+        // Its call begins with the confirmation that gives the PLCI.
+        noteConnectRequest(message);
+    } else {
+        countNoCall(owner, message.ref);
+    }
+    checkListen(message);
+    // A request after the end belongs to nothing that its fate could prove.
+    Pending& request = open(requests_,
+                            Pending{message.ref, message.applId, afterEnd ? Owner{} : owner,
+                                    wordOf(message.decoded, "dataHandle")},
+                            true);
+    if (commandOf(message.ref.commandWord) != CapiCommand::connect) {
+        place(message.ref, message.applId, request.owner);
+    }
+    if (afterEnd) {
+        return;
+    }
+    takeIntoWindow(request, message, true);
+    follow(owner, message);
+}
+
+void CallModel::onConfirmation(const Message& message) {
+    Pending request;
+    const bool paired = close(requests_, message, request);
+    Owner owner = paired ? request.owner : Owner{};
+    const CapiCommand command = commandOf(message.ref.commandWord);
+    if (command == CapiCommand::connect) {
+        beginOutgoingCall(message, paired ? &request : nullptr, owner);
+        if (paired) {
+            place(request.message, request.applId, owner);
+        }
+    } else if (!paired) {
+        // A CONNECT_B3_CONF begins its connection below, on its PLCI's call.
+        owner = command == CapiCommand::connectB3
+                    ? ownerOfAddress(message, plciOf(message.ref.address), false)
+                    : ownerOf(message, false);
+    }
+    countNoCall(owner, message.ref);
+    place(message.ref, message.applId, owner, paired ? request.message.record : 0);
+    if (paired) {
+        proveByConfirmation(message, request);
+    }
+    if (Call* call = callOf(owner)) {
+        call->lastRecord = message.ref.record;
+        if (const auto state = ncciBeginning(message.ref.commandWord, message.accepted);
+            state && addressesNcci(message.ref.address)) {
+            const std::uint32_t index = beginConnection(
+                *call, message, *state, true, paired ? request.message.record : message.ref.record);
+            call->connections[index].begunBeforeTrace = !paired;
+        }
+    }
+    if (!message.accepted) {
+        checkRefusal(message, paired ? &request : nullptr, owner);
+    }
+}
+
+void CallModel::onIndication(const Message& message) {
+    const Owner owner = ownerOfIndication(message);
+    countNoCall(owner, message.ref);
+    Pending& indication = open(
+        indications_,
+        Pending{message.ref, message.applId, owner, wordOf(message.decoded, "dataHandle")}, false);
+    place(message.ref, message.applId, owner);
+    takeIntoWindow(indication, message, false);
+    follow(owner, message);
+    if (commandOf(message.ref.commandWord) == CapiCommand::disconnect) {
+        markCallGivenUp(owner);
+    }
+}
+
+void CallModel::onResponse(const Message& message) {
+    bool afterEnd = false;
+    const Owner owner = ownerOfApplicationMessage(message, afterEnd);
+    place(message.ref, message.applId, owner, answerIndication(message));
+    countNoCall(owner, message.ref);
+    if (afterEnd) {
+        return;
+    }
+    proveByResponse(message, owner);
+    follow(owner, message);
 }
 
 // ---- Who a message belongs to ----
 
-CallModel::Owner CallModel::ownerOf(const MessageRef& message, std::uint16_t applId,
-                                    bool newCallAfterEnd) {
+CallModel::Owner CallModel::ownerOf(const Message& message, bool newCallAfterEnd) {
+    return ownerOfAddress(message, message.ref.address, newCallAfterEnd);
+}
+
+// The call (and connection) of `address`, or its messages of no call. A PLCI
+// or NCCI not seen before begins a call or connection begun before the trace;
+// so does a PLCI whose call has ended, when `newCallAfterEnd`, and otherwise
+// the message has no owner.
+CallModel::Owner CallModel::ownerOfAddress(const Message& message, std::uint32_t address,
+                                           bool newCallAfterEnd) {
     Owner owner;
     // LISTEN and MANUFACTURER address a controller, whatever bits the
     // application sets above it.
-    const CapiCommand command = commandOf(message.commandWord);
+    const CapiCommand command = commandOf(message.ref.commandWord);
     if (command == CapiCommand::listen || command == CapiCommand::manufacturer ||
-        !addressesPlci(message.address)) {
-        owner.noCall = noCallOf(applId, CapiAddress::controllerByteOf(message.address));
+        !addressesPlci(address)) {
+        owner.noCall = noCallOf(message.applId, CapiAddress::controllerByteOf(address));
         return owner;
     }
-    const std::uint16_t plci = plciOf(message.address);
-    const auto current = currentCall_.find(callKey(applId, plci));
-    if (current != currentCall_.end() &&
-        (!newCallAfterEnd || calls_[current->second].state != PlciState::ended)) {
+    const std::uint32_t key = callKey(message.applId, plciOf(address));
+    if (const auto current = currentCall_.find(key); current != currentCall_.end()) {
         owner.call = current->second;
+    } else if (!newCallAfterEnd && endedPlcis_.contains(key)) {
+        return owner;
     } else {
         // A PLCI first seen otherwise than by its beginning: a call begun before
         // the trace, or one that a facility resumed.
-        owner.call = beginCall(applId, plci, CallDirection::unknown, message.record);
-        calls_[owner.call].begunBeforeTrace = true;
+        owner = beginCall(message, PlciState::unknown, CallDirection::unknown, message.ref.record);
+        openCalls_.at(owner.call).begunBeforeTrace = true;
     }
-    if (addressesNcci(message.address)) {
-        const std::vector<Connection>& connections = calls_[owner.call].connections;
-        for (std::size_t i = connections.size(); i-- > 0;) {
-            if (connections[i].ncci == message.address) {
+    if (addressesNcci(address)) {
+        Call& call = openCalls_.at(owner.call);
+        for (std::size_t i = call.connections.size(); i-- > 0;) {
+            if (call.connections[i].ncci == address) {
                 owner.connection = static_cast<std::uint32_t>(i);
                 return owner;
             }
         }
         owner.connection =
-            beginConnection(calls_[owner.call], message.address, false, message.record);
-        calls_[owner.call].connections[owner.connection].begunBeforeTrace = true;
+            beginConnection(call, message, NcciState::unknown, false, message.ref.record);
+        call.connections[owner.connection].begunBeforeTrace = true;
     }
     return owner;
 }
 
-std::uint32_t CallModel::beginCall(std::uint16_t applId, std::uint16_t plci,
-                                   CallDirection direction, std::uint64_t record) {
-    Call call;
-    call.applId = applId;
-    call.plci = plci;
-    call.direction = direction;
-    call.firstRecord = record;
-    call.lastRecord = record;
-    const auto index = static_cast<std::uint32_t>(calls_.size());
-    calls_.push_back(std::move(call));
-    currentCall_[callKey(applId, plci)] = index;
-    return index;
+// An application's message on a PLCI or NCCI whose end it has answered is a
+// fault, unless a gap since the end may hold the beginning of a new call or
+// connection that it belongs to.
+CallModel::Owner CallModel::ownerOfApplicationMessage(const Message& message, bool& afterEnd) {
+    afterEnd = false;
+    Owner owner = ownerOf(message, false);
+    if (owner.noCall != Owner::none) {
+        return owner;
+    }
+    MessageRef end;
+    std::size_t gapsBefore = 0;
+    if (owner.call == 0) {
+        const EndedPlci& ended =
+            endedPlcis_.at(callKey(message.applId, plciOf(message.ref.address)));
+        end = ended.end;
+        gapsBefore = ended.gapsBefore;
+    } else if (const Connection* connection = connectionOf(owner);
+               connection != nullptr && connection->state == NcciState::ended) {
+        end = connection->end;
+        gapsBefore = connection->gapsBeforeEnd;
+    } else {
+        return owner;
+    }
+    const std::optional<TraceGap> gap = gapSince(gapsBefore);
+    report(message, UsedAfterEnd{end}, gap);
+    if (!gap) {
+        afterEnd = true;
+        return owner;
+    }
+    if (owner.call == 0) {
+        return ownerOf(message, true);
+    }
+    Call& call = openCalls_.at(owner.call);
+    owner.connection =
+        beginConnection(call, message, NcciState::unknown, false, message.ref.record);
+    call.connections[owner.connection].begunBeforeTrace = true;
+    return owner;
 }
 
-std::uint32_t CallModel::beginConnection(Call& call, std::uint32_t ncci, bool outgoing,
-                                         std::uint64_t record) {
+CallModel::Owner CallModel::ownerOfIndication(const Message& message) {
+    const std::uint32_t address = message.ref.address;
+    if (const auto state = plciBeginning(message.ref.commandWord, message.accepted);
+        state && addressesPlci(address)) {
+        return beginCall(message, *state, CallDirection::incoming, message.ref.record);
+    }
+    if (const auto state = ncciBeginning(message.ref.commandWord, message.accepted);
+        state && addressesNcci(address) && addressesPlci(address)) {
+        Owner owner = ownerOfAddress(message, plciOf(address), true);
+        owner.connection =
+            beginConnection(openCalls_.at(owner.call), message, *state, false, message.ref.record);
+        return owner;
+    }
+    return ownerOf(message, true);
+}
+
+CallModel::Owner CallModel::beginCall(const Message& message, PlciState state,
+                                      CallDirection direction, std::uint64_t firstRecord) {
+    const std::uint32_t key = callKey(message.applId, plciOf(message.ref.address));
+    if (const auto replaced = currentCall_.find(key); replaced != currentCall_.end()) {
+        // A call that the trace never showed ending: no message can reach it now.
+        handOut(openCalls_.at(replaced->second));
+    }
+    endedPlcis_.erase(key);
+    Call call;
+    call.number = ++callsBegun_;
+    call.applId = message.applId;
+    call.plci = plciOf(message.ref.address);
+    call.direction = direction;
+    call.state = state;
+    if (state != PlciState::unknown) {
+        call.stateSince = message.ref;
+    }
+    call.firstRecord = firstRecord;
+    call.lastRecord = message.ref.record;
+    currentCall_[key] = call.number;
+    Owner owner;
+    owner.call = call.number;
+    openCalls_.emplace(call.number, std::move(call));
+    return owner;
+}
+
+std::uint32_t CallModel::beginConnection(Call& call, const Message& message, NcciState state,
+                                         bool outgoing, std::uint64_t firstRecord) {
     Connection connection;
-    connection.ncci = ncci;
+    connection.ncci = message.ref.address;
     connection.outgoing = outgoing;
-    connection.firstRecord = record;
+    connection.state = state;
+    if (state != NcciState::unknown) {
+        connection.stateSince = message.ref;
+    }
+    connection.firstRecord = firstRecord;
     call.connections.push_back(connection);
     return static_cast<std::uint32_t>(call.connections.size() - 1);
 }
@@ -230,8 +476,11 @@ std::uint32_t CallModel::noCallOf(std::uint16_t applId, std::uint8_t controller)
     return entry->second;
 }
 
-void CallModel::countNoCall(std::uint32_t group, const MessageRef& message) {
-    NoCallMessages& messages = noCall_[group];
+void CallModel::countNoCall(const Owner& owner, const MessageRef& message) {
+    if (owner.noCall == Owner::none) {
+        return;
+    }
+    NoCallMessages& messages = noCall_[owner.noCall];
     if (messages.firstRecord == 0) {
         messages.firstRecord = message.record;
     }
@@ -247,7 +496,8 @@ void CallModel::countNoCall(std::uint32_t group, const MessageRef& message) {
 }
 
 Call* CallModel::callOf(const Owner& owner) {
-    return owner.call != Owner::none ? &calls_[owner.call] : nullptr;
+    const auto call = openCalls_.find(owner.call);
+    return call != openCalls_.end() ? &call->second : nullptr;
 }
 
 Connection* CallModel::connectionOf(const Owner& owner) {
@@ -256,602 +506,555 @@ Connection* CallModel::connectionOf(const Owner& owner) {
                                                               : nullptr;
 }
 
-MessageRef& CallModel::lastConfirmedRequestOf(const Owner& owner) {
-    if (Connection* connection = connectionOf(owner)) {
-        return connection->lastConfirmedRequest;
+OpenExchanges* CallModel::openExchangesOf(const Owner& owner) {
+    if (owner.noCall != Owner::none) {
+        return &noCall_[owner.noCall].open;
     }
-    if (Call* call = callOf(owner)) {
-        return call->lastConfirmedRequest;
-    }
-    return noCall_[owner.noCall].lastConfirmedRequest;
-}
-
-// An application's message on a PLCI or NCCI whose end it has answered,
-// unless a new call got the PLCI since.
-bool CallModel::usesEndedAddress(const MessageRef& message, std::uint16_t applId, Owner& owner) {
-    owner = ownerOf(message, applId, false);
-    const Call* call = callOf(owner);
-    if (call == nullptr) {
-        return false;
-    }
-    MessageRef end;
-    if (call->state == PlciState::ended) {
-        end = MessageRef{call->endRecord, disconnectResp, 0, call->plci};
-    } else if (const Connection* connection = connectionOf(owner);
-               connection != nullptr && connection->state == NcciState::ended) {
-        end = MessageRef{connection->endRecord, disconnectB3Resp, 0, connection->ncci};
-    } else {
-        return false;
-    }
-    addFinding(FindingKind::usedAfterEnd, applId, message, end);
-    return true;
+    return callOf(owner) != nullptr ? &callOf(owner)->open : nullptr;
 }
 
 // ---- Open requests and indications ----
 
-void CallModel::registerRequest(const Pending& request) {
-    const std::uint64_t key =
-        exchangeKey(request.applId, request.message.commandWord, request.message.messageNumber);
-    const auto [entry, added] = requests_.try_emplace(key, request);
+CallModel::Pending& CallModel::open(PendingMap& exchanges, Pending pending, bool isRequest) {
+    pending.gapsBefore = gaps_.size();
+    const auto [entry, added] =
+        exchanges.try_emplace(exchangeKey(pending.applId, pending.message), pending);
     if (!added) {
-        // The same number again before its confirmation: the earlier request
-        // can no longer be told from this one, so it is left out.
-        releaseRequest(entry->second);
-        entry->second = request;
+        // The same number again before its answer: the earlier message can no
+        // longer be told from this one, so it is left out.
+        forget(entry->second, isRequest);
+        if (isRequest && commandOf(entry->second.message.commandWord) == CapiCommand::connect) {
+            placeUnconfirmed(entry->second);
+        }
+        entry->second = pending;
     }
-    if (Connection* connection = connectionOf(request.owner);
-        connection != nullptr && commandOf(request.message.commandWord) == CapiCommand::dataB3) {
-        ++connection->unconfirmedData;
+    openRecords_.insert(pending.message.record);
+    if (OpenExchanges* open = openExchangesOf(pending.owner)) {
+        ++(isRequest ? open->requests : open->indications);
     }
+    if (Connection* connection = connectionOf(pending.owner)) {
+        ++(isRequest ? connection->open.requests : connection->open.indications);
+    }
+    return entry->second;
 }
 
-void CallModel::releaseRequest(const Pending& request) {
-    if (Connection* connection = connectionOf(request.owner);
-        connection != nullptr && commandOf(request.message.commandWord) == CapiCommand::dataB3) {
-        --connection->unconfirmedData;
-        connection->sendWindowWarned = connection->unconfirmedData > dataB3Window;
+// Finds and removes the exchange that `answer` answers.
+bool CallModel::close(PendingMap& exchanges, const Message& answer, Pending& closed) {
+    const auto found = exchanges.find(exchangeKey(answer.applId, answer.ref));
+    if (found == exchanges.end()) {
+        return false;
     }
+    closed = found->second;
+    exchanges.erase(found);
+    forget(closed, &exchanges == &requests_);
+    return true;
 }
 
-void CallModel::registerIndication(const Pending& indication) {
-    const std::uint64_t key = exchangeKey(indication.applId, indication.message.commandWord,
-                                          indication.message.messageNumber);
-    const auto [entry, added] = indications_.try_emplace(key, indication);
-    if (!added) {
-        // The same number again before its answer: the earlier indication can
-        // no longer be told from this one, so it is left out.
-        releaseIndication(entry->second);
-        entry->second = indication;
+// Takes what an exchange counts off its owner, once it is answered or left out.
+void CallModel::forget(const Pending& pending, bool isRequest) {
+    openRecords_.erase(pending.message.record);
+    if (OpenExchanges* open = openExchangesOf(pending.owner)) {
+        --(isRequest ? open->requests : open->indications);
     }
-    if (Call* call = callOf(indication.owner)) {
-        ++call->openIndications;
-    }
-    if (Connection* connection = connectionOf(indication.owner)) {
-        ++connection->openIndications;
-        if (commandOf(indication.message.commandWord) == CapiCommand::dataB3) {
-            ++connection->unansweredData;
+    if (Connection* connection = connectionOf(pending.owner)) {
+        --(isRequest ? connection->open.requests : connection->open.indications);
+        if (pending.inWindow) {
+            (isRequest ? connection->sending : connection->receiving).release();
         }
     }
 }
 
-void CallModel::releaseIndication(const Pending& indication) {
-    if (Call* call = callOf(indication.owner)) {
-        --call->openIndications;
-    }
-    if (Connection* connection = connectionOf(indication.owner)) {
-        --connection->openIndications;
-        if (commandOf(indication.message.commandWord) == CapiCommand::dataB3) {
-            --connection->unansweredData;
-            connection->receiveWindowWarned = connection->unansweredData > dataB3Window;
-        }
-    }
-}
-
-void CallModel::checkDataWindow(Connection& connection, const MessageRef& message,
-                                std::uint16_t applId, bool sending) {
-    const std::uint32_t waiting = sending ? connection.unconfirmedData : connection.unansweredData;
-    bool& warned = sending ? connection.sendWindowWarned : connection.receiveWindowWarned;
-    if (waiting > dataB3Window && !warned) {
-        warned = true;
-        addFinding(sending ? FindingKind::sendWindowExceeded : FindingKind::receiveWindowExceeded,
-                   applId, message, {}, waiting);
+// An exchange that can no longer be answered, or told from a later one.
+void CallModel::leaveOut(PendingMap& exchanges, const Pending& pending) {
+    const bool isRequest = &exchanges == &requests_;
+    const std::uint64_t key = exchangeKey(pending.applId, pending.message);
+    forget(pending, isRequest);
+    exchanges.erase(key);
+    if (isRequest && commandOf(pending.message.commandWord) == CapiCommand::connect) {
+        connectRequests_.erase(key);
+        placeUnconfirmed(pending);
     }
 }
 
-// ---- Requests and confirmations ----
-
-void CallModel::onRequest(const MessageRef& message, std::uint16_t applId) {
-    const CapiCommand command = commandOf(message.commandWord);
-    Owner owner;
-    const bool afterEnd = usesEndedAddress(message, applId, owner);
-    if (command == CapiCommand::connect) {
-        // Its call begins with the confirmation that gives the PLCI.
-        connectRequests_[exchangeKey(applId, message.commandWord, message.messageNumber)] =
-            detailsOf();
-    } else if (owner.noCall != Owner::none) {
-        countNoCall(owner.noCall, message);
-    }
-    if (const Field* cipMask = decoded_.find("cipMask");
-        command == CapiCommand::listen && cipMask != nullptr && cipMask->value == 0) {
-        addFinding(FindingKind::listenWithoutCip, applId, message);
-    }
-    registerRequest(Pending{message, applId, owner, wordOf(decoded_, "dataHandle")});
-
-    Call* call = callOf(owner);
-    if (call == nullptr || afterEnd) {
+void CallModel::takeIntoWindow(Pending& pending, const Message& message, bool sending) {
+    Connection* connection = connectionOf(pending.owner);
+    if (connection == nullptr || commandOf(message.ref.commandWord) != CapiCommand::dataB3) {
         return;
     }
-    call->lastRecord = message.record;
-    Connection* connection = connectionOf(owner);
-    switch (command) {
-        case CapiCommand::alert:
-            if (call->alertRecord == 0) {
-                call->alertRecord = message.record;
-            }
-            break;
-        case CapiCommand::disconnect:
-            if (call->clearedBy == ClearedBy::notCleared) {
-                call->clearedBy = ClearedBy::application;
-            }
-            if (call->state != PlciState::disconnected) {
-                call->state = PlciState::disconnecting;
-            }
-            break;
-        case CapiCommand::selectBProtocol:
-            call->bProtocolsShown = takeBProtocolsPutInForce(*call);
-            break;
-        default:
-            break;
-    }
-    if (connection == nullptr) {
+    DataWindow& window = sending ? connection->sending : connection->receiving;
+    pending.inWindow = true;
+    if (!window.take()) {
         return;
     }
-    switch (command) {
-        case CapiCommand::disconnectB3:
-            if (connection->clearedBy == ClearedBy::notCleared) {
-                connection->clearedBy = ClearedBy::application;
-            }
-            if (connection->state != NcciState::disconnected) {
-                connection->state = NcciState::disconnecting;
-            }
-            break;
-        case CapiCommand::dataB3:
-            ++connection->sent.blocks;
-            connection->sent.bytes += wordOf(decoded_, "dataLength");
-            checkDataWindow(*connection, message, applId, true);
-            break;
-        default:
-            break;
-    }
-}
-
-void CallModel::onConfirmation(const MessageRef& message, std::uint16_t applId) {
-    const CapiCommand command = commandOf(message.commandWord);
-    const std::uint64_t key = exchangeKey(applId, message.commandWord, message.messageNumber);
-    const bool taken = InfoValue::taken(wordOf(decoded_, "info"));
-
-    Pending request;
-    const auto open = requests_.find(key);
-    const bool paired = open != requests_.end();
-    if (paired) {
-        request = open->second;
-        requests_.erase(open);
-        releaseRequest(request);
-        if (MessageRef& last = lastConfirmedRequestOf(request.owner);
-            last.record < request.message.record) {
-            last = request.message;
+    WindowExceeded exceeded{window.waiting(), dataB3Window, {}};
+    for (const Pending& earlier : waiting(sending ? requests_ : indications_, pending.owner, false,
+                                          CapiCommand::dataB3, message.ref.record)) {
+        if (earlier.inWindow) {
+            exceeded.earlier.push_back(earlier.message);
         }
     }
-    const std::uint64_t firstRecord = paired ? request.message.record : message.record;
-
-    Owner owner = paired ? request.owner : Owner{};
-    if (command == CapiCommand::connect) {
-        owner = Owner{};
-        const auto details = connectRequests_.find(key);
-        if (taken && addressesPlci(message.address)) {
-            owner.call =
-                beginCall(applId, plciOf(message.address), CallDirection::outgoing, firstRecord);
-            Call& call = calls_[owner.call];
-            call.begunBeforeTrace = !paired;
-            call.state = PlciState::outgoing;
-            if (details != connectRequests_.end()) {
-                setCallDetails(call, details->second);
-                call.bProtocolsShown = takeBProtocolsPutInForce(call);
-            }
-        } else {
-            // No PLCI: the attempt belongs to no call.
-            owner.noCall = noCallOf(applId, CapiAddress::controllerByteOf(
-                                                (paired ? request.message : message).address));
-            if (paired) {
-                countNoCall(owner.noCall, request.message);
-            }
-        }
-        if (details != connectRequests_.end()) {
-            connectRequests_.erase(details);
-        }
-    } else if (!paired) {
-        // A CONNECT_B3_CONF begins its connection below, on its PLCI's call.
-        MessageRef addressed = message;
-        if (command == CapiCommand::connectB3) {
-            addressed.address = plciOf(message.address);
-        }
-        owner = ownerOf(addressed, applId, false);
-    }
-
-    if (owner.noCall != Owner::none) {
-        countNoCall(owner.noCall, message);
-    }
-    if (Call* call = callOf(owner); call != nullptr && call->state != PlciState::ended) {
-        call->lastRecord = message.record;
-        if (command == CapiCommand::connectB3 && taken && addressesNcci(message.address)) {
-            const std::uint32_t index = beginConnection(*call, message.address, true, firstRecord);
-            call->connections[index].begunBeforeTrace = !paired;
-            call->connections[index].state = NcciState::connecting;
-        }
-    }
-    if (!taken) {
-        checkErrorInfo(message, paired ? &request : nullptr, owner, applId);
-    }
-}
-
-void CallModel::checkErrorInfo(const MessageRef& confirmation, const Pending* request,
-                               const Owner& owner, std::uint16_t applId) {
-    const std::uint16_t infoValue = wordOf(decoded_, "info");
-    const MessageRef asked = request != nullptr ? request->message : MessageRef{};
-    if (commandOf(confirmation.commandWord) == CapiCommand::facility &&
-        infoValue == InfoValue::facilityNotSupported) {
-        // Applications ask whether a facility is there.
-        addFinding(FindingKind::facilityNotSupported, applId, confirmation, asked, infoValue);
-        return;
-    }
-    const Call* call = callOf(owner);
-    if (call == nullptr) {
-        addFinding(FindingKind::errorInfo, applId, confirmation, asked, infoValue);
-        return;
-    }
-    // A clearing indication for the same PLCI or NCCI between the request and
-    // its confirmation: the two crossed, which is no fault. Without the
-    // request in the trace, that cannot be ruled out.
-    std::uint64_t clearing = call->clearingRecord;
-    if (const Connection* connection = connectionOf(owner)) {
-        clearing = std::max(clearing, connection->clearingRecord);
-    }
-    if (request == nullptr || clearing > asked.record) {
-        addFinding(FindingKind::errorInfoAfterClearing, applId, confirmation, asked, infoValue,
-                   request != nullptr ? clearing : 0);
-        return;
-    }
-    addFinding(FindingKind::errorInfo, applId, confirmation, asked, infoValue);
-}
-
-// ---- Indications and responses ----
-
-void CallModel::onIndication(const MessageRef& message, std::uint16_t applId) {
-    const CapiCommand command = commandOf(message.commandWord);
-    Owner owner;
-    if (command == CapiCommand::connect && addressesPlci(message.address)) {
-        owner.call =
-            beginCall(applId, plciOf(message.address), CallDirection::incoming, message.record);
-        calls_[owner.call].state = PlciState::incoming;
-        setCallDetails(calls_[owner.call], detailsOf());
-    } else if (command == CapiCommand::connectB3 && addressesNcci(message.address) &&
-               addressesPlci(message.address)) {
-        MessageRef plciMessage = message;
-        plciMessage.address = plciOf(message.address);
-        owner = ownerOf(plciMessage, applId, true);
-        owner.connection =
-            beginConnection(calls_[owner.call], message.address, false, message.record);
-        calls_[owner.call].connections[owner.connection].state = NcciState::incoming;
+    if (sending) {
+        report(message, SendWindowExceeded{exceeded});
     } else {
-        owner = ownerOf(message, applId, true);
+        report(message, ReceiveWindowExceeded{exceeded});
     }
-    if (owner.noCall != Owner::none) {
-        countNoCall(owner.noCall, message);
-        registerIndication(Pending{message, applId, owner, 0});
-        return;
-    }
+}
 
-    Call& call = calls_[owner.call];
-    call.lastRecord = message.record;
-    switch (command) {
-        case CapiCommand::connectActive:
-            if (call.connectedRecord == 0) {
-                call.connectedRecord = message.record;
-            }
-            call.connectedNumber = digitsOf(decoded_, "connectedNumber");
-            call.state = PlciState::active;
-            break;
-        case CapiCommand::disconnect:
-            call.reason = Shown{true, wordOf(decoded_, "reason"), message.record};
-            call.clearingRecord = message.record;
-            if (call.clearedBy == ClearedBy::notCleared) {
-                call.clearedBy = ClearedBy::network;
-            }
-            call.state = PlciState::disconnected;
-            markCallGivenUp(owner.call);
-            break;
-        case CapiCommand::info:
-            if (const Field* units = chargeUnitsOf(decoded_);
-                units != nullptr && wordOf(decoded_, "infoNumber") == InfoNumber::chargeInUnits) {
-                call.charge = {true, static_cast<std::uint32_t>(units->value), message.record};
-            }
-            break;
-        default:
-            break;
+std::uint64_t CallModel::answerIndication(const Message& response) {
+    Pending indication;
+    if (!close(indications_, response, indication)) {
+        return 0;
     }
-    registerIndication(Pending{message, applId, owner, wordOf(decoded_, "dataHandle")});
-    Connection* connection = connectionOf(owner);
-    if (connection == nullptr) {
-        return;
+    const std::optional<TraceGap> gap = gapSince(indication.gapsBefore);
+    const std::uint16_t handle = wordOf(response.decoded, "dataHandle");
+    if (response.ref.address != indication.message.address) {
+        report(response, AnsweredWithOtherAddress{indication.message}, gap);
+    } else if (commandOf(response.ref.commandWord) == CapiCommand::dataB3 &&
+               handle != indication.dataHandle) {
+        report(response, AnsweredWithOtherHandle{indication.message, handle, indication.dataHandle},
+               gap);
     }
-    switch (command) {
-        case CapiCommand::connectB3Active:
-        case CapiCommand::connectB3T90Active:
-            if (connection->connectedRecord == 0) {
-                connection->connectedRecord = message.record;
-            }
-            connection->state = NcciState::active;
-            break;
-        case CapiCommand::dataB3:
-            ++connection->received.blocks;
-            connection->received.bytes += wordOf(decoded_, "dataLength");
-            checkDataWindow(*connection, message, applId, false);
-            break;
-        case CapiCommand::disconnectB3:
-            connection->reasonB3 = Shown{true, wordOf(decoded_, "reasonB3"), message.record};
-            connection->clearingRecord = message.record;
-            if (connection->clearedBy == ClearedBy::notCleared) {
-                connection->clearedBy = ClearedBy::network;
-            }
-            connection->state = NcciState::disconnected;
-            break;
-        default:
-            break;
-    }
-    if (const Shown pages = faxPagesOf(decoded_, message.record); pages.shown) {
-        connection->faxPages = pages;
-    }
+    return indication.message.record;
 }
 
 // A CONNECT_IND still waiting when its call's DISCONNECT_IND comes: the caller
-// gave up, or another application got the call. The trace cannot tell a
-// forgotten answer from a phone left ringing.
-void CallModel::markCallGivenUp(std::uint32_t call) {
-    if (calls_[call].openIndications == 0) {
+// gave up, or another application got the call.
+void CallModel::markCallGivenUp(const Owner& owner) {
+    const Call* call = callOf(owner);
+    if (call == nullptr || call->open.indications == 0) {
         return;
     }
     for (auto& [key, indication] : indications_) {
-        if (indication.owner.call == call &&
+        if (indication.owner.call == owner.call &&
             commandOf(indication.message.commandWord) == CapiCommand::connect) {
             indication.givenUp = true;
         }
     }
 }
 
-void CallModel::onResponse(const MessageRef& message, std::uint16_t applId) {
-    const CapiCommand command = commandOf(message.commandWord);
-    Owner owner;
-    const bool afterEnd = usesEndedAddress(message, applId, owner);
-
-    const auto open =
-        indications_.find(exchangeKey(applId, message.commandWord, message.messageNumber));
-    if (open != indications_.end()) {
-        const Pending indication = open->second;
-        indications_.erase(open);
-        releaseIndication(indication);
-        const std::uint16_t handle = wordOf(decoded_, "dataHandle");
-        if (message.address != indication.message.address) {
-            addFinding(FindingKind::answeredWithOtherAddress, applId, message, indication.message,
-                       message.address, indication.message.address);
-        } else if (command == CapiCommand::dataB3 && handle != indication.dataHandle) {
-            addFinding(FindingKind::answeredWithOtherHandle, applId, message, indication.message,
-                       handle, indication.dataHandle);
+std::vector<CallModel::Pending> CallModel::waiting(const PendingMap& exchanges, const Owner& scope,
+                                                   bool wholeCall, std::optional<CapiCommand> only,
+                                                   std::uint64_t beforeRecord) const {
+    std::vector<Pending> found;
+    for (const auto& [key, pending] : exchanges) {
+        const bool inScope = wholeCall ? pending.owner.call == scope.call && scope.call != 0
+                                       : pending.owner.sameAs(scope);
+        if (inScope && pending.message.record < beforeRecord &&
+            (!only || commandOf(pending.message.commandWord) == *only)) {
+            found.push_back(pending);
         }
     }
-
-    if (owner.noCall != Owner::none) {
-        countNoCall(owner.noCall, message);
-        return;
-    }
-    if (afterEnd) {
-        return;
-    }
-    Call& call = calls_[owner.call];
-    call.lastRecord = message.record;
-    switch (command) {
-        case CapiCommand::connect: {
-            const std::uint16_t reject = wordOf(decoded_, "reject");
-            call.reject = Shown{true, reject, message.record};
-            if (takeBProtocolsPutInForce(call)) {
-                call.bProtocolsShown = true;
-            }
-            call.state = reject == 0 ? PlciState::answered : PlciState::rejected;
-            if (reject != 0) {
-                call.clearedBy = ClearedBy::application;
-            }
-            break;
-        }
-        case CapiCommand::connectActive:
-            // CONNECT_ACTIVE_IND comes only once CONNECT_IND is answered.
-            closeSkippedIndications(owner, true, message, applId, CapiCommand::connect);
-            break;
-        case CapiCommand::disconnect:
-            endCall(owner, message, applId);
-            return;
-        default:
-            break;
-    }
-    Connection* connection = connectionOf(owner);
-    if (connection == nullptr) {
-        return;
-    }
-    switch (command) {
-        case CapiCommand::connectB3:
-            if (wordOf(decoded_, "reject") == 0) {
-                connection->state = NcciState::connecting;
-            } else {
-                connection->state = NcciState::rejected;
-                connection->clearedBy = ClearedBy::application;
-            }
-            break;
-        case CapiCommand::connectB3Active:
-        case CapiCommand::connectB3T90Active:
-            // CONNECT_B3_ACTIVE_IND comes only once CONNECT_B3_IND is answered.
-            closeSkippedIndications(owner, false, message, applId, CapiCommand::connectB3);
-            break;
-        case CapiCommand::disconnectB3:
-            closeSkippedIndications(owner, false, message, applId, std::nullopt);
-            connection->state = NcciState::ended;
-            connection->endRecord = message.record;
-            break;
-        default:
-            break;
-    }
-}
-
-// The end of a PLCI ends its B3 connections too: a DISCONNECT_B3_IND still
-// waiting shows that the call was cleared before they were answered down, and
-// every other indication still waiting on the call was skipped.
-void CallModel::endCall(const Owner& owner, const MessageRef& end, std::uint16_t applId) {
-    Call& call = calls_[owner.call];
-    if (call.openIndications > 0) {
-        for (const auto& [key, indication] :
-             waitingIndications(owner, true, CapiCommand::disconnectB3)) {
-            indications_.erase(key);
-            releaseIndication(indication);
-            addFinding(FindingKind::clearedBeforeB3Down, applId, end, indication.message);
-        }
-        closeSkippedIndications(owner, true, end, applId, std::nullopt);
-    }
-    for (Connection& connection : call.connections) {
-        if (connection.state != NcciState::ended) {
-            connection.state = NcciState::ended;
-            connection.endRecord = end.record;
-        }
-    }
-    call.state = PlciState::ended;
-    call.endRecord = end.record;
-}
-
-std::vector<std::pair<std::uint64_t, CallModel::Pending>> CallModel::waitingIndications(
-    const Owner& scope, bool wholeCall, std::optional<CapiCommand> onlyCommand) const {
-    std::vector<std::pair<std::uint64_t, Pending>> found;
-    for (const auto& [key, indication] : indications_) {
-        if (indication.owner.call == scope.call &&
-            (wholeCall || indication.owner.connection == scope.connection) &&
-            (!onlyCommand || commandOf(indication.message.commandWord) == *onlyCommand)) {
-            found.emplace_back(key, indication);
-        }
-    }
-    std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) {
-        return a.second.message.record < b.second.message.record;
+    std::sort(found.begin(), found.end(), [](const Pending& a, const Pending& b) {
+        return a.message.record < b.message.record;
     });
     return found;
 }
 
-void CallModel::closeSkippedIndications(const Owner& scope, bool wholeCall, const MessageRef& proof,
-                                        std::uint16_t applId,
-                                        std::optional<CapiCommand> onlyCommand) {
-    const Call& call = calls_[scope.call];
-    const Connection* connection = wholeCall ? nullptr : connectionOf(scope);
-    if (call.openIndications == 0 || (connection != nullptr && connection->openIndications == 0)) {
+// ---- What a later message proves ----
+
+void CallModel::proveByResponse(const Message& response, const Owner& owner) {
+    const Call* call = callOf(owner);
+    if (call == nullptr) {
         return;
     }
-    for (const auto& [key, indication] : waitingIndications(scope, wholeCall, onlyCommand)) {
-        indications_.erase(key);
-        releaseIndication(indication);
-        if (indication.givenUp) {
-            addFinding(FindingKind::callGivenUp, applId, indication.message,
-                       MessageRef{call.clearingRecord, disconnectInd, 0, call.plci},
-                       call.reason.value);
-        } else {
-            addFinding(FindingKind::neverAnswered, applId, indication.message, proof);
+    const CapiCommand command = commandOf(response.ref.commandWord);
+    for (const ProofRule& rule : proofRules) {
+        if (rule.subcommand != Subcommand::response || (rule.command && *rule.command != command)) {
+            continue;
+        }
+        const bool wholeCall = rule.scope == ProofScope::call;
+        if (!wholeCall && owner.connection == Owner::none) {
+            continue;
+        }
+        const OpenExchanges& open = wholeCall ? call->open : connectionOf(owner)->open;
+        const bool indications = rule.proves == Proves::indicationsSkipped;
+        if ((indications ? open.indications : open.requests) == 0) {
+            continue;
+        }
+        PendingMap& exchanges = indications ? indications_ : requests_;
+        for (const Pending& skipped :
+             waiting(exchanges, owner, wholeCall, rule.only, response.ref.record)) {
+            leaveOut(exchanges, skipped);
+            if (indications) {
+                reportSkippedIndication(skipped, response.ref, rule.by);
+            } else {
+                reportUnconfirmedRequest(skipped, response.ref, {}, rule.by);
+            }
         }
     }
 }
 
-// ---- What a message says about its call ----
-
-CallModel::CallDetails CallModel::detailsOf() const {
-    CallDetails details;
-    if (const Field* cip = decoded_.find("cipValue")) {
-        details.cipValue = Shown{true, static_cast<std::uint16_t>(cip->value), 0};
+void CallModel::proveByConfirmation(const Message& confirmation, const Pending& request) {
+    const Connection* connection = connectionOf(request.owner);
+    const OpenExchanges* open =
+        connection != nullptr ? &connection->open : openExchangesOf(request.owner);
+    if (open == nullptr || open->requests == 0) {
+        return;
     }
-    details.calledNumber = digitsOf(decoded_, "calledPartyNumber");
-    details.callingNumber = digitsOf(decoded_, "callingPartyNumber");
-    return details;
+    for (const ProofRule& rule : proofRules) {
+        if (rule.subcommand != Subcommand::confirmation) {
+            continue;
+        }
+        for (const Pending& skipped :
+             waiting(requests_, request.owner, false, rule.only, request.message.record)) {
+            leaveOut(requests_, skipped);
+            reportUnconfirmedRequest(skipped, request.message, confirmation.ref, rule.by);
+        }
+    }
 }
 
-void CallModel::setCallDetails(Call& call, const CallDetails& details) {
-    call.cipValue = details.cipValue;
-    call.numbersShown = true;
-    call.calledNumber = details.calledNumber;
-    call.callingNumber = details.callingNumber;
+void CallModel::reportSkippedIndication(const Pending& indication, const MessageRef& proof,
+                                        ProofBy by) {
+    if (const Call* call = callOf(indication.owner); call != nullptr && indication.givenUp) {
+        report(indication.applId, indication.message,
+               CallGivenUp{call->clearing, call->reason.value});
+        return;
+    }
+    report(indication.applId, indication.message, NeverAnswered{proof, by},
+           gapSince(indication.gapsBefore));
 }
 
-// The B protocols that the message just taken put in force on its PLCI, as
-// the protocol tracker read them.
-bool CallModel::takeBProtocolsPutInForce(Call& call) const {
-    const BProtocols* protocols = protocols_.putInForceByLastNote();
-    if (protocols == nullptr) {
-        return false;
+void CallModel::reportUnconfirmedRequest(const Pending& request, const MessageRef& proof,
+                                         const MessageRef& confirmation, ProofBy by) {
+    report(request.applId, request.message, NeverConfirmed{proof, confirmation, by},
+           gapSince(request.gapsBefore));
+}
+
+// ---- States and what the calls view shows ----
+
+// What a message does to its call and connection: the steps of their states,
+// and what the calls view shows of them.
+void CallModel::follow(const Owner& owner, const Message& message) {
+    Call* call = callOf(owner);
+    if (call == nullptr) {
+        return;
     }
-    call.bProtocols = *protocols;
-    return true;
+    call->lastRecord = message.ref.record;
+    stepCall(*call, message);
+    noteCall(*call, message);
+    if (Connection* connection = connectionOf(owner)) {
+        stepConnection(*call, *connection, message);
+        noteConnection(*connection, message);
+    }
+    if (call->state == PlciState::ended) {
+        endCall(*call, message);
+    }
+}
+
+void CallModel::noteCall(Call& call, const Message& message) {
+    const DecodedMessage& decoded = message.decoded;
+    switch (message.ref.commandWord) {
+        case connectInd:
+            setCallDetails(call, callDetailsOf(decoded));
+            break;
+        case alertReq:
+            if (call.alertRecord == 0) {
+                call.alertRecord = message.ref.record;
+            }
+            break;
+        case connectResp:
+            call.reject = Shown{true, wordOf(decoded, "reject"), message.ref.record};
+            if (message.protocolsPutInForce != nullptr) {
+                call.bProtocols = *message.protocolsPutInForce;
+                call.bProtocolsShown = true;
+            }
+            if (!message.accepted) {
+                clearedBy(call.clearedBy, ClearedBy::application);
+            }
+            break;
+        case selectBProtocolReq:
+            call.bProtocolsShown = message.protocolsPutInForce != nullptr;
+            if (call.bProtocolsShown) {
+                call.bProtocols = *message.protocolsPutInForce;
+            }
+            break;
+        case connectActiveInd:
+            if (call.connectedRecord == 0) {
+                call.connectedRecord = message.ref.record;
+            }
+            call.connectedNumber = digitsOf(decoded, "connectedNumber");
+            break;
+        case infoInd:
+            if (const Field* units = chargeUnitsOf(decoded);
+                units != nullptr && wordOf(decoded, "infoNumber") == InfoNumber::chargeInUnits) {
+                call.charge = {true, static_cast<std::uint32_t>(units->value), message.ref.record};
+            }
+            break;
+        case disconnectReq:
+            clearedBy(call.clearedBy, ClearedBy::application);
+            break;
+        case disconnectInd:
+            call.reason = Shown{true, wordOf(decoded, "reason"), message.ref.record};
+            call.clearing = message.ref;
+            clearedBy(call.clearedBy, ClearedBy::network);
+            break;
+        default:
+            break;
+    }
+}
+
+void CallModel::noteConnection(Connection& connection, const Message& message) {
+    const DecodedMessage& decoded = message.decoded;
+    switch (message.ref.commandWord) {
+        case connectB3Resp:
+            if (!message.accepted) {
+                clearedBy(connection.clearedBy, ClearedBy::application);
+            }
+            break;
+        case connectB3ActiveInd:
+        case connectB3T90ActiveInd:
+            if (connection.connectedRecord == 0) {
+                connection.connectedRecord = message.ref.record;
+            }
+            break;
+        case dataB3Req:
+        case dataB3Ind: {
+            Traffic& traffic =
+                message.ref.commandWord == dataB3Req ? connection.sent : connection.received;
+            ++traffic.blocks;
+            traffic.bytes += wordOf(decoded, "dataLength");
+            break;
+        }
+        case disconnectB3Req:
+            clearedBy(connection.clearedBy, ClearedBy::application);
+            break;
+        case disconnectB3Ind:
+            connection.reasonB3 = Shown{true, wordOf(decoded, "reasonB3"), message.ref.record};
+            connection.clearing = message.ref;
+            clearedBy(connection.clearedBy, ClearedBy::network);
+            break;
+        default:
+            break;
+    }
+    if (const Shown pages = faxPagesOf(decoded, message.ref.record); pages.shown) {
+        connection.faxPages = pages;
+    }
+}
+
+void CallModel::stepCall(Call& call, const Message& message) {
+    StepTaken<PlciState> step = plciStep(call.state, message.ref.commandWord, message.accepted);
+    if (step.kind == StepTaken<PlciState>::outOfStep && !call.steppedSinceGap) {
+        // A message lost in the gap may have made the step between.
+        step = plciStep(PlciState::unknown, message.ref.commandWord, message.accepted);
+    }
+    if (step.kind == StepTaken<PlciState>::outOfStep) {
+        report(message, OutOfStep{call.state, call.stateSince});
+        return;
+    }
+    if (step.kind == StepTaken<PlciState>::moved) {
+        call.state = step.to;
+        call.stateSince = message.ref;
+        call.steppedSinceGap = true;
+    }
+}
+
+void CallModel::stepConnection(Call& call, Connection& connection, const Message& message) {
+    StepTaken<NcciState> step =
+        ncciStep(connection.state, message.ref.commandWord, message.accepted);
+    if (step.kind == StepTaken<NcciState>::outOfStep &&
+        (!connection.steppedSinceGap || !call.steppedSinceGap)) {
+        step = ncciStep(NcciState::unknown, message.ref.commandWord, message.accepted);
+    }
+    if (step.kind == StepTaken<NcciState>::outOfStep) {
+        report(message, OutOfStep{connection.state, connection.stateSince});
+        return;
+    }
+    if (step.kind == StepTaken<NcciState>::moved) {
+        connection.state = step.to;
+        connection.stateSince = message.ref;
+        connection.steppedSinceGap = true;
+        if (step.to == NcciState::ended) {
+            connection.end = message.ref;
+            connection.gapsBeforeEnd = gaps_.size();
+        }
+    }
+}
+
+// The end of a PLCI ends its B3 connections too. The call is handed out and
+// forgotten; what comes later on its PLCI finds only its end.
+void CallModel::endCall(Call& call, const Message& end) {
+    for (Connection& connection : call.connections) {
+        if (connection.state != NcciState::ended) {
+            connection.state = NcciState::ended;
+            connection.stateSince = end.ref;
+            connection.end = end.ref;
+        }
+    }
+    call.end = end.ref;
+    const std::uint32_t key = callKey(call.applId, call.plci);
+    endedPlcis_[key] = EndedPlci{end.ref, gaps_.size()};
+    handOut(call);
+}
+
+void CallModel::handOut(Call& call) {
+    const std::uint64_t number = call.number;
+    listener_.takeCall(call);
+    if (const auto current = currentCall_.find(callKey(call.applId, call.plci));
+        current != currentCall_.end() && current->second == number) {
+        currentCall_.erase(current);
+    }
+    openCalls_.erase(number);
+}
+
+void CallModel::noteConnectRequest(const Message& request) {
+    connectRequests_[exchangeKey(request.applId, request.ref)] = callDetailsOf(request.decoded);
+}
+
+// A CONNECT_CONF that gives a PLCI begins its call, with what its CONNECT_REQ
+// said; one that does not belongs to no call, with its request.
+void CallModel::beginOutgoingCall(const Message& confirmation, const Pending* request,
+                                  Owner& owner) {
+    const auto details = connectRequests_.find(exchangeKey(confirmation.applId, confirmation.ref));
+    const auto state = plciBeginning(confirmation.ref.commandWord, confirmation.accepted);
+    if (state && addressesPlci(confirmation.ref.address)) {
+        owner = beginCall(confirmation, *state, CallDirection::outgoing,
+                          request != nullptr ? request->message.record : confirmation.ref.record);
+        Call& call = openCalls_.at(owner.call);
+        call.begunBeforeTrace = request == nullptr;
+        if (details != connectRequests_.end()) {
+            setCallDetails(call, details->second);
+            call.bProtocolsShown = confirmation.protocolsPutInForce != nullptr;
+            if (call.bProtocolsShown) {
+                call.bProtocols = *confirmation.protocolsPutInForce;
+            }
+        }
+    } else {
+        owner = Owner{};
+        owner.noCall =
+            noCallOf(confirmation.applId,
+                     CapiAddress::controllerByteOf(
+                         (request != nullptr ? request->message : confirmation.ref).address));
+        if (request != nullptr) {
+            countNoCall(owner, request->message);
+        }
+    }
+    if (details != connectRequests_.end()) {
+        connectRequests_.erase(details);
+    }
+}
+
+// ---- Checks of one message ----
+
+void CallModel::checkListen(const Message& request) {
+    if (const Field* cipMask = request.decoded.find("cipMask");
+        commandOf(request.ref.commandWord) == CapiCommand::listen && cipMask != nullptr &&
+        cipMask->value == 0) {
+        report(request, ListenWithoutCip{});
+    }
+}
+
+void CallModel::checkRefusal(const Message& confirmation, const Pending* request,
+                             const Owner& owner) {
+    const std::uint16_t info = wordOf(confirmation.decoded, "info");
+    const MessageRef asked = request != nullptr ? request->message : MessageRef{};
+    if (commandOf(confirmation.ref.commandWord) == CapiCommand::facility &&
+        info == InfoValue::facilityNotSupported) {
+        // Applications ask whether a facility is there.
+        report(confirmation, FacilityNotSupported{asked, info});
+        return;
+    }
+    const Call* call = callOf(owner);
+    if (call == nullptr) {
+        report(confirmation, RequestRefused{asked, info},
+               request != nullptr ? gapSince(request->gapsBefore) : std::nullopt);
+        return;
+    }
+    // A clearing indication for the same PLCI or NCCI between the request and
+    // its confirmation: the two crossed, which is no fault. Without the
+    // request in the trace, that cannot be ruled out.
+    MessageRef clearing = call->clearing;
+    if (const Connection* connection = connectionOf(owner);
+        connection != nullptr && connection->clearing.record > clearing.record) {
+        clearing = connection->clearing;
+    }
+    if (request == nullptr || clearing.record > asked.record) {
+        report(confirmation,
+               RefusedAsCleared{asked, request != nullptr ? clearing : MessageRef{}, info});
+        return;
+    }
+    report(confirmation, RequestRefused{asked, info}, gapSince(request->gapsBefore));
+}
+
+// ---- Findings ----
+
+std::optional<TraceGap> CallModel::gapSince(std::size_t gapsBefore) const {
+    if (gapsBefore >= gaps_.size()) {
+        return std::nullopt;
+    }
+    return gaps_[gapsBefore];
+}
+
+void CallModel::report(const Message& message, FindingDetails details,
+                       std::optional<TraceGap> acrossGap) {
+    report(message.applId, message.ref, std::move(details), acrossGap);
+}
+
+void CallModel::report(std::uint16_t applId, const MessageRef& subject, FindingDetails details,
+                       std::optional<TraceGap> acrossGap) {
+    Finding finding{applId, subject, std::move(details), std::nullopt};
+    if (rowOf(finding.kind()).lostMessageMayExplain) {
+        finding.acrossGap = acrossGap;
+    }
+    listener_.takeFinding(finding);
 }
 
 // ---- The end of the trace ----
 
+// What the trace leaves open is a note; every call still going is handed out,
+// in the order the calls began.
 void CallModel::finish() {
-    reportOpenExchanges();
-    std::stable_sort(findings_.begin(), findings_.end(), [](const Finding& a, const Finding& b) {
-        return a.subject.record < b.subject.record;
-    });
-}
-
-// What the trace leaves open is a note, unless a later confirmation of the
-// same application on the same address proves a request skipped.
-void CallModel::reportOpenExchanges() {
-    auto byRecord = [](const Pending& a, const Pending& b) {
-        return a.message.record < b.message.record;
-    };
-    std::vector<Pending> open;
-    open.reserve(indications_.size());
-    for (const auto& [key, indication] : indications_) {
-        open.push_back(indication);
-    }
-    std::sort(open.begin(), open.end(), byRecord);
-    for (const Pending& indication : open) {
-        if (const Call* call = callOf(indication.owner); call != nullptr && indication.givenUp) {
-            addFinding(FindingKind::callGivenUp, indication.applId, indication.message,
-                       MessageRef{call->clearingRecord, disconnectInd, 0, call->plci},
-                       call->reason.value);
-        } else {
-            addFinding(FindingKind::openIndication, indication.applId, indication.message);
+    for (PendingMap* exchanges : {&indications_, &requests_}) {
+        std::vector<Pending> open;
+        open.reserve(exchanges->size());
+        for (const auto& [key, pending] : *exchanges) {
+            open.push_back(pending);
         }
-    }
-    open.clear();
-    for (const auto& [key, request] : requests_) {
-        open.push_back(request);
-    }
-    std::sort(open.begin(), open.end(), byRecord);
-    for (const Pending& request : open) {
-        const MessageRef& laterConfirmed = lastConfirmedRequestOf(request.owner);
-        if (laterConfirmed.record > request.message.record) {
-            addFinding(FindingKind::neverConfirmed, request.applId, request.message,
-                       laterConfirmed);
-        } else {
-            addFinding(FindingKind::openRequest, request.applId, request.message);
+        std::sort(open.begin(), open.end(), [](const Pending& a, const Pending& b) {
+            return a.message.record < b.message.record;
+        });
+        for (const Pending& pending : open) {
+            const Call* call = callOf(pending.owner);
+            if (exchanges == &requests_) {
+                report(pending.applId, pending.message, OpenRequest{});
+                if (commandOf(pending.message.commandWord) == CapiCommand::connect) {
+                    placeUnconfirmed(pending);
+                }
+            } else if (call != nullptr && pending.givenUp) {
+                report(pending.applId, pending.message,
+                       CallGivenUp{call->clearing, call->reason.value});
+            } else {
+                report(pending.applId, pending.message, OpenIndication{});
+            }
         }
+        exchanges->clear();
     }
-    indications_.clear();
-    requests_.clear();
+    openRecords_.clear();
     connectRequests_.clear();
+    std::vector<std::uint64_t> going;
+    going.reserve(openCalls_.size());
+    for (const auto& [number, call] : openCalls_) {
+        going.push_back(number);
+    }
+    std::sort(going.begin(), going.end());
+    for (const std::uint64_t number : going) {
+        handOut(openCalls_.at(number));
+    }
 }
 
-void CallModel::addFinding(FindingKind kind, std::uint16_t applId, const MessageRef& subject,
-                           const MessageRef& related, std::uint64_t value, std::uint64_t expected) {
-    findings_.push_back(Finding{kind, applId, subject, related, value, expected});
+// ---- Where each record belongs ----
+
+void CallModel::place(const MessageRef& message, std::uint16_t applId, const Owner& owner,
+                      std::uint64_t answers) {
+    RecordPlace placed{message.record, owner.call, applId,
+                       CapiAddress::controllerByteOf(message.address), answers};
+    if (owner.call == 0 && owner.noCall != Owner::none) {
+        placed.controller = noCall_[owner.noCall].controller;
+    }
+    listener_.takePlace(placed);
+}
+
+void CallModel::placeUnconfirmed(const Pending& request) {
+    place(request.message, request.applId, Owner{});
 }
 
 }  // namespace ambertap

@@ -1,93 +1,27 @@
 // The calls of one trace and what the trace proves about the exchange of its
-// messages, built in one pass. Every request is paired with its confirmation
-// and every indication with its response here, by ApplID, command and message
-// number; the PLCI and NCCI states follow the messages here. The `calls` and
-// `check` views only read the result.
+// messages, built one message at a time. Every request is paired with its
+// confirmation and every indication with its response here, by ApplID,
+// command and message number; the PLCI and NCCI states follow the messages
+// by the tables of call_rules.h. The model keeps only what is still open: a
+// call is handed to the listener once it has ended, and a finding as soon as
+// the trace proves it.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
-#include <optional>
+#include <set>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
 #include "byte_reader.h"
-#include "capi_vocabulary.h"
+#include "call_rules.h"
+#include "capture_file.h"
 #include "decoded_message.h"
+#include "findings.h"
 #include "protocol_tracker.h"
 
 namespace ambertap {
-
-// One message of the trace, as far as the findings and calls name it.
-struct MessageRef {
-    std::uint64_t record = 0;  // 1 for the first record; 0 for none
-    std::uint16_t commandWord = 0;
-    std::uint16_t messageNumber = 0;
-    std::uint32_t address = 0;  // its Controller, PLCI or NCCI
-};
-
-enum class Severity : std::uint8_t { error, warning, note };
-
-enum class FindingKind : std::uint8_t {
-    neverAnswered,  // an indication that a later answer shows was skipped
-    answeredWithOtherAddress,
-    answeredWithOtherHandle,
-    usedAfterEnd,            // a PLCI or NCCI used once its end was answered
-    errorInfo,               // a confirmation that refuses its request
-    errorInfoAfterClearing,  // the same, where a clear-down crossed the request
-    facilityNotSupported,    // a FACILITY_CONF that says the facility is missing
-    neverConfirmed,          // a request that a later confirmation shows was skipped
-    sendWindowExceeded,
-    receiveWindowExceeded,
-    clearedBeforeB3Down,  // DISCONNECT_RESP while a DISCONNECT_B3_IND waits
-    listenWithoutCip,
-    callGivenUp,     // a CONNECT_IND whose call ended before any answer
-    openIndication,  // not answered by the end of the trace
-    openRequest,     // not confirmed by the end of the trace
-    messageCut,      // a message that the trace does not hold whole
-};
-
-Severity severityOf(FindingKind kind);
-
-// What one finding is about: `subject` is the message that shows the fault
-// (the finding's record); `related` is the one it is measured against (the
-// later answer that proves it, the indication or request it answers, the end
-// of the PLCI). `value` and `expected` carry the Info, Reason, address or
-// handle that the text names.
-struct Finding {
-    FindingKind kind;
-    std::uint16_t applId = 0;
-    MessageRef subject;
-    MessageRef related;
-    std::uint64_t value = 0;
-    // The address or Data handle the indication carried; for a confirmation
-    // that a clear-down crossed, the record of the clearing indication.
-    std::uint64_t expected = 0;
-};
-
-enum class PlciState : std::uint8_t {
-    unknown,        // begun before the trace: its state shows with its next message
-    outgoing,       // CONNECT_CONF given the PLCI, waiting for CONNECT_ACTIVE_IND
-    incoming,       // CONNECT_IND not yet answered
-    answered,       // CONNECT_RESP accepted the call, waiting for CONNECT_ACTIVE_IND
-    rejected,       // CONNECT_RESP rejected the call, waiting for DISCONNECT_IND
-    active,         // CONNECT_ACTIVE_IND came
-    disconnecting,  // DISCONNECT_REQ put, waiting for DISCONNECT_IND
-    disconnected,   // DISCONNECT_IND came, waiting for DISCONNECT_RESP
-    ended,          // DISCONNECT_RESP answered its end
-};
-
-enum class NcciState : std::uint8_t {
-    unknown,        // begun before the trace
-    incoming,       // CONNECT_B3_IND not yet answered
-    connecting,     // CONNECT_B3_CONF or an accepting CONNECT_B3_RESP
-    rejected,       // CONNECT_B3_RESP rejected it
-    active,         // CONNECT_B3_ACTIVE_IND (or its T.90 form) came
-    disconnecting,  // DISCONNECT_B3_REQ put
-    disconnected,   // DISCONNECT_B3_IND came, waiting for DISCONNECT_B3_RESP
-    ended,          // DISCONNECT_B3_RESP answered its end
-};
 
 // Who began the clearing of a call or a B3 connection.
 enum class ClearedBy : std::uint8_t { notCleared, application, network };
@@ -104,15 +38,23 @@ struct Shown {
     std::uint64_t record = 0;
 };
 
+// What the checks count of the exchanges still open on a call, a connection
+// or the messages of no call.
+struct OpenExchanges {
+    std::uint32_t indications = 0;
+    std::uint32_t requests = 0;
+};
+
 // One B3 connection (NCCI) of a call.
 struct Connection {
     std::uint32_t ncci = 0;
     bool outgoing = false;  // begun with CONNECT_B3_REQ
     bool begunBeforeTrace = false;
     NcciState state = NcciState::unknown;
+    MessageRef stateSince;  // the message that gave the state
     std::uint64_t firstRecord = 0;
     std::uint64_t connectedRecord = 0;  // 0: not connected in the trace
-    std::uint64_t endRecord = 0;        // DISCONNECT_B3_RESP, or the call's end
+    MessageRef end;                     // DISCONNECT_B3_RESP, or the call's DISCONNECT_RESP
     Traffic sent;
     Traffic received;
     ClearedBy clearedBy = ClearedBy::notCleared;
@@ -120,24 +62,25 @@ struct Connection {
     Shown faxPages;  // from a T.30 NCPI, the last that showed them
 
     // What the checks need while it lasts.
-    std::uint32_t unconfirmedData = 0;  // DATA_B3_REQ waiting for DATA_B3_CONF
-    std::uint32_t unansweredData = 0;   // DATA_B3_IND waiting for DATA_B3_RESP
-    bool sendWindowWarned = false;
-    bool receiveWindowWarned = false;
-    std::uint32_t openIndications = 0;
-    MessageRef lastConfirmedRequest;   // the latest request that was confirmed
-    std::uint64_t clearingRecord = 0;  // its DISCONNECT_B3_IND
+    OpenExchanges open;
+    DataWindow sending;    // DATA_B3_REQ waiting for DATA_B3_CONF
+    DataWindow receiving;  // DATA_B3_IND waiting for DATA_B3_RESP
+    MessageRef clearing;   // its DISCONNECT_B3_IND
+    std::size_t gapsBeforeEnd = 0;
+    bool steppedSinceGap = true;  // false: a gap came after its last step
 };
 
 enum class CallDirection : std::uint8_t { unknown, outgoing, incoming };
 
 // One call: the life of a PLCI for one application.
 struct Call {
+    std::uint64_t number = 0;  // 1 for the trace's first call, in the order calls begin
     std::uint16_t applId = 0;
     std::uint16_t plci = 0;  // the controller and PLCI parts of the address
     CallDirection direction = CallDirection::unknown;
     bool begunBeforeTrace = false;
     PlciState state = PlciState::unknown;
+    MessageRef stateSince;
     std::uint64_t firstRecord = 0;
     std::uint64_t lastRecord = 0;
 
@@ -160,13 +103,13 @@ struct Call {
     std::vector<Connection> connections;
 
     ClearedBy clearedBy = ClearedBy::notCleared;
-    Shown reason;                 // from DISCONNECT_IND
-    std::uint64_t endRecord = 0;  // DISCONNECT_RESP
+    Shown reason;    // from DISCONNECT_IND
+    MessageRef end;  // DISCONNECT_RESP
 
     // What the checks need while it lasts.
-    std::uint32_t openIndications = 0;
-    MessageRef lastConfirmedRequest;
-    std::uint64_t clearingRecord = 0;  // its DISCONNECT_IND
+    OpenExchanges open;
+    MessageRef clearing;  // its DISCONNECT_IND
+    bool steppedSinceGap = true;
 
     bool stillGoing() const { return state != PlciState::ended; }
 };
@@ -184,120 +127,200 @@ struct NoCallMessages {
     std::uint64_t firstRecord = 0;
     std::uint64_t lastRecord = 0;
     std::vector<Kind> kinds;  // in the order they first came
-    MessageRef lastConfirmedRequest;
+    OpenExchanges open;
 };
 
-struct CheckCounts {
-    std::uint64_t errors = 0;
-    std::uint64_t warnings = 0;
-    std::uint64_t notes = 0;
+// What a CONNECT_IND, or the CONNECT_REQ of an outgoing call, says about its
+// call, besides the B protocols that the protocol tracker keeps.
+struct CallDetails {
+    Shown cipValue;
+    std::string calledNumber;
+    std::string callingNumber;
+};
+
+// Where a record's message belongs, and which earlier record it answers, as
+// the model pairs them: what a ladder of the trace draws from.
+struct RecordPlace {
+    std::uint64_t record = 0;
+    std::uint64_t call = 0;  // the call's number; 0: none (a message of no call, or unplaced)
+    std::uint16_t applId = 0;
+    std::uint8_t controller = 0;  // the whole controller byte, external bit included
+    // The record of the request or indication that this confirmation or
+    // response answers; 0: none, or not one the trace holds.
+    std::uint64_t answers = 0;
+};
+
+// Where the model hands out what it no longer keeps.
+class CallModelListener {
+  public:
+    virtual ~CallModelListener() = default;
+    // A call that has ended, or one that a new call on its PLCI replaced;
+    // when the trace ends, each call still going, in the order they began.
+    // Every call comes once.
+    virtual void takeCall(const Call& call) = 0;
+    // A finding, as soon as the trace proves it.
+    virtual void takeFinding(const Finding& finding) = 0;
+    // The place of each record that holds a message, once: in record order,
+    // but that a CONNECT_REQ's comes with its confirmation's, which begins
+    // its call (or, never confirmed, once that is sure, at the latest when
+    // the trace ends).
+    virtual void takePlace(const RecordPlace& place) { static_cast<void>(place); }
 };
 
 class CallModel {
   public:
+    explicit CallModel(CallModelListener& listener) : listener_(listener) {}
+    CallModel(const CallModel&) = delete;
+    CallModel& operator=(const CallModel&) = delete;
+
     // Takes the record at the start of `record`: its direction byte, length
     // byte and message. `record` may end with the record or run on to the end
     // of the trace data, and the data may cut the record. `index` counts the
     // records of the trace from 1. Pass every record of one trace, in order.
     void add(ByteView record, std::uint64_t index);
 
-    // Ends the trace: what is still open becomes a note, the requests that a
-    // later confirmation proves skipped become warnings, and the findings are
-    // put in record order. Call once, after the last record.
+    // A gap of a capture after the records taken so far. A kind this program
+    // does not know counts as certain.
+    void addGap(const CaptureGap& gap);
+
+    // Ends the trace: what is still open becomes a note, and every call still
+    // going is handed out. Call once, after the last record.
     void finish();
 
-    const std::vector<Call>& calls() const { return calls_; }
+    // Every finding about a record before this one has been handed out.
+    std::uint64_t settledBefore() const;
+
     const std::vector<NoCallMessages>& noCallMessages() const { return noCall_; }
-    const std::vector<Finding>& findings() const { return findings_; }
-    CheckCounts counts() const;
 
   private:
+    // One message as the handlers read it.
+    struct Message {
+        MessageRef ref;
+        std::uint16_t applId;
+        const DecodedMessage& decoded;
+        const BProtocols* protocolsPutInForce;  // by this message, on its PLCI
+        bool accepted;                          // by its Info or Reject; see Outcome
+    };
+
     // Who a message belongs to: a call, maybe one of its connections, or the
-    // messages of no call.
+    // messages of no call. None of them for a message on an ended PLCI.
     struct Owner {
         static constexpr std::uint32_t none = 0xffffffffu;
-        std::uint32_t call = none;
+        std::uint64_t call = 0;  // its number; 0: none
         std::uint32_t connection = none;
         std::uint32_t noCall = none;
+        bool sameAs(const Owner& other) const {
+            return call == other.call && connection == other.connection && noCall == other.noCall;
+        }
     };
+
+    // An exchange that waits for its confirmation or response.
     struct Pending {
         MessageRef message;
         std::uint16_t applId = 0;
         Owner owner;
         std::uint16_t dataHandle = 0;
-        bool givenUp = false;  // a CONNECT_IND whose call ended unanswered
+        bool givenUp = false;   // a CONNECT_IND whose call the network cleared
+        bool inWindow = false;  // counted in its connection's data window
+        std::size_t gapsBefore = 0;
     };
-    // What a CONNECT_REQ says about the call its confirmation will begin,
-    // besides the B protocols that the protocol tracker keeps.
-    struct CallDetails {
-        Shown cipValue;
-        std::string calledNumber;
-        std::string callingNumber;
+    using PendingMap = std::unordered_map<std::uint64_t, Pending>;
+
+    // What the end of a PLCI leaves, for the messages that still come on it.
+    struct EndedPlci {
+        MessageRef end;
+        std::size_t gapsBefore = 0;
     };
 
-    void take(const MessageRef& message, std::uint16_t applId);
-    void onRequest(const MessageRef& message, std::uint16_t applId);
-    void onConfirmation(const MessageRef& message, std::uint16_t applId);
-    void onIndication(const MessageRef& message, std::uint16_t applId);
-    void onResponse(const MessageRef& message, std::uint16_t applId);
+    void take(const DecodedMessage& decoded, std::uint64_t index,
+              const BProtocols* protocolsPutInForce);
+    void onRequest(const Message& message);
+    void onConfirmation(const Message& message);
+    void onIndication(const Message& message);
+    void onResponse(const Message& message);
 
-    // The call (and connection) of the message's address, or its messages of
-    // no call. A PLCI or NCCI not seen before begins a call or connection
-    // begun before the trace; so does a PLCI whose call has ended, when
-    // `newCallAfterEnd`.
-    Owner ownerOf(const MessageRef& message, std::uint16_t applId, bool newCallAfterEnd);
-    std::uint32_t beginCall(std::uint16_t applId, std::uint16_t plci, CallDirection direction,
-                            std::uint64_t record);
-    std::uint32_t beginConnection(Call& call, std::uint32_t ncci, bool outgoing,
-                                  std::uint64_t record);
+    // ---- Who a message belongs to ----
+    Owner ownerOf(const Message& message, bool newCallAfterEnd);
+    Owner ownerOfAddress(const Message& message, std::uint32_t address, bool newCallAfterEnd);
+    // The owner of an application's message; reports a use after the end of
+    // its PLCI or NCCI, and then gives no call unless a gap since the end may
+    // hold a new beginning.
+    Owner ownerOfApplicationMessage(const Message& message, bool& afterEnd);
+    Owner ownerOfIndication(const Message& message);
+    Owner beginCall(const Message& message, PlciState state, CallDirection direction,
+                    std::uint64_t firstRecord);
+    std::uint32_t beginConnection(Call& call, const Message& message, NcciState state,
+                                  bool outgoing, std::uint64_t firstRecord);
     std::uint32_t noCallOf(std::uint16_t applId, std::uint8_t controller);
-    void countNoCall(std::uint32_t group, const MessageRef& message);
+    void countNoCall(const Owner& owner, const MessageRef& message);
     Call* callOf(const Owner& owner);
     Connection* connectionOf(const Owner& owner);
-    MessageRef& lastConfirmedRequestOf(const Owner& owner);
+    OpenExchanges* openExchangesOf(const Owner& owner);
 
-    bool usesEndedAddress(const MessageRef& message, std::uint16_t applId, Owner& owner);
-    void checkErrorInfo(const MessageRef& confirmation, const Pending* request, const Owner& owner,
-                        std::uint16_t applId);
-    void checkDataWindow(Connection& connection, const MessageRef& message, std::uint16_t applId,
-                         bool sending);
+    // ---- Open requests and indications ----
+    Pending& open(PendingMap& exchanges, Pending pending, bool isRequest);
+    bool close(PendingMap& exchanges, const Message& answer, Pending& closed);
+    void forget(const Pending& pending, bool isRequest);
+    void leaveOut(PendingMap& exchanges, const Pending& pending);
+    void takeIntoWindow(Pending& pending, const Message& message, bool sending);
+    // Returns the record of the indication it answers; 0: none.
+    std::uint64_t answerIndication(const Message& response);
+    void markCallGivenUp(const Owner& owner);
+    // The exchanges waiting on an owner, or on a whole call, in record order.
+    std::vector<Pending> waiting(const PendingMap& exchanges, const Owner& scope, bool wholeCall,
+                                 std::optional<CapiCommand> only, std::uint64_t beforeRecord) const;
 
-    void registerRequest(const Pending& request);
-    void releaseRequest(const Pending& request);
-    void registerIndication(const Pending& indication);
-    void releaseIndication(const Pending& indication);
-    void markCallGivenUp(std::uint32_t call);
-    // The indications still waiting on a call (or on one of its connections),
-    // of one command or of any (none), in record order.
-    std::vector<std::pair<std::uint64_t, Pending>> waitingIndications(
-        const Owner& scope, bool wholeCall, std::optional<CapiCommand> onlyCommand) const;
-    // Ends those that the answer `proof` shows were skipped.
-    void closeSkippedIndications(const Owner& scope, bool wholeCall, const MessageRef& proof,
-                                 std::uint16_t applId, std::optional<CapiCommand> onlyCommand);
-    void endCall(const Owner& owner, const MessageRef& end, std::uint16_t applId);
-    void reportOpenExchanges();
+    // ---- What a later message proves ----
+    void proveByResponse(const Message& response, const Owner& owner);
+    void proveByConfirmation(const Message& confirmation, const Pending& request);
+    void reportSkippedIndication(const Pending& indication, const MessageRef& proof, ProofBy by);
+    void reportUnconfirmedRequest(const Pending& request, const MessageRef& proof,
+                                  const MessageRef& confirmation, ProofBy by);
 
-    CallDetails detailsOf() const;
-    void setCallDetails(Call& call, const CallDetails& details);
-    bool takeBProtocolsPutInForce(Call& call) const;
-    void noteCut(std::uint64_t index);
+    // ---- States and what the calls view shows ----
+    void follow(const Owner& owner, const Message& message);
+    void noteCall(Call& call, const Message& message);
+    void noteConnection(Connection& connection, const Message& message);
+    void stepCall(Call& call, const Message& message);
+    void stepConnection(Call& call, Connection& connection, const Message& message);
+    void endCall(Call& call, const Message& end);
+    void handOut(Call& call);
+    void noteConnectRequest(const Message& request);
+    void beginOutgoingCall(const Message& confirmation, const Pending* request, Owner& owner);
 
-    void addFinding(FindingKind kind, std::uint16_t applId, const MessageRef& subject,
-                    const MessageRef& related = {}, std::uint64_t value = 0,
-                    std::uint64_t expected = 0);
+    // ---- Checks of one message ----
+    void checkListen(const Message& request);
+    void checkRefusal(const Message& confirmation, const Pending* request, const Owner& owner);
 
+    void place(const MessageRef& message, std::uint16_t applId, const Owner& owner,
+               std::uint64_t answers = 0);
+    // A CONNECT_REQ that will begin no call.
+    void placeUnconfirmed(const Pending& request);
+
+    std::optional<TraceGap> gapSince(std::size_t gapsBefore) const;
+    void report(const Message& message, FindingDetails details,
+                std::optional<TraceGap> acrossGap = std::nullopt);
+    void report(std::uint16_t applId, const MessageRef& subject, FindingDetails details,
+                std::optional<TraceGap> acrossGap = std::nullopt);
+
+    CallModelListener& listener_;
     ProtocolTracker protocols_;
     DecodedMessage decoded_;
+    std::uint64_t lastRecord_ = 0;
+    std::uint64_t callsBegun_ = 0;
+    std::vector<TraceGap> gaps_;
 
-    std::vector<Call> calls_;
-    std::vector<NoCallMessages> noCall_;
-    std::vector<Finding> findings_;
+    std::unordered_map<std::uint64_t, Call> openCalls_;  // by number
     // The current call of each application and PLCI, by applId << 16 | PLCI.
-    std::unordered_map<std::uint32_t, std::uint32_t> currentCall_;
+    std::unordered_map<std::uint32_t, std::uint64_t> currentCall_;
+    std::unordered_map<std::uint32_t, EndedPlci> endedPlcis_;
+    std::vector<NoCallMessages> noCall_;
     std::unordered_map<std::uint32_t, std::uint32_t> noCallGroup_;
-    // Open requests and indications, by applId, command and message number.
-    std::unordered_map<std::uint64_t, Pending> requests_;
-    std::unordered_map<std::uint64_t, Pending> indications_;
+    // Open requests and indications, by applId, command and message number,
+    // and the records of both.
+    PendingMap requests_;
+    PendingMap indications_;
+    std::set<std::uint64_t> openRecords_;
     std::unordered_map<std::uint64_t, CallDetails> connectRequests_;
 };
 

@@ -1,12 +1,17 @@
 // The two views of a trace's call model: `calls`, one block per call (or one
 // JSON object per call), and `check`, one finding a line in the form that
-// compilers use. Both read a model that has seen every record of the trace
-// and has been finished.
+// compilers use. Each listens to a model as it takes a trace's records, and
+// writes in the order the calls began or the findings' records come, holding
+// back what the model hands out early.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
+#include <map>
+#include <string>
 
 #include "call_model.h"
+#include "text_output.h"
 
 namespace ambertap {
 
@@ -16,15 +21,71 @@ enum class CallsFormat { text, json };
 // each application and controller. In JSON, one object a line: a call's
 // carries `applId`, `controller` and `plci`; a listing of messages of no call
 // has no `plci`. `fileOrNull` names the trace in each JSON object as `file`
-// (the text view does not name it). Returns 0, or the C library's error
-// number of the first write that failed.
-[[nodiscard]] int writeCalls(const CallModel& model, CallsFormat format, const char* fileOrNull,
-                             std::FILE* out);
+// (the text view does not name it). A call that ends before one that began
+// earlier is held until that one is written.
+class CallsWriter final : public CallModelListener {
+  public:
+    CallsWriter(CallsFormat format, const char* fileOrNull, std::FILE* out);
+
+    void takeCall(const Call& call) override;
+    void takeFinding(const Finding&) override {}
+
+    // Writes what is held and the messages of no call, once the model has
+    // finished, and flushes. Returns 0, or the C library's error number of the
+    // first write that failed.
+    [[nodiscard]] int finish(const CallModel& model);
+
+  private:
+    void write(const Call& call);
+    void beginBlock();
+    const char* fileOrNull() const { return file_.empty() ? nullptr : file_.c_str(); }
+
+    TextOutput text_;
+    CallsFormat format_;
+    std::string file_;
+    bool firstBlock_ = true;
+    std::uint64_t next_ = 1;  // the number of the call to write next
+    std::map<std::uint64_t, Call> held_;
+};
+
+enum class CheckFormat { text, json };
 
 // Every finding in record order, as `FILE:RECORD: error: ...` (or `warning:`,
-// `note:`). Returns the counts of what it wrote; `writeError` becomes 0, or
-// the C library's error number of the first write that failed.
-CheckCounts writeFindings(const CallModel& model, const char* fileName, std::FILE* out,
-                          int& writeError);
+// `note:`), or as one JSON object a line (type "finding") that names the
+// trace as `file` where `nameFileInJson` says so. A finding waits until the
+// model has settled every record before its own, so that a finding proven
+// late still comes in its place.
+class FindingsWriter final : public CallModelListener {
+  public:
+    FindingsWriter(const char* fileName, std::FILE* out, CheckFormat format = CheckFormat::text,
+                   bool nameFileInJson = false);
+
+    void takeCall(const Call&) override {}
+    void takeFinding(const Finding& finding) override;
+
+    // Writes the findings about records before `record`.
+    void settle(std::uint64_t record);
+    // Writes the rest, once the model has finished, and flushes. Returns 0, or
+    // the C library's error number of the first write that failed.
+    [[nodiscard]] int finish();
+
+    const CheckCounts& counts() const { return counts_; }
+
+  private:
+    void write(const Finding& finding);
+    void writeJson(const Finding& finding);
+
+    TextOutput text_;
+    TextOutput words_{nullptr};  // a finding's words, for its JSON object
+    std::string fileName_;
+    CheckFormat format_;
+    bool nameFileInJson_;
+    std::multimap<std::uint64_t, Finding> held_;  // by record, in the order proven
+    CheckCounts counts_;
+};
+
+// The JSON object that ends `check --json`: {"type":"summary", and the counts}.
+// Returns 0, or the C library's error number of a failed write.
+[[nodiscard]] int writeCheckSummaryJson(const CheckCounts& counts, std::FILE* out);
 
 }  // namespace ambertap

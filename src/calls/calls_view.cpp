@@ -3,6 +3,8 @@
 #include "call_texts.h"
 #include "call_views.h"
 #include "capi_vocabulary.h"
+#include "code_names.h"
+#include "json_writer.h"
 #include "value_names.h"
 
 namespace ambertap {
@@ -37,30 +39,6 @@ const char* clearedByText(ClearedBy side) {
 
 const char* clearedByKey(ClearedBy side) {
     return side == ClearedBy::application ? "application" : "network";
-}
-
-// Where a call that is still going stands at the end of the trace.
-const char* stateText(PlciState state) {
-    switch (state) {
-        case PlciState::outgoing:
-            return "dialling";
-        case PlciState::incoming:
-            return "ringing, not answered";
-        case PlciState::answered:
-            return "answered, not yet connected";
-        case PlciState::rejected:
-            return "rejected, not yet cleared";
-        case PlciState::active:
-            return "connected";
-        case PlciState::disconnecting:
-            return "being cleared";
-        case PlciState::disconnected:
-            return "cleared, its end not yet answered";
-        case PlciState::unknown:
-        case PlciState::ended:
-            return "in a state the trace does not show";
-    }
-    return "in a state the trace does not show";
 }
 
 void appendRecords(TextOutput& out, std::uint64_t first, std::uint64_t last) {
@@ -130,12 +108,12 @@ void writeBProtocols(TextOutput& out, const BProtocols& protocols) {
 
 void writeEnd(TextOutput& out, const Call& call) {
     if (call.stillGoing()) {
-        out.text("  still going at the end of the trace: ").text(stateText(call.state));
+        out.text("  still going at the end of the trace: ").text(shownAs(call.state));
         out.endLine();
         return;
     }
     if (call.clearedBy == ClearedBy::notCleared) {
-        out.text("  ended at record ").number(call.endRecord);
+        out.text("  ended at record ").number(call.end.record);
         out.endLine();
         return;
     }
@@ -148,8 +126,8 @@ void writeEnd(TextOutput& out, const Call& call) {
     out.endLine();
 }
 
-void writeCallText(TextOutput& out, const Call& call, std::size_t number) {
-    out.text("call ").number(number).text(": PLCI ").hex(call.plci, 4);
+void writeCallText(TextOutput& out, const Call& call) {
+    out.text("call ").number(call.number).text(": PLCI ").hex(call.plci, 4);
     out.text(" on controller ").number(controllerOf(call.plci));
     out.text(", application ").number(call.applId).text(", ");
     out.text(directionText(call.direction));
@@ -222,49 +200,47 @@ void writeNoCallText(TextOutput& out, const NoCallMessages& group) {
 
 // ---- JSON ----
 
-// Writes the members of one JSON object, putting the commas between them.
+using Json = JsonWriter<TextOutput>;
+
+// A JSON object whose braces open and close with its scope.
 class JsonObject {
   public:
-    explicit JsonObject(TextOutput& out) : out_(out) { out_.character('{'); }
+    explicit JsonObject(Json& json) : json_(json) { json_.beginObject(); }
     JsonObject(const JsonObject&) = delete;
     JsonObject& operator=(const JsonObject&) = delete;
-    ~JsonObject() { out_.character('}'); }
+    ~JsonObject() { json_.endObject(); }
 
-    TextOutput& key(std::string_view name) {
-        if (!first_) {
-            out_.character(',');
-        }
-        first_ = false;
-        return out_.jsonString(name).character(':');
+    Json& key(std::string_view name) {
+        json_.key(name);
+        return json_;
     }
     void number(std::string_view name, std::uint64_t value) { key(name).number(value); }
-    void string(std::string_view name, std::string_view value) { key(name).jsonString(value); }
-    void boolean(std::string_view name, bool value) { key(name).text(value ? "true" : "false"); }
+    void string(std::string_view name, std::string_view value) { key(name).string(value); }
+    void boolean(std::string_view name, bool value) { key(name).boolean(value); }
     // {"value": 13456, "name": "normal call clearing"}, without a name it has none.
     void named(std::string_view name, std::uint16_t value, const char* meaning) {
         key(name);
-        JsonObject inner(out_);
+        JsonObject inner(json_);
         inner.number("value", value);
         if (meaning != nullptr) {
             inner.string("name", meaning);
         }
     }
-    TextOutput& out() { return out_; }
+    Json& json() { return json_; }
 
   private:
-    TextOutput& out_;
-    bool first_ = true;
+    Json& json_;
 };
 
 void writeTraffic(JsonObject& object, std::string_view name, const Traffic& traffic) {
     object.key(name);
-    JsonObject inner(object.out());
+    JsonObject inner(object.json());
     inner.number("blocks", traffic.blocks);
     inner.number("bytes", traffic.bytes);
 }
 
-void writeConnectionJson(TextOutput& out, const Connection& connection) {
-    JsonObject object(out);
+void writeConnectionJson(Json& json, const Connection& connection) {
+    JsonObject object(json);
     object.number("ncci", connection.ncci);
     if (!connection.begunBeforeTrace) {
         object.string("direction", connection.outgoing ? "outgoing" : "incoming");
@@ -281,7 +257,7 @@ void writeConnectionJson(TextOutput& out, const Connection& connection) {
     }
     if (connection.clearedBy != ClearedBy::notCleared) {
         object.key("cleared");
-        JsonObject cleared(out);
+        JsonObject cleared(json);
         cleared.string("by", clearedByKey(connection.clearedBy));
         if (connection.reasonB3.shown) {
             cleared.named("reasonB3", connection.reasonB3.value,
@@ -290,13 +266,13 @@ void writeConnectionJson(TextOutput& out, const Connection& connection) {
         }
     }
     if (connection.state == NcciState::ended) {
-        object.number("endRecord", connection.endRecord);
+        object.number("endRecord", connection.end.record);
     }
     object.boolean("stillGoing", connection.state != NcciState::ended);
 }
 
-void writeCallJson(TextOutput& out, const Call& call, const char* file) {
-    JsonObject object(out);
+void writeCallJson(Json& json, const Call& call, const char* file) {
+    JsonObject object(json);
     object.string("type", "call");
     if (file != nullptr) {
         object.string("file", file);
@@ -322,13 +298,13 @@ void writeCallJson(TextOutput& out, const Call& call, const char* file) {
     }
     if (call.reject.shown) {
         object.key("answer");
-        JsonObject answer(out);
+        JsonObject answer(json);
         answer.named("reject", call.reject.value, rejectText(call.reject.value));
         answer.number("record", call.reject.record);
     }
     if (call.bProtocolsShown) {
         object.key("bProtocol");
-        JsonObject protocols(out);
+        JsonObject protocols(json);
         const BProtocols& b = call.bProtocols;
         protocols.named("b1Protocol", b.b1, nameOf(fullB1ProtocolNames, b.b1));
         protocols.named("b2Protocol", b.b2, nameOf(fullB2ProtocolNames, b.b2));
@@ -336,29 +312,26 @@ void writeCallJson(TextOutput& out, const Call& call, const char* file) {
     }
     if (call.connectedRecord != 0) {
         object.key("connected");
-        JsonObject connected(out);
+        JsonObject connected(json);
         connected.number("record", call.connectedRecord);
         if (!call.connectedNumber.empty()) {
             connected.string("connectedNumber", call.connectedNumber);
         }
     }
-    object.key("connections").character('[');
-    for (std::size_t i = 0; i < call.connections.size(); ++i) {
-        if (i > 0) {
-            out.character(',');
-        }
-        writeConnectionJson(out, call.connections[i]);
+    object.key("connections").beginArray();
+    for (const Connection& connection : call.connections) {
+        writeConnectionJson(json, connection);
     }
-    out.character(']');
+    json.endArray();
     if (call.charge.shown) {
         object.key("charge");
-        JsonObject charge(out);
+        JsonObject charge(json);
         charge.number("units", call.charge.units);
         charge.number("record", call.charge.record);
     }
     if (call.clearedBy != ClearedBy::notCleared) {
         object.key("cleared");
-        JsonObject cleared(out);
+        JsonObject cleared(json);
         cleared.string("by", clearedByKey(call.clearedBy));
         if (call.reason.shown) {
             cleared.named("reason", call.reason.value, infoText(call.reason.value));
@@ -366,13 +339,13 @@ void writeCallJson(TextOutput& out, const Call& call, const char* file) {
         }
     }
     if (!call.stillGoing()) {
-        object.number("endRecord", call.endRecord);
+        object.number("endRecord", call.end.record);
     }
     object.boolean("stillGoing", call.stillGoing());
 }
 
-void writeNoCallJson(TextOutput& out, const NoCallMessages& group, const char* file) {
-    JsonObject object(out);
+void writeNoCallJson(Json& json, const NoCallMessages& group, const char* file) {
+    JsonObject object(json);
     object.string("type", "noCall");
     if (file != nullptr) {
         object.string("file", file);
@@ -381,62 +354,76 @@ void writeNoCallJson(TextOutput& out, const NoCallMessages& group, const char* f
     object.number("controller", controllerOf(group.controller));
     object.number("firstRecord", group.firstRecord);
     object.number("lastRecord", group.lastRecord);
-    object.key("messages").character('[');
-    for (std::size_t i = 0; i < group.kinds.size(); ++i) {
-        if (i > 0) {
-            out.character(',');
-        }
-        const NoCallMessages::Kind& kind = group.kinds[i];
-        JsonObject message(out);
-        message.key("command");
-        out.character('"');
-        appendMessageName(out, kind.commandWord);
-        out.character('"');
+    object.key("messages").beginArray();
+    for (const NoCallMessages::Kind& kind : group.kinds) {
+        JsonObject message(json);
+        const std::string_view name = messageName(kind.commandWord);
+        message.string("command", name.empty() ? unnamedCodeText(kind.commandWord).view() : name);
         message.number("commandWord", kind.commandWord);
         message.number("count", kind.count);
         message.number("firstRecord", kind.firstRecord);
         message.number("lastRecord", kind.lastRecord);
     }
-    out.character(']');
+    json.endArray();
 }
 
 }  // namespace
 
-int writeCalls(const CallModel& model, CallsFormat format, const char* fileOrNull, std::FILE* out) {
-    TextOutput text(out);
-    const bool json = format == CallsFormat::json;
+CallsWriter::CallsWriter(CallsFormat format, const char* fileOrNull, std::FILE* out)
+    : text_(out), format_(format), file_(fileOrNull != nullptr ? fileOrNull : "") {}
+
+void CallsWriter::takeCall(const Call& call) {
+    if (call.number != next_) {
+        held_.emplace(call.number, call);
+        return;
+    }
+    write(call);
+    for (auto held = held_.begin(); held != held_.end() && held->first == next_;
+         held = held_.erase(held)) {
+        write(held->second);
+    }
+}
+
+void CallsWriter::beginBlock() {
     // A JSON object ends its line; a text block is parted from the next by an
     // empty line.
-    bool firstBlock = true;
-    const auto beginBlock = [&] {
-        if (!json && !firstBlock) {
-            text.endLine();
-        }
-        firstBlock = false;
-    };
-    std::size_t number = 0;
-    for (const Call& call : model.calls()) {
-        beginBlock();
-        if (json) {
-            writeCallJson(text, call, fileOrNull);
-            text.endLine();
-        } else {
-            writeCallText(text, call, ++number);
-        }
+    if (format_ == CallsFormat::text && !firstBlock_) {
+        text_.endLine();
     }
+    firstBlock_ = false;
+}
+
+void CallsWriter::write(const Call& call) {
+    ++next_;
+    beginBlock();
+    if (format_ == CallsFormat::json) {
+        Json writer(text_);
+        writeCallJson(writer, call, fileOrNull());
+        text_.endLine();
+    } else {
+        writeCallText(text_, call);
+    }
+}
+
+int CallsWriter::finish(const CallModel& model) {
+    for (const auto& [number, call] : held_) {
+        write(call);
+    }
+    held_.clear();
     for (const NoCallMessages& group : model.noCallMessages()) {
         if (group.kinds.empty()) {
             continue;
         }
         beginBlock();
-        if (json) {
-            writeNoCallJson(text, group, fileOrNull);
-            text.endLine();
+        if (format_ == CallsFormat::json) {
+            Json writer(text_);
+            writeNoCallJson(writer, group, fileOrNull());
+            text_.endLine();
         } else {
-            writeNoCallText(text, group);
+            writeNoCallText(text_, group);
         }
     }
-    return text.finish();
+    return text_.finish();
 }
 
 }  // namespace ambertap

@@ -3,6 +3,7 @@
 #include "call_texts.h"
 #include "call_views.h"
 #include "capi_vocabulary.h"
+#include "json_writer.h"
 
 namespace ambertap {
 
@@ -36,34 +37,36 @@ const char* whatItHoldsUp(std::uint16_t commandWord) {
     }
 }
 
-bool isEndOfAddress(std::uint16_t commandWord) {
-    const CapiCommand command = commandOf(commandWord);
-    return command == CapiCommand::disconnect || command == CapiCommand::disconnectB3;
-}
-
 void appendRecord(TextOutput& out, std::uint64_t record) {
     out.text("record ").number(record);
 }
 
-void neverAnswered(TextOutput& out, const Finding& finding) {
+// "the end of NCCI 00010101 (DISCONNECT_B3_RESP #0104, record 21)"
+void appendEnd(TextOutput& out, const MessageRef& end) {
+    out.text("the end of ");
+    appendAddress(out, end.address);
+    out.text(" (");
+    appendMessage(out, end);
+    out.text(", ");
+    appendRecord(out, end.record);
+    out.character(')');
+}
+
+void describe(TextOutput& out, const Finding& finding, const NeverAnswered& details) {
     const MessageRef& indication = finding.subject;
     appendMessage(out, indication);
     out.text(" on ");
     appendAddress(out, indication.address);
     out.text(" was never answered: application ").number(finding.applId);
-    if (isEndOfAddress(finding.related.commandWord)) {
-        out.text(" answered the end of ");
-        appendAddress(out, finding.related.address);
-        out.text(" (");
-        appendMessage(out, finding.related);
-        out.text(", ");
-        appendRecord(out, finding.related.record);
-        out.text(") without answering it");
+    if (details.by == ProofBy::end) {
+        out.text(" answered ");
+        appendEnd(out, details.provenBy);
+        out.text(" without answering it");
     } else {
         out.text(" answered ");
-        appendMessage(out, finding.related);
+        appendMessage(out, details.provenBy);
         out.text(" (");
-        appendRecord(out, finding.related.record);
+        appendRecord(out, details.provenBy.record);
         out.text("), which comes only after this answer");
     }
     if (const char* heldUp = whatItHoldsUp(indication.commandWord)) {
@@ -73,46 +76,46 @@ void neverAnswered(TextOutput& out, const Finding& finding) {
     appendMessageName(out, answerOf(indication.commandWord));
 }
 
-void answeredWithOtherAddress(TextOutput& out, const Finding& finding) {
+void describe(TextOutput& out, const Finding& finding, const AnsweredWithOtherAddress& details) {
     appendMessage(out, finding.subject);
     out.text(" answers ");
-    appendMessage(out, finding.related);
+    appendMessage(out, details.indication);
     out.text(" (");
-    appendRecord(out, finding.related.record);
+    appendRecord(out, details.indication.record);
     out.text(") with ");
-    appendAddress(out, static_cast<std::uint32_t>(finding.value));
+    appendAddress(out, finding.subject.address);
     out.text(", but the indication was for ");
-    appendAddress(out, static_cast<std::uint32_t>(finding.expected));
+    appendAddress(out, details.indication.address);
     out.text(": answer with the indication's address");
 }
 
-void answeredWithOtherHandle(TextOutput& out, const Finding& finding) {
+void describe(TextOutput& out, const Finding& finding, const AnsweredWithOtherHandle& details) {
     appendMessage(out, finding.subject);
     out.text(" answers ");
-    appendMessage(out, finding.related);
+    appendMessage(out, details.indication);
     out.text(" (");
-    appendRecord(out, finding.related.record);
-    out.text(") with Data handle ").hex(finding.value, 4);
-    out.text(", but the indication carries ").hex(finding.expected, 4);
+    appendRecord(out, details.indication.record);
+    out.text(") with Data handle ").hex(details.handleGiven, 4);
+    out.text(", but the indication carries ").hex(details.handleExpected, 4);
     out.text(": answer with the indication's Data handle");
 }
 
-void usedAfterEnd(TextOutput& out, const Finding& finding) {
+void describe(TextOutput& out, const Finding& finding, const UsedAfterEnd& details) {
     appendMessage(out, finding.subject);
     out.text(" uses ");
     appendAddress(out, finding.subject.address);
-    if (finding.related.address == finding.subject.address) {
+    if (details.end.address == finding.subject.address) {
         out.text(" after its end (");
     } else {
         out.text(" after the end of ");
-        appendAddress(out, finding.related.address);
+        appendAddress(out, details.end.address);
         out.text(" (");
     }
-    appendMessageName(out, finding.related.commandWord);
+    appendMessageName(out, details.end.commandWord);
     out.text(", ");
-    appendRecord(out, finding.related.record);
+    appendRecord(out, details.end.record);
     out.text("): ");
-    if (commandOf(finding.related.commandWord) == CapiCommand::disconnectB3) {
+    if (commandOf(details.end.commandWord) == CapiCommand::disconnectB3) {
         out.text("an NCCI is gone once its DISCONNECT_B3_IND is answered");
     } else {
         out.text("a PLCI is gone once its DISCONNECT_IND is answered");
@@ -122,18 +125,18 @@ void usedAfterEnd(TextOutput& out, const Finding& finding) {
 // "DISCONNECT_B3_CONF #0006 answers DISCONNECT_B3_REQ #0006 (record 19) with
 // Info 2001 (not supported in the current state)", or without the request
 // when it lies before the trace's start.
-void confirmationWithInfo(TextOutput& out, const Finding& finding) {
-    appendMessage(out, finding.subject);
-    if (finding.related.record != 0) {
+void appendRefusal(TextOutput& out, const MessageRef& confirmation, const MessageRef& request,
+                   std::uint16_t info) {
+    appendMessage(out, confirmation);
+    if (request.record != 0) {
         out.text(" answers ");
-        appendMessage(out, finding.related);
+        appendMessage(out, request);
         out.text(" (");
-        appendRecord(out, finding.related.record);
+        appendRecord(out, request.record);
         out.text(") with ");
     } else {
         out.text(" has ");
     }
-    const auto info = static_cast<std::uint16_t>(finding.value);
     appendMeaning(out, "Info", info, infoText(info));
 }
 
@@ -166,19 +169,19 @@ const char* adviceFor(std::uint16_t info) {
     }
 }
 
-void errorInfo(TextOutput& out, const Finding& finding) {
-    confirmationWithInfo(out, finding);
+void describe(TextOutput& out, const Finding& finding, const RequestRefused& details) {
+    appendRefusal(out, finding.subject, details.request, details.info);
     out.text(": the request was not carried out");
-    if (const char* advice = adviceFor(static_cast<std::uint16_t>(finding.value))) {
+    if (const char* advice = adviceFor(details.info)) {
         out.text("; ").text(advice);
     }
 }
 
-void errorInfoAfterClearing(TextOutput& out, const Finding& finding) {
-    confirmationWithInfo(out, finding);
-    if (finding.expected != 0) {
+void describe(TextOutput& out, const Finding& finding, const RefusedAsCleared& details) {
+    appendRefusal(out, finding.subject, details.request, details.info);
+    if (details.clearing.record != 0) {
         out.text(", and a clearing indication (");
-        appendRecord(out, finding.expected);
+        appendRecord(out, details.clearing.record);
         out.text(") crossed the request: a clear-down that crosses a request is normal");
     } else {
         out.text(
@@ -187,49 +190,51 @@ void errorInfoAfterClearing(TextOutput& out, const Finding& finding) {
     }
 }
 
-void facilityNotSupported(TextOutput& out, const Finding& finding) {
-    confirmationWithInfo(out, finding);
+void describe(TextOutput& out, const Finding& finding, const FacilityNotSupported& details) {
+    appendRefusal(out, finding.subject, details.request, details.info);
     out.text(": the facility is not there on ");
     appendAddress(out, finding.subject.address);
 }
 
-void neverConfirmed(TextOutput& out, const Finding& finding) {
+void describe(TextOutput& out, const Finding& finding, const NeverConfirmed& details) {
     appendMessage(out, finding.subject);
     out.text(" on ");
     appendAddress(out, finding.subject.address);
+    if (details.by == ProofBy::end) {
+        out.text(" was never confirmed: application ").number(finding.applId).text(" answered ");
+        appendEnd(out, details.provenBy);
+        out.text(", after which nothing on it is confirmed");
+        return;
+    }
     out.text(" was never confirmed, though CAPI confirmed the later ");
-    appendMessage(out, finding.related);
+    appendMessage(out, details.provenBy);
     out.text(" (");
-    appendRecord(out, finding.related.record);
+    appendRecord(out, details.provenBy.record);
     out.text(") of application ").number(finding.applId).text(" on the same address");
 }
 
-void windowExceeded(TextOutput& out, const Finding& finding, bool sending) {
+void describeWindow(TextOutput& out, const Finding& finding, const WindowExceeded& details,
+                    bool sending) {
     appendMessage(out, finding.subject);
     out.text(" on ");
     appendAddress(out, finding.subject.address);
-    out.text(" makes ").number(finding.value);
+    out.text(" makes ").number(details.waiting);
     out.text(sending ? " DATA_B3_REQ waiting for their DATA_B3_CONF"
                      : " DATA_B3_IND waiting for their DATA_B3_RESP");
-    out.text("; at most ").number(dataB3Window).text(" may wait on one connection: ");
+    out.text("; at most ").number(details.window).text(" may wait on one connection: ");
     out.text(sending ? "wait for a confirmation before sending more"
                      : "answer each DATA_B3_IND at once");
 }
 
-void clearedBeforeB3Down(TextOutput& out, const Finding& finding) {
-    appendMessage(out, finding.subject);
-    out.text(" ends ");
-    appendAddress(out, finding.subject.address);
-    out.text(" while ");
-    appendMessage(out, finding.related);
-    out.text(" on ");
-    appendAddress(out, finding.related.address);
-    out.text(" (");
-    appendRecord(out, finding.related.record);
-    out.text(") is not answered: answer DISCONNECT_B3_IND before DISCONNECT_IND");
+void describe(TextOutput& out, const Finding& finding, const SendWindowExceeded& details) {
+    describeWindow(out, finding, details, true);
 }
 
-void listenWithoutCip(TextOutput& out, const Finding& finding) {
+void describe(TextOutput& out, const Finding& finding, const ReceiveWindowExceeded& details) {
+    describeWindow(out, finding, details, false);
+}
+
+void describe(TextOutput& out, const Finding& finding, const ListenWithoutCip&) {
     appendMessage(out, finding.subject);
     out.text(" on ");
     appendAddress(out, finding.subject.address);
@@ -237,27 +242,54 @@ void listenWithoutCip(TextOutput& out, const Finding& finding) {
     out.text(" will be offered no incoming call");
 }
 
-void callGivenUp(TextOutput& out, const Finding& finding) {
+void describe(TextOutput& out, const Finding& finding, const CallGivenUp& details) {
     appendMessage(out, finding.subject);
     out.text(" on ");
     appendAddress(out, finding.subject.address);
     out.text(": the call ended before application ").number(finding.applId);
     out.text(" answered it (DISCONNECT_IND, ");
-    appendRecord(out, finding.related.record);
+    appendRecord(out, details.clearing.record);
     out.text(", ");
-    const auto reason = static_cast<std::uint16_t>(finding.value);
-    appendMeaning(out, "Reason", reason, infoText(reason));
+    appendMeaning(out, "Reason", details.reason, infoText(details.reason));
     out.character(')');
 }
 
-void openExchange(TextOutput& out, const Finding& finding, const char* what) {
+void describe(TextOutput& out, const Finding& finding, const OutOfStep& details) {
+    appendMessage(out, finding.subject);
+    out.text(" on ");
+    appendAddress(out, finding.subject.address);
+    if (const auto* state = std::get_if<PlciState>(&details.state)) {
+        out.text(" does not fit its call, which is ").text(shownAs(*state));
+    } else {
+        out.text(" does not fit its B3 connection, which is ")
+            .text(shownAs(std::get<NcciState>(details.state)));
+    }
+    if (details.since.record != 0) {
+        out.text(" (");
+        appendMessageName(out, details.since.commandWord);
+        out.text(", ");
+        appendRecord(out, details.since.record);
+        out.character(')');
+    }
+    out.text(": its state stays as it was");
+}
+
+void describeOpen(TextOutput& out, const Finding& finding, const char* what) {
     appendMessage(out, finding.subject);
     out.text(" on ");
     appendAddress(out, finding.subject.address);
     out.text(" is ").text(what).text(" by the end of the trace");
 }
 
-void messageCut(TextOutput& out, const Finding& finding) {
+void describe(TextOutput& out, const Finding& finding, const OpenIndication&) {
+    describeOpen(out, finding, "not answered");
+}
+
+void describe(TextOutput& out, const Finding& finding, const OpenRequest&) {
+    describeOpen(out, finding, "not confirmed");
+}
+
+void describe(TextOutput& out, const Finding& finding, const MessageCut&) {
     if (finding.subject.commandWord != 0) {
         out.text("the ");
         appendMessageName(out, finding.subject.commandWord);
@@ -269,61 +301,281 @@ void messageCut(TextOutput& out, const Finding& finding) {
     }
 }
 
-void appendFindingText(TextOutput& out, const Finding& finding) {
-    switch (finding.kind) {
-        case FindingKind::neverAnswered:
-            return neverAnswered(out, finding);
-        case FindingKind::answeredWithOtherAddress:
-            return answeredWithOtherAddress(out, finding);
-        case FindingKind::answeredWithOtherHandle:
-            return answeredWithOtherHandle(out, finding);
-        case FindingKind::usedAfterEnd:
-            return usedAfterEnd(out, finding);
-        case FindingKind::errorInfo:
-            return errorInfo(out, finding);
-        case FindingKind::errorInfoAfterClearing:
-            return errorInfoAfterClearing(out, finding);
-        case FindingKind::facilityNotSupported:
-            return facilityNotSupported(out, finding);
-        case FindingKind::neverConfirmed:
-            return neverConfirmed(out, finding);
-        case FindingKind::sendWindowExceeded:
-            return windowExceeded(out, finding, true);
-        case FindingKind::receiveWindowExceeded:
-            return windowExceeded(out, finding, false);
-        case FindingKind::clearedBeforeB3Down:
-            return clearedBeforeB3Down(out, finding);
-        case FindingKind::listenWithoutCip:
-            return listenWithoutCip(out, finding);
-        case FindingKind::callGivenUp:
-            return callGivenUp(out, finding);
-        case FindingKind::openIndication:
-            return openExchange(out, finding, "not answered");
-        case FindingKind::openRequest:
-            return openExchange(out, finding, "not confirmed");
-        case FindingKind::messageCut:
-            return messageCut(out, finding);
+void appendGap(TextOutput& out, const TraceGap& gap) {
+    out.text("; the capture's ").text(gap.certain ? "gap" : "possible gap");
+    if (gap.afterRecord != 0) {
+        out.text(" after ");
+        appendRecord(out, gap.afterRecord);
+    } else {
+        out.text(" at its start");
     }
+    out.text(" may hold a lost message that explains it");
+}
+
+void appendFindingText(TextOutput& out, const Finding& finding) {
+    std::visit([&](const auto& details) { describe(out, finding, details); }, finding.details);
+    if (finding.acrossGap) {
+        appendGap(out, *finding.acrossGap);
+    }
+}
+
+// ---- JSON ----
+
+using Json = JsonWriter<TextOutput>;
+
+// The messages that prove a finding, each with the part it plays.
+class Proofs {
+  public:
+    explicit Proofs(Json& json) : json_(json) {}
+
+    void add(const char* role, const MessageRef& message) {
+        if (message.record == 0) {
+            return;  // before the trace, or none
+        }
+        json_.beginObject();
+        json_.key("role");
+        json_.string(std::string_view(role));
+        json_.key("record");
+        json_.number(message.record);
+        json_.key("command");
+        writeCommand(json_, message.commandWord);
+        json_.key("messageNumber");
+        json_.number(message.messageNumber);
+        json_.endObject();
+    }
+
+    static void writeCommand(Json& json, std::uint16_t commandWord) {
+        TextOutput name(nullptr);
+        appendMessageName(name, commandWord);
+        json.string(name.held());
+    }
+
+  private:
+    Json& json_;
+};
+
+void addProofs(Proofs& proofs, const NeverAnswered& details) {
+    proofs.add(details.by == ProofBy::end ? "end" : "laterAnswer", details.provenBy);
+}
+void addProofs(Proofs& proofs, const AnsweredWithOtherAddress& details) {
+    proofs.add("indication", details.indication);
+}
+void addProofs(Proofs& proofs, const AnsweredWithOtherHandle& details) {
+    proofs.add("indication", details.indication);
+}
+void addProofs(Proofs& proofs, const UsedAfterEnd& details) {
+    proofs.add("end", details.end);
+}
+void addProofs(Proofs& proofs, const RequestRefused& details) {
+    proofs.add("request", details.request);
+}
+void addProofs(Proofs& proofs, const RefusedAsCleared& details) {
+    proofs.add("request", details.request);
+    proofs.add("clearing", details.clearing);
+}
+void addProofs(Proofs& proofs, const FacilityNotSupported& details) {
+    proofs.add("request", details.request);
+}
+void addProofs(Proofs& proofs, const NeverConfirmed& details) {
+    if (details.by == ProofBy::end) {
+        proofs.add("end", details.provenBy);
+        return;
+    }
+    proofs.add("laterRequest", details.provenBy);
+    proofs.add("laterConfirmation", details.confirmation);
+}
+void addProofs(Proofs& proofs, const WindowExceeded& details) {
+    for (const MessageRef& earlier : details.earlier) {
+        proofs.add("waiting", earlier);
+    }
+}
+void addProofs(Proofs& proofs, const CallGivenUp& details) {
+    proofs.add("clearing", details.clearing);
+}
+void addProofs(Proofs& proofs, const OutOfStep& details) {
+    proofs.add("stateSince", details.since);
+}
+// Nothing but the message itself shows these.
+void addProofs(Proofs&, const ListenWithoutCip&) {}
+void addProofs(Proofs&, const OpenIndication&) {}
+void addProofs(Proofs&, const OpenRequest&) {}
+void addProofs(Proofs&, const MessageCut&) {}
+
+// What a kind says besides its proof: the Info of a refused request, the Data
+// handles, the window and the count.
+void addFields(Json& json, const AnsweredWithOtherHandle& details) {
+    json.key("dataHandle");
+    json.number(details.handleGiven);
+    json.key("expectedDataHandle");
+    json.number(details.handleExpected);
+}
+void addInfo(Json& json, std::uint16_t info) {
+    json.key("info");
+    json.number(info);
+}
+void addFields(Json& json, const RequestRefused& details) {
+    addInfo(json, details.info);
+}
+void addFields(Json& json, const RefusedAsCleared& details) {
+    addInfo(json, details.info);
+}
+void addFields(Json& json, const FacilityNotSupported& details) {
+    addInfo(json, details.info);
+}
+void addWindow(Json& json, const WindowExceeded& details) {
+    json.key("waiting");
+    json.number(details.waiting);
+    json.key("window");
+    json.number(details.window);
+}
+void addFields(Json& json, const SendWindowExceeded& details) {
+    addWindow(json, details);
+}
+void addFields(Json& json, const ReceiveWindowExceeded& details) {
+    addWindow(json, details);
+}
+void addFields(Json& json, const CallGivenUp& details) {
+    json.key("reason");
+    json.number(details.reason);
+}
+template <typename Details>
+void addFields(Json&, const Details&) {}
+
+// The address the finding's message carries: its controller, and its PLCI or
+// NCCI as calls --json gives them.
+void addAddress(Json& json, std::uint32_t address) {
+    json.key("controller");
+    json.number(CapiAddress::controllerOf(address));
+    if (CapiAddress::namesNcci(address)) {
+        json.key("ncci");
+        json.number(address);
+    } else if (CapiAddress::namesPlci(address)) {
+        json.key("plci");
+        json.number(CapiAddress::plciOf(address));
+    }
+}
+
+void addGap(Json& json, const TraceGap& gap) {
+    json.key("gap");
+    json.beginObject();
+    json.key("certain");
+    json.boolean(gap.certain);
+    json.key("from");
+    json.number(gap.from);
+    json.key("to");
+    json.number(gap.to);
+    json.key("afterRecord");
+    json.number(gap.afterRecord);
+    json.endObject();
 }
 
 }  // namespace
 
-CheckCounts writeFindings(const CallModel& model, const char* fileName, std::FILE* out,
-                          int& writeError) {
-    TextOutput text(out);
-    CheckCounts counts;
-    for (const Finding& finding : model.findings()) {
-        const Severity severity = severityOf(finding.kind);
-        text.text(fileName != nullptr ? fileName : "").character(':');
-        text.number(finding.subject.record).text(": ").text(severityText(severity)).text(": ");
-        appendFindingText(text, finding);
-        text.endLine();
-        ++(severity == Severity::error     ? counts.errors
-           : severity == Severity::warning ? counts.warnings
-                                           : counts.notes);
+FindingsWriter::FindingsWriter(const char* fileName, std::FILE* out, CheckFormat format,
+                               bool nameFileInJson)
+    : text_(out),
+      fileName_(fileName != nullptr ? fileName : ""),
+      format_(format),
+      nameFileInJson_(nameFileInJson) {}
+
+void FindingsWriter::takeFinding(const Finding& finding) {
+    held_.emplace(finding.subject.record, finding);
+}
+
+void FindingsWriter::settle(std::uint64_t record) {
+    auto held = held_.begin();
+    for (; held != held_.end() && held->first < record; ++held) {
+        write(held->second);
     }
-    writeError = text.finish();
-    return counts;
+    held_.erase(held_.begin(), held);
+}
+
+int FindingsWriter::finish() {
+    for (const auto& [record, finding] : held_) {
+        write(finding);
+    }
+    held_.clear();
+    return text_.finish();
+}
+
+void FindingsWriter::write(const Finding& finding) {
+    if (format_ == CheckFormat::json) {
+        writeJson(finding);
+        return;
+    }
+    const Severity severity = finding.severity();
+    text_.text(fileName_).character(':');
+    text_.number(finding.subject.record).text(": ").text(severityText(severity)).text(": ");
+    appendFindingText(text_, finding);
+    text_.endLine();
+    counts_.count(severity);
+}
+
+void FindingsWriter::writeJson(const Finding& finding) {
+    const Severity severity = finding.severity();
+    const FindingKindRow& kind = rowOf(finding.kind());
+    Json json(text_);
+    json.beginObject();
+    json.key("type");
+    json.string(std::string_view("finding"));
+    if (nameFileInJson_) {
+        json.key("file");
+        json.string(fileName_);
+    }
+    // A cut message may end before its command, its number or its address.
+    const bool whole = kind.kind != FindingKind::messageCut;
+    json.key("record");
+    json.number(finding.subject.record);
+    if (whole) {
+        json.key("messageNumber");
+        json.number(finding.subject.messageNumber);
+    }
+    json.key("severity");
+    json.string(std::string_view(severityText(severity)));
+    json.key("kind");
+    json.string(std::string_view(kind.key));
+    if (finding.subject.commandWord != 0) {
+        json.key("command");
+        Proofs::writeCommand(json, finding.subject.commandWord);
+    }
+    if (whole) {
+        addAddress(json, finding.subject.address);
+        json.key("applId");
+        json.number(finding.applId);
+    }
+    std::visit([&](const auto& details) { addFields(json, details); }, finding.details);
+    words_.drop();
+    appendFindingText(words_, finding);
+    json.key("message");
+    json.string(words_.held());
+    json.key("proof");
+    json.beginArray();
+    Proofs proofs(json);
+    std::visit([&](const auto& details) { addProofs(proofs, details); }, finding.details);
+    json.endArray();
+    if (finding.acrossGap) {
+        addGap(json, *finding.acrossGap);
+    }
+    json.endObject();
+    text_.endLine();
+    counts_.count(severity);
+}
+
+int writeCheckSummaryJson(const CheckCounts& counts, std::FILE* out) {
+    TextOutput text(out);
+    Json json(text);
+    json.beginObject();
+    json.key("type");
+    json.string(std::string_view("summary"));
+    json.key("errors");
+    json.number(counts.errors);
+    json.key("warnings");
+    json.number(counts.warnings);
+    json.key("notes");
+    json.number(counts.notes);
+    json.endObject();
+    text.endLine();
+    return text.finish();
 }
 
 }  // namespace ambertap

@@ -31,8 +31,11 @@ class TextOutput {
     TextOutput& hex(std::uint64_t value, int digits);
     // Text from the trace: its control bytes show as '.', as on ambertap's lines.
     TextOutput& traceText(std::string_view bytes);
-    // A JSON string: printable ASCII as it is, every other byte as \u00XX.
-    TextOutput& jsonString(std::string_view bytes);
+
+    // The text not yet written, and its end: a view builds a piece of text
+    // apart in a TextOutput of no stream, then takes it from there.
+    std::string_view held() const { return pending_; }
+    void drop() { pending_.clear(); }
 
     // Ends a line, and writes the text so far once it makes a block.
     void endLine();

@@ -221,6 +221,30 @@ const ScriptCase scriptCases[] = {
      "$AMBERTRACE show --json \"$f\" && $AMBERTRACE calls --json \"$f\" || exit; done | "
      "python3 -c 'import json, sys; [json.loads(line) for line in sys.stdin]; print(\"ok\")'",
      0, "ok\n", ""},
+    // check --json of every trace writes as many finding objects as check
+    // has lines, each with its kind and proof, then a summary that counts them.
+    {"check_json_lines_parse",
+     "for f in \"$GOLDEN\"/*.bin \"$MESSAGES\"/*.bin \"$SAMPLES\"/*.hex \"$TRACES\"/*.hex; do "
+     "$AMBERTRACE check \"$f\" 2>/dev/null | wc -l; $AMBERTRACE check --json \"$f\" 2>/dev/null; "
+     "done | python3 -c '\n"
+     "import json, sys\n"
+     "want = None\n"
+     "for line in sys.stdin:\n"
+     "    if want is None:\n"
+     "        want, found = int(line), 0\n"
+     "        continue\n"
+     "    o = json.loads(line)\n"
+     "    if o[\"type\"] == \"finding\":\n"
+     "        assert {\"record\", \"severity\", \"kind\", \"message\", \"proof\"} <= o.keys(), "
+     "line\n"
+     "        found += 1\n"
+     "        continue\n"
+     "    assert o[\"type\"] == \"summary\", line\n"
+     "    assert found == want == o[\"errors\"] + o[\"warnings\"] + o[\"notes\"], line\n"
+     "    want = None\n"
+     "assert want is None\n"
+     "print(\"ok\")'",
+     0, "ok\n", ""},
     {"usage_error", "$AMBERTRACE show --clear", 1, "",
      "ambertrace: show: unknown option '--clear' (see 'ambertrace show --help')\n"},
     {"version", "$AMBERTRACE --version", 0, "ambertrace " AMBERTAP_VERSION "\n", ""},

@@ -29,11 +29,10 @@ std::string allViews() {
     std::string text;
     for (const char* sample : samples) {
         const std::string file = std::string("samples/") + sample;
-        const CallModel model =
-            testing::modelOf(testing::listingBytes(testing::samplePath(sample)));
-        text += "### calls " + file + "\n" + testing::callsText(model, false);
-        text += "### calls --json " + file + "\n" + testing::callsText(model, true);
-        text += "### check " + file + "\n" + testing::checkText(model, file.c_str());
+        const testing::Capture capture{testing::listingBytes(testing::samplePath(sample)), {}};
+        text += "### calls " + file + "\n" + testing::callsText(capture, false);
+        text += "### calls --json " + file + "\n" + testing::callsText(capture, true);
+        text += "### check " + file + "\n" + testing::checkOf(capture, file.c_str()).text;
     }
     return text;
 }

@@ -5,11 +5,38 @@
 #include <fstream>
 #include <sstream>
 
-#include "call_views.h"
 #include "captured_stream.h"
 #include "trace_walker.h"
 
 namespace ambertap::testing {
+
+namespace {
+
+// Gives the model every record of the capture, and its gaps where they come;
+// `settle` after each record.
+template <typename AfterRecord>
+void feed(CallModel& model, const Capture& capture, AfterRecord settle) {
+    const std::uint8_t* const end = capture.trace.data() + capture.trace.size();
+    std::uint64_t index = 0;
+    const auto gapsAfter = [&](std::uint64_t record) {
+        for (const std::size_t after : capture.gapsAfter) {
+            if (after == record) {
+                model.addGap(CaptureGap{static_cast<std::uint32_t>(GapKind::possible)});
+            }
+        }
+    };
+    gapsAfter(0);
+    for (const std::uint8_t* at = capture.trace.data(); at < end;) {
+        const ByteView record{at, end};
+        model.add(record, ++index);
+        at += recordSize(record);
+        gapsAfter(index);
+        settle();
+    }
+    model.finish();
+}
+
+}  // namespace
 
 Bytes listingBytes(const std::string& path) {
     std::ifstream listing(path);
@@ -43,36 +70,48 @@ Bytes traceOf(const std::vector<Bytes>& records) {
     return trace;
 }
 
-CallModel modelOf(const Bytes& trace) {
-    CallModel model;
-    const std::uint8_t* const end = trace.data() + trace.size();
-    std::uint64_t index = 1;
-    for (const std::uint8_t* at = trace.data(); at < end; ++index) {
-        const ByteView record{at, end};
-        model.add(record, index);
-        at += recordSize(record);
-    }
-    model.finish();
-    return model;
+int writeCalls(const Capture& capture, CallsFormat format, std::FILE* out) {
+    CallsWriter writer(format, format == CallsFormat::json ? "trace" : nullptr, out);
+    CallModel model(writer);
+    feed(model, capture, [] {});
+    return writer.finish(model);
 }
 
-std::string callsText(const CallModel& model, bool json) {
+int writeFindings(const Capture& capture, const char* file, std::FILE* out, CheckCounts& counts,
+                  CheckFormat format) {
+    FindingsWriter writer(file, out, format);
+    CallModel model(writer);
+    feed(model, capture, [&] { writer.settle(model.settledBefore()); });
+    const int error = writer.finish();
+    counts = writer.counts();
+    return error;
+}
+
+std::string callsText(const Capture& capture, bool json) {
     CapturedStream captured;
-    EXPECT_EQ(writeCalls(model, json ? CallsFormat::json : CallsFormat::text,
-                         json ? "trace" : nullptr, captured.file()),
+    EXPECT_EQ(writeCalls(capture, json ? CallsFormat::json : CallsFormat::text, captured.file()),
               0);
     return captured.text();
 }
 
-std::string checkText(const CallModel& model, const char* file, CheckCounts* counts) {
+Checked checkOf(const Capture& capture, const char* file, CheckFormat format) {
     CapturedStream captured;
-    int error = -1;
-    const CheckCounts written = writeFindings(model, file, captured.file(), error);
-    EXPECT_EQ(error, 0);
-    if (counts != nullptr) {
-        *counts = written;
-    }
-    return captured.text();
+    Checked checked;
+    EXPECT_EQ(writeFindings(capture, file, captured.file(), checked.counts, format), 0);
+    checked.text = captured.text();
+    return checked;
+}
+
+std::vector<RecordPlace> placesOf(const Capture& capture) {
+    struct Places final : CallModelListener {
+        void takeCall(const Call&) override {}
+        void takeFinding(const Finding&) override {}
+        void takePlace(const RecordPlace& place) override { places.push_back(place); }
+        std::vector<RecordPlace> places;
+    } listener;
+    CallModel model(listener);
+    feed(model, capture, [] {});
+    return listener.places;
 }
 
 std::string samplePath(const std::string& name) {

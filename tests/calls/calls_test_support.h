@@ -1,12 +1,13 @@
-// Traces for the tests of the calls model, made from hex listings, and the
-// model's views of them as text.
+// Traces for the tests of the calls model, made from hex listings, and what
+// the `calls` and `check` views write for them.
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
-#include "call_model.h"
+#include "call_views.h"
 
 namespace ambertap::testing {
 
@@ -21,12 +22,29 @@ std::vector<Bytes> recordsOf(const Bytes& trace);
 // The records one after the other, as a trace.
 Bytes traceOf(const std::vector<Bytes>& records);
 
-// The model of a whole trace, finished.
-CallModel modelOf(const Bytes& trace);
+// A trace, and the records after which a capture lost what came between two
+// reads (possible gaps).
+struct Capture {
+    Bytes trace;
+    std::vector<std::size_t> gapsAfter;
+};
 
-// What `calls` (text or JSON) and `check` write for the model.
-std::string callsText(const CallModel& model, bool json);
-std::string checkText(const CallModel& model, const char* file, CheckCounts* counts = nullptr);
+// The views of a whole trace, written to `out` as the commands write them.
+// Each returns 0, or the error number of the first write that failed.
+int writeCalls(const Capture& capture, CallsFormat format, std::FILE* out);
+int writeFindings(const Capture& capture, const char* file, std::FILE* out, CheckCounts& counts,
+                  CheckFormat format = CheckFormat::text);
+
+// What `calls` (text, or JSON naming the trace "trace") and `check` write.
+std::string callsText(const Capture& capture, bool json);
+struct Checked {
+    std::string text;
+    CheckCounts counts;
+};
+Checked checkOf(const Capture& capture, const char* file, CheckFormat format = CheckFormat::text);
+
+// The place the model gives each record, in the order it gives them.
+std::vector<RecordPlace> placesOf(const Capture& capture);
 
 // The path of a sample listing in the project's samples folder.
 std::string samplePath(const std::string& name);

@@ -1,5 +1,6 @@
 // A trace is a window onto the exchange: a correct trace that begins or ends
-// anywhere, even inside a record, must give no error and no warning.
+// anywhere, even inside a record, or that lost any run of its records in a gap
+// of a capture, must give no error and no warning.
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -27,16 +28,16 @@ class CorrectSample : public ::testing::TestWithParam<const char*> {
     Bytes trace() const { return testing::listingBytes(testing::samplePath(GetParam())); }
 };
 
-void expectNoErrorOrWarning(const Bytes& trace, const std::string& window) {
-    CheckCounts counts;
-    const std::string findings = testing::checkText(testing::modelOf(trace), "trace", &counts);
-    EXPECT_EQ(counts.errors + counts.warnings, 0u) << window << "\n" << findings;
+void expectNoErrorOrWarning(const testing::Capture& capture, const std::string& window) {
+    const testing::Checked checked = testing::checkOf(capture, "trace");
+    EXPECT_EQ(checked.counts.errors + checked.counts.warnings, 0u) << window << "\n"
+                                                                   << checked.text;
 }
 
 TEST_P(CorrectSample, CutAfterAnyByteGivesNoErrorOrWarning) {
     const Bytes whole = trace();
     for (std::size_t size = 1; size <= whole.size(); ++size) {
-        expectNoErrorOrWarning(Bytes(whole.begin(), whole.begin() + static_cast<long>(size)),
+        expectNoErrorOrWarning({Bytes(whole.begin(), whole.begin() + static_cast<long>(size)), {}},
                                "the first " + std::to_string(size) + " bytes");
     }
 }
@@ -48,8 +49,22 @@ TEST_P(CorrectSample, AnyRunOfWholeRecordsGivesNoErrorOrWarning) {
             const std::vector<Bytes> window(records.begin() + static_cast<long>(first),
                                             records.begin() + static_cast<long>(last));
             expectNoErrorOrWarning(
-                testing::traceOf(window),
+                {testing::traceOf(window), {}},
                 "records " + std::to_string(first + 1) + " to " + std::to_string(last));
+        }
+    }
+}
+
+// Whatever a gap lost, the records after it are told apart from a fault.
+TEST_P(CorrectSample, AnyRunLostInAGapGivesNoErrorOrWarning) {
+    const std::vector<Bytes> records = testing::recordsOf(trace());
+    for (std::size_t first = 0; first < records.size(); ++first) {
+        for (std::size_t last = first + 1; last <= records.size(); ++last) {
+            std::vector<Bytes> kept(records.begin(), records.begin() + static_cast<long>(first));
+            kept.insert(kept.end(), records.begin() + static_cast<long>(last), records.end());
+            expectNoErrorOrWarning(
+                {testing::traceOf(kept), {first}},
+                "records " + std::to_string(first + 1) + " to " + std::to_string(last) + " lost");
         }
     }
 }
@@ -60,11 +75,11 @@ TEST_P(CorrectSample, AFailedWriteIsReported) {
     if (full == nullptr) {
         GTEST_SKIP() << "no /dev/full";
     }
-    const CallModel model = testing::modelOf(trace());
-    EXPECT_EQ(writeCalls(model, CallsFormat::json, nullptr, full), ENOSPC);
-    int error = 0;
-    writeFindings(model, "trace", full, error);
-    EXPECT_EQ(error, model.findings().empty() ? 0 : ENOSPC);
+    const testing::Capture capture{trace(), {}};
+    EXPECT_EQ(testing::writeCalls(capture, CallsFormat::json, full), ENOSPC);
+    CheckCounts counts;
+    const int error = testing::writeFindings(capture, "trace", full, counts);
+    EXPECT_EQ(error, counts.errors + counts.warnings + counts.notes == 0 ? 0 : ENOSPC);
     std::fclose(full);
 }
 
