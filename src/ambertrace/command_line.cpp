@@ -41,6 +41,8 @@ const NumberOption intervalNumber{&CommandLine::interval, 1, 600000, "millisecon
 const NumberOption durationNumber{&CommandLine::duration, 1, secondsOfAYear, "seconds"};
 const NumberOption recordsNumber{&CommandLine::records, 1, UINT64_MAX, "records"};
 const NumberOption clearAtNumber{&CommandLine::clearAt, 1, largestTraceRead, "bytes"};
+const NumberOption widthNumber{&CommandLine::width, 40, 1000, "columns"};
+const Option maskNumbersOption{"mask-numbers", '\0', &CommandLine::maskNumbers};
 
 std::string recordHelp() {
     char text[2048];
@@ -118,8 +120,14 @@ const std::array<CommandEntry, 5> commands{{
      "  -h, --help    show this help\n"},
     {AmbertraceCommand::calls,
      "calls",
-     {helpOption, {"json", '\0', &CommandLine::json}, {"damaged", '\0', &CommandLine::damaged}},
-     "usage: ambertrace calls [--json] [--damaged] [FILE...]\n"
+     {helpOption,
+      {"json", '\0', &CommandLine::json},
+      {"damaged", '\0', &CommandLine::damaged},
+      {"ladder", '\0', &CommandLine::ladder},
+      {"width", '\0', nullptr, &widthNumber},
+      maskNumbersOption},
+     "usage: ambertrace calls [--json | --ladder [--width N] [--mask-numbers]] [--damaged]\n"
+     "                        [FILE...]\n"
      "\n"
      "Groups each trace into its calls, in the order they begin: for each, its PLCI\n"
      "and controller, which way it went, its service and numbers, its B protocols,\n"
@@ -128,6 +136,13 @@ const std::array<CommandEntry, 5> commands{{
      "application and controller. The inputs are those of show.\n"
      "\n"
      "  --json        one JSON object a call (JSON Lines)\n"
+     "  --ladder      each call as a ladder diagram in text, one message a line, a\n"
+     "                run of DATA_B3 folded into one line; records of a trace are\n"
+     "                read twice (standard input is copied to a temporary file)\n"
+     "  --width N     the ladder's columns, 40 to 1000 (default: the terminal's,\n"
+     "                or 100 when the output is not a terminal)\n"
+     "  --mask-numbers  every digit of party numbers and subaddresses but the last\n"
+     "                two shown as x, their count kept\n"
      "  --damaged     read a damaged or cut trace file all the same (exit code 2)\n"
      "  -h, --help    show this help\n"},
     {AmbertraceCommand::check,
@@ -343,6 +358,13 @@ void checkFiles(CommandLine& line) {
     if (line.command == AmbertraceCommand::record && line.files.size() == 1 &&
         line.files.front() == "-") {
         refuse(line, "record: a capture grows while it is read: give it a FILE, not -");
+    }
+    if (line.ladder && line.json) {
+        refuse(line, "calls: one of --json and --ladder at a time");
+    }
+    if ((line.width != 0 || line.maskNumbers) && !line.ladder) {
+        refuse(line, line.width != 0 ? "calls: --width needs --ladder"
+                                     : "calls: --mask-numbers needs --ladder");
     }
     if (line.clearAt != 0 && !line.clear) {
         refuse(line, "record: --clear-at needs --clear");

@@ -5,6 +5,7 @@
 #include "ambertrace_version.h"
 #include "call_commands.h"
 #include "command_line.h"
+#include "ladder_commands.h"
 #include "record_command.h"
 #include "record_views.h"
 #include "save_command.h"
@@ -65,6 +66,9 @@ int runAmbertrace(int argumentCount, const char* const* argumentVector, DeviceSy
             return viewTraces(line.files, InputChoices{line.damaged, !line.json},
                               *makeShowView(line, streams.out), system, streams);
         case AmbertraceCommand::calls:
+            if (line.ladder) {
+                return ladderTraces(line, system, streams);
+            }
             return viewTraces(line.files, InputChoices{line.damaged, !line.json},
                               *makeCallsView(line, streams.out), system, streams);
         case AmbertraceCommand::check:

@@ -1,5 +1,7 @@
 #include "trace_inputs.h"
 
+#include <cerrno>
+#include <cstdarg>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -17,8 +19,20 @@ namespace {
 
 constexpr std::string_view standardStream = "-";
 
+// A message on `err`; a pass that reads an input again passes none, so that
+// what its first pass said is not said twice.
+[[gnu::format(printf, 2, 3)]] void tell(std::FILE* err, const char* format, ...) {
+    if (err == nullptr) {
+        return;
+    }
+    va_list arguments;
+    va_start(arguments, format);
+    std::vfprintf(err, format, arguments);
+    va_end(arguments);
+}
+
 void reportUnwritable(int error, std::FILE* err) {
-    std::fprintf(err, "ambertrace: standard output: cannot write: %s\n", std::strerror(error));
+    tell(err, "ambertrace: standard output: cannot write: %s\n", std::strerror(error));
 }
 
 int viewDriverTrace(TraceView& view, DeviceSystem& system, const Streams& streams) {
@@ -40,14 +54,14 @@ int viewDriverTrace(TraceView& view, DeviceSystem& system, const Streams& stream
         return traceExitFailure;
     }
     if (trace->pastBound()) {
-        std::fprintf(streams.err,
-                     "ambertrace: %s: the trace is longer than %lu bytes: the rest was not read\n",
-                     traceDeviceName, static_cast<unsigned long>(largestTraceRead));
+        tell(streams.err,
+             "ambertrace: %s: the trace is longer than %lu bytes: the rest was not read\n",
+             traceDeviceName, static_cast<unsigned long>(largestTraceRead));
     } else if (trace->read.moreThanReturned) {
-        std::fprintf(streams.err,
-                     "ambertrace: %s: the driver reported more trace than it returned: it may "
-                     "have dropped messages\n",
-                     traceDeviceName);
+        tell(streams.err,
+             "ambertrace: %s: the driver reported more trace than it returned: it may "
+             "have dropped messages\n",
+             traceDeviceName);
     }
     return traceExitSuccess;
 }
@@ -75,11 +89,11 @@ void reportFinding(const std::string& name, const char* severity, const TraceInp
                    std::FILE* err) {
     const InputFinding& finding = input.finding();
     if (finding.line != 0) {
-        std::fprintf(err, "ambertrace: %s:%lu: %s%s\n", displayName(name).c_str(),
-                     static_cast<unsigned long>(finding.line), severity, describe(finding).text);
+        tell(err, "ambertrace: %s:%lu: %s%s\n", displayName(name).c_str(),
+             static_cast<unsigned long>(finding.line), severity, describe(finding).text);
     } else {
-        std::fprintf(err, "ambertrace: %s: %s%s\n", displayName(name).c_str(), severity,
-                     describe(finding).text);
+        tell(err, "ambertrace: %s: %s%s\n", displayName(name).c_str(), severity,
+             describe(finding).text);
     }
 }
 
@@ -88,8 +102,8 @@ void reportFinding(const std::string& name, const char* severity, const TraceInp
 InputOutcome reportFailure(const std::string& name, InputStatus status, const TraceInput& input,
                            std::FILE* err) {
     if (status == InputStatus::readError) {
-        std::fprintf(err, "ambertrace: %s: cannot read: %s\n", displayName(name).c_str(),
-                     std::strerror(input.finding().error));
+        tell(err, "ambertrace: %s: cannot read: %s\n", displayName(name).c_str(),
+             std::strerror(input.finding().error));
     } else {
         reportFinding(name, "", input, err);
     }
@@ -98,10 +112,10 @@ InputOutcome reportFailure(const std::string& name, InputStatus status, const Tr
 
 void noteTraceFileFacts(const std::string& name, const TraceInput& input, std::FILE* err) {
     if (input.form() == InputForm::traceFile && input.facts().moreData()) {
-        std::fprintf(err,
-                     "ambertrace: %s: the driver's trace was longer than %lu bytes when it was "
-                     "saved: the rest was not read\n",
-                     displayName(name).c_str(), static_cast<unsigned long>(driverTraceBufferSize));
+        tell(err,
+             "ambertrace: %s: the driver's trace was longer than %lu bytes when it was "
+             "saved: the rest was not read\n",
+             displayName(name).c_str(), static_cast<unsigned long>(driverTraceBufferSize));
     }
 }
 
@@ -189,8 +203,8 @@ InputOutcome showInput(const std::string& name, TraceView& view, const InputOpti
     SystemError error;
     std::FILE* file = openForReading(name.c_str(), error);
     if (file == nullptr) {
-        std::fprintf(streams.err, "ambertrace: %s: cannot open: %s\n", name.c_str(),
-                     describe(error).c_str());
+        tell(streams.err, "ambertrace: %s: cannot open: %s\n", name.c_str(),
+             describe(error).c_str());
         return InputOutcome::failed;
     }
     FileByteSource source(file);
@@ -217,6 +231,147 @@ int viewTraces(const std::vector<std::string>& files, const InputChoices& choice
             }
         }
         const InputOutcome outcome = showInput(name, view, options, streams);
+        if (outcome == InputOutcome::unwritable) {
+            return traceExitFailure;
+        }
+        if (outcome != InputOutcome::shown) {
+            exitCode = traceExitFailure;
+        }
+    }
+    return exitCode;
+}
+
+namespace {
+
+// Standard input, copied whole so that each pass reads the same bytes.
+std::FILE* copyOfStandardInput(const Streams& streams) {
+    useBinaryMode(streams.in);
+    SystemError error;
+    std::FILE* copy = openScratchFile(error);
+    if (copy == nullptr) {
+        std::fprintf(streams.err, "ambertrace: standard input: cannot make a temporary copy: %s\n",
+                     describe(error).c_str());
+        return nullptr;
+    }
+    char block[64 * 1024];
+    std::size_t got = 0;
+    while ((got = std::fread(block, 1, sizeof block, streams.in)) > 0) {
+        if (std::fwrite(block, 1, got, copy) != got) {
+            std::fprintf(streams.err, "ambertrace: standard input: cannot copy: %s\n",
+                         std::strerror(errno));
+            std::fclose(copy);
+            return nullptr;
+        }
+    }
+    if (std::ferror(streams.in) != 0 || std::fflush(copy) != 0) {
+        std::fprintf(streams.err, "ambertrace: standard input: cannot read: %s\n",
+                     std::strerror(errno));
+        std::fclose(copy);
+        return nullptr;
+    }
+    return copy;
+}
+
+InputOutcome passesOverCopy(const std::string& name, std::FILE* copy, PassingView& view,
+                            const InputOptions& options, std::FILE* err) {
+    InputOutcome first = InputOutcome::shown;
+    for (bool firstPass = true;; firstPass = false) {
+        std::rewind(copy);
+        FileByteSource source(copy);
+        const InputOutcome outcome =
+            showSource(name, source, view, options, firstPass ? err : nullptr);
+        if (firstPass) {
+            first = outcome;
+        }
+        if (outcome == InputOutcome::unwritable) {
+            return outcome;
+        }
+        if (!view.anotherPass()) {
+            return first;
+        }
+    }
+}
+
+InputOutcome passesOverFile(const std::string& name, PassingView& view, const InputOptions& options,
+                            std::FILE* err) {
+    InputOutcome first = InputOutcome::shown;
+    for (bool firstPass = true;; firstPass = false) {
+        SystemError error;
+        std::FILE* file = openForReading(name.c_str(), error);
+        if (file == nullptr) {
+            std::fprintf(err, "ambertrace: %s: cannot open: %s\n", name.c_str(),
+                         describe(error).c_str());
+            return firstPass ? InputOutcome::failed : InputOutcome::unwritable;
+        }
+        FileByteSource source(file);
+        const InputOutcome outcome =
+            showSource(name, source, view, options, firstPass ? err : nullptr);
+        std::fclose(file);
+        if (firstPass) {
+            first = outcome;
+        }
+        if (outcome == InputOutcome::unwritable) {
+            return outcome;
+        }
+        if (!view.anotherPass()) {
+            return first;
+        }
+    }
+}
+
+InputOutcome passesOverInput(const std::string& name, PassingView& view,
+                             const InputOptions& options, const Streams& streams) {
+    if (name != standardStream) {
+        return passesOverFile(name, view, options, streams.err);
+    }
+    std::FILE* copy = copyOfStandardInput(streams);
+    if (copy == nullptr) {
+        return InputOutcome::failed;
+    }
+    const InputOutcome outcome = passesOverCopy(name, copy, view, options, streams.err);
+    std::fclose(copy);
+    return outcome;
+}
+
+int passesOverDriverTrace(PassingView& view, DeviceSystem& system, const Streams& streams) {
+    const auto trace = std::make_unique<DriverTrace>();
+    if (!readDriverTrace(system, *trace, streams.err)) {
+        return traceExitFailure;
+    }
+    const TraceSource source{traceDeviceName, false, nullptr};
+    do {
+        int error = view.beginTrace(source);
+        if (error == 0) {
+            view.seenAt(trace->readAt, TimePrecision::milliseconds);
+            error = view.show(trace->bytes(), 0);
+        }
+        if (error == 0) {
+            error = view.endTrace();
+        }
+        if (error != 0) {
+            reportUnwritable(error, streams.err);
+            return traceExitFailure;
+        }
+    } while (view.anotherPass());
+    if (trace->pastBound() || trace->read.moreThanReturned) {
+        tell(streams.err,
+             "ambertrace: %s: the driver had more trace than was read: the rest is not shown\n",
+             traceDeviceName);
+    }
+    return traceExitSuccess;
+}
+
+}  // namespace
+
+int viewTracesInPasses(const std::vector<std::string>& files, const InputChoices& choices,
+                       PassingView& view, DeviceSystem& system, const Streams& streams) {
+    if (files.empty()) {
+        return passesOverDriverTrace(view, system, streams);
+    }
+    int exitCode = traceExitSuccess;
+    const InputOptions options{choices.damaged, files.size() > 1};
+    for (const std::string& name : files) {
+        const InputOutcome outcome = passesOverInput(name, view, options, streams);
         if (outcome == InputOutcome::unwritable) {
             return traceExitFailure;
         }

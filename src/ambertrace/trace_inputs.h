@@ -22,4 +22,17 @@ struct InputChoices {
 int viewTraces(const std::vector<std::string>& files, const InputChoices& choices, TraceView& view,
                DeviceSystem& system, const Streams& streams);
 
+// A view that reads each input more than once: after each pass over an
+// input it says whether it wants another, which sees the same records.
+class PassingView : public TraceView {
+  public:
+    virtual bool anotherPass() = 0;
+};
+
+// As viewTraces, each input read as often as `view` asks; only the first pass
+// tells of an input's damage. Standard input is copied to a temporary file
+// first, and the driver's trace read once.
+int viewTracesInPasses(const std::vector<std::string>& files, const InputChoices& choices,
+                       PassingView& view, DeviceSystem& system, const Streams& streams);
+
 }  // namespace ambertap

@@ -5,7 +5,9 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "byte_reader.h"
 #include "protocol_tracker.h"
@@ -26,6 +28,11 @@ namespace ambertap {
 // ends.
 [[nodiscard]] int writeFullRecord(ByteView record, std::string_view line,
                                   ProtocolTracker& protocols, std::FILE* out);
+
+// The same lines as strings, without their newlines, for a view that places
+// them itself.
+std::vector<std::string> fullRecordLines(ByteView record, std::string_view line,
+                                         ProtocolTracker& protocols);
 
 // One JSON object on one line: the record's `index` (1 for the first of a
 // trace), its `offset` in the trace, its direction and line, the message's
