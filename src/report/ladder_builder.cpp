@@ -232,7 +232,11 @@ class LadderBuilder::Drawing final : public CallModelListener {
         if (const auto found = held_.find(index); found != held_.end()) {
             return found->second.get();
         }
-        if (index >= firstDeferred_ || held_.size() >= builder_.bounds_.heldDiagrams) {
+        // Only the diagrams next in order are held, so that each pass hands out
+        // at least the first it holds; one refused here waits for the next
+        // pass whole, since its first messages are not drawn.
+        if (index >= firstDeferred_ ||
+            index >= builder_.nextDiagram_ + builder_.bounds_.heldDiagrams) {
             firstDeferred_ = std::min(firstDeferred_, index);
             return nullptr;
         }

@@ -30,8 +30,9 @@ class DiagramOutput {
 };
 
 struct LadderBounds {
-    // Diagrams a pass holds at once, begun or waiting for one before them to
-    // be complete. A diagram that begins past it is drawn by the next pass.
+    // Diagrams a pass holds at once: the next ones to hand out, in order. A
+    // diagram further on is drawn by a later pass, which reads the trace
+    // again; on traces of calls one after another, one drawing pass does.
     std::size_t heldDiagrams = 64;
     // Records that a message waits for its place and its partner before it
     // is drawn; a place or partner that comes later was noted by the first
