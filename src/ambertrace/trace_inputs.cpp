@@ -131,12 +131,12 @@ int showEvent(InputStatus status, const RecordBlock& block, const TraceInput& in
 // Damage told before the records (a trace file's, a capture's header) is not
 // told again after them.
 InputOutcome showBlocks(const std::string& name, TraceInput& input, TraceView& view,
-                        bool damageTold, std::FILE* err) {
+                        bool damageTold, std::FILE* err, std::FILE* writeErr) {
     RecordBlock block;
     InputStatus status = InputStatus::ready;
     while ((status = input.next(block)) == InputStatus::ready || status == InputStatus::gap) {
         if (const int error = showEvent(status, block, input, view); error != 0) {
-            reportUnwritable(error, err);
+            reportUnwritable(error, writeErr);
             return InputOutcome::unwritable;
         }
     }
@@ -164,7 +164,7 @@ SavedTraceFacts savedTraceFacts(const TraceFileFacts& facts) {
 }
 
 InputOutcome showSource(const std::string& name, ByteSource& source, TraceView& view,
-                        const InputOptions& options, std::FILE* err) {
+                        const InputOptions& options, std::FILE* err, std::FILE* writeErr) {
     TraceInput input(source, options.damaged ? DamagePolicy::show : DamagePolicy::refuse);
     if (const InputStatus status = input.start(); status != InputStatus::ready) {
         return reportFailure(name, status, input, err);
@@ -177,17 +177,17 @@ InputOutcome showSource(const std::string& name, ByteSource& source, TraceView& 
     const bool traceFile = input.form() == InputForm::traceFile;
     const TraceSource trace{name.c_str(), options.oneOfSeveral, traceFile ? &facts : nullptr};
     if (const int error = view.beginTrace(trace); error != 0) {
-        reportUnwritable(error, err);
+        reportUnwritable(error, writeErr);
         return InputOutcome::unwritable;
     }
-    const InputOutcome outcome = showBlocks(name, input, view, damageTold, err);
+    const InputOutcome outcome = showBlocks(name, input, view, damageTold, err, writeErr);
     if (outcome == InputOutcome::unwritable) {
         return outcome;
     }
     noteTraceFileFacts(name, input, err);
     // What the trace held is still worth its view when the input failed.
     if (const int error = view.endTrace(); error != 0) {
-        reportUnwritable(error, err);
+        reportUnwritable(error, writeErr);
         return InputOutcome::unwritable;
     }
     return outcome;
@@ -198,7 +198,7 @@ InputOutcome showInput(const std::string& name, TraceView& view, const InputOpti
     if (name == standardStream) {
         useBinaryMode(streams.in);
         FileByteSource source(streams.in);
-        return showSource(name, source, view, options, streams.err);
+        return showSource(name, source, view, options, streams.err, streams.err);
     }
     SystemError error;
     std::FILE* file = openForReading(name.c_str(), error);
@@ -208,7 +208,7 @@ InputOutcome showInput(const std::string& name, TraceView& view, const InputOpti
         return InputOutcome::failed;
     }
     FileByteSource source(file);
-    const InputOutcome outcome = showSource(name, source, view, options, streams.err);
+    const InputOutcome outcome = showSource(name, source, view, options, streams.err, streams.err);
     std::fclose(file);
     return outcome;
 }
@@ -279,7 +279,7 @@ InputOutcome passesOverCopy(const std::string& name, std::FILE* copy, PassingVie
         std::rewind(copy);
         FileByteSource source(copy);
         const InputOutcome outcome =
-            showSource(name, source, view, options, firstPass ? err : nullptr);
+            showSource(name, source, view, options, firstPass ? err : nullptr, err);
         if (firstPass) {
             first = outcome;
         }
@@ -305,7 +305,7 @@ InputOutcome passesOverFile(const std::string& name, PassingView& view, const In
         }
         FileByteSource source(file);
         const InputOutcome outcome =
-            showSource(name, source, view, options, firstPass ? err : nullptr);
+            showSource(name, source, view, options, firstPass ? err : nullptr, err);
         std::fclose(file);
         if (firstPass) {
             first = outcome;
