@@ -263,8 +263,9 @@ TEST_P(EveryLayoutChoice, LaysTheStructureOut) {
         messages.push_back(selectB(0, 0, row.b3InForce, "", "", ""));
     }
     messages.push_back(row.message);
+    std::vector<std::uint8_t> bytes;  // the decoded message's fields point into it
     for (const std::string& hex : messages) {
-        const auto bytes = bytesFromHex(hex);
+        bytes = bytesFromHex(hex);
         decodeMessage(ByteView{bytes.data(), bytes.data() + bytes.size()}, tracker, decoded);
         ASSERT_TRUE(decoded.known() && !decoded.cut()) << hex;
         tracker.takeNote(decoded);

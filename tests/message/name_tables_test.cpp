@@ -120,10 +120,17 @@ class Runs {
     std::string meaning_;
 };
 
+// A value that carries the network's cause in its low seven bits, named as
+// the cause table names it, is one run; any other meaning is written out.
 std::string infoMeaningText(std::uint16_t value) {
     const InfoMeaning meaning = infoMeaning(value);
     std::string text = meaning.name != nullptr ? meaning.name : "";
     if (meaning.cause >= 0) {
+        const std::uint32_t cause = value & 0x7fu;
+        const char* name = causeName(cause);
+        if (meaning.cause == static_cast<int>(cause) && meaning.name == name) {
+            return "the Q.850 cause of the low seven bits, by its name";
+        }
         text += " (cause " + std::to_string(meaning.cause) + ")";
     }
     return text;
@@ -159,7 +166,9 @@ std::string everyTable() {
     infos.flush();
     out += "== Info number\n";
     Runs numbers(out);
-    for (std::uint32_t value = 0; value <= 0xffff; ++value) {
+    // A message type's high byte but bit 15 is not looked at: one such byte
+    // shows it.
+    for (std::uint32_t value = 0; value <= 0x81ff; ++value) {
         numbers.add(value, infoNumberText(static_cast<std::uint16_t>(value)));
     }
     numbers.flush();
