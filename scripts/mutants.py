@@ -95,6 +95,17 @@ def run(command, cwd):
                           stderr=subprocess.DEVNULL).returncode == 0
 
 
+def passes(root, build):
+    """Every test: each GoogleTest program once, whole, which is ctest's set of
+    its cases in a fraction of the time, then the tests that are not theirs."""
+    folder = root / build / "tests"
+    programs = sorted((p for p in folder.glob("*/*_test*") if p.is_file() and p.stat().st_mode & 0o111),
+                      key=lambda p: ("process" in p.name, p.name))
+    if not all(run([str(p)], p.parent) for p in programs):
+        return False
+    return run(["ctest", "--test-dir", build, "-E", r"/|\.[A-Z]", "--timeout", "300"], root)
+
+
 def measure(fault, root, build):
     path = root / fault["file"]
     original = path.read_text()
@@ -105,8 +116,7 @@ def measure(fault, root, build):
     try:
         if not run(["cmake", "--build", build, "-j2"], root):
             return "does not build"
-        tests = ["ctest", "--test-dir", build, "-j2", "--timeout", "300", "--stop-on-failure"]
-        return "survived" if run(tests, root) else "caught"
+        return "survived" if passes(root, build) else "caught"
     finally:
         path.write_text(original)
 
