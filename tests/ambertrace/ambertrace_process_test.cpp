@@ -214,13 +214,25 @@ const ScriptCase scriptCases[] = {
      "ambertrace: standard output: cannot write: No space left on device\n"},
     {"save_to_a_full_standard_output", "$AMBERTRACE save - >/dev/full", 2, "",
      "ambertrace: standard output: cannot write: No space left on device\n"},
-    // Every JSON line of every golden trace, sample and message case, from
-    // show and calls, parses as JSON.
+    // Every JSON line that show and calls write parses as one JSON object
+    // with its type: of every golden trace, sample and message case, of a
+    // saved trace file (its facts first, alone and among other inputs), of a
+    // capture of one long read and of one that record made with a clear.
     {"json_lines_parse",
      "for f in \"$GOLDEN\"/*.bin \"$MESSAGES\"/*.bin \"$SAMPLES\"/*.hex; do "
-     "$AMBERTRACE show --json \"$f\" && $AMBERTRACE calls --json \"$f\" || exit; done | "
-     "python3 -c 'import json, sys; [json.loads(line) for line in sys.stdin]; print(\"ok\")'",
-     0, "ok\n", ""},
+     "$AMBERTRACE show --json \"$f\" && $AMBERTRACE calls --json \"$f\" || exit; done >j && "
+     "$AMBERTRACE save t 2>/dev/null && "
+     "$AMBERTRACE record --interval 10 --records 4 --clear --clear-at 1 r 2>/dev/null && "
+     "f=\"$GOLDEN/full_buffer.bin\" && cat \"$f\" \"$f\" >\"$AMBERTAP_STAND_IN_TRACE\" && "
+     "$AMBERTRACE save c 2>/dev/null && "
+     "for f in t r c; do $AMBERTRACE show --json $f && $AMBERTRACE calls --json $f || exit; "
+     "done >>j && $AMBERTRACE show --json t r c \"$GOLDEN/listen.hex\" >>j && "
+     "python3 -c 'import json, sys\n"
+     "lines = [json.loads(line) for line in open(\"j\")]\n"
+     "types = {line[\"type\"] for line in lines if isinstance(line, dict)}\n"
+     "assert len(types) and all(isinstance(line, dict) for line in lines)\n"
+     "print(\" \".join(sorted(types & {\"trace\", \"record\", \"call\"})))'",
+     0, "call record trace\n", "", "c\nj\nr\nt\n"},
     // check --json of every trace writes as many finding objects as check
     // has lines, each with its kind and proof, then a summary that counts them.
     {"check_json_lines_parse",
