@@ -19,9 +19,11 @@ Usage:
 
 import argparse
 import json
+import os
 import pathlib
 import random
 import re
+import signal
 import subprocess
 import sys
 
@@ -90,9 +92,17 @@ def pick(rng, files):
                     "old": lines[number], "new": new}
 
 
-def run(command, cwd):
-    return subprocess.run(command, cwd=cwd, stdout=subprocess.DEVNULL,
-                          stderr=subprocess.DEVNULL).returncode == 0
+def run(command, cwd, timeout=None):
+    """Whether the command succeeds; one that runs past `timeout` seconds (a
+    fault that makes a loop endless) fails, and its process group ends."""
+    process = subprocess.Popen(command, cwd=cwd, stdout=subprocess.DEVNULL,
+                               stderr=subprocess.DEVNULL, start_new_session=True)
+    try:
+        return process.wait(timeout) == 0
+    except subprocess.TimeoutExpired:
+        os.killpg(process.pid, signal.SIGKILL)
+        process.wait()
+        return False
 
 
 def passes(root, build):
@@ -101,7 +111,7 @@ def passes(root, build):
     folder = root / build / "tests"
     programs = sorted((p for p in folder.glob("*/*_test*") if p.is_file() and p.stat().st_mode & 0o111),
                       key=lambda p: ("process" in p.name, p.name))
-    if not all(run([str(p)], p.parent) for p in programs):
+    if not all(run([str(p)], p.parent, 600) for p in programs):
         return False
     return run(["ctest", "--test-dir", build, "-E", r"/|\.[A-Z]", "--timeout", "300"], root)
 

@@ -297,6 +297,12 @@ const ScriptCase recordCases[] = {
          "; cat status",
      0, "2\n0\n40\n", "ambertrace: d/c: cannot write: No space left on device\n", "d\nstatus\n",
      "full_buffer", true},
+    // A capture knows when each record was seen: the day of the capture.
+    {"show_time_of_a_capture",
+     "d=$(date -u +%F) && $AMBERTRACE record --interval 10 --records 4 c 2>/dev/null && "
+     "days=$($AMBERTRACE show --time c | cut -c 1-10 | sort -u) && "
+     "{ [ \"$days\" = \"$d\" ] || [ \"$days\" = \"$(date -u +%F)\" ]; } && echo \"$days\" | wc -l",
+     0, "1\n", "", "c\n"},
     // A trace file knows its save to the second, hex text no time at all.
     {"show_time_of_inputs_without_times",
      "$AMBERTRACE save t 2>/dev/null && $AMBERTRACE show --time t | cut -c 20-24 | sort -u; "
