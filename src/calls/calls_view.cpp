@@ -3,6 +3,8 @@
 #include "call_texts.h"
 #include "call_views.h"
 #include "capi_vocabulary.h"
+#include "code_names.h"
+#include "json_writer.h"
 #include "value_names.h"
 
 namespace ambertap {
@@ -222,49 +224,47 @@ void writeNoCallText(TextOutput& out, const NoCallMessages& group) {
 
 // ---- JSON ----
 
-// Writes the members of one JSON object, putting the commas between them.
+using Json = JsonWriter<TextOutput>;
+
+// A JSON object whose braces open and close with its scope.
 class JsonObject {
   public:
-    explicit JsonObject(TextOutput& out) : out_(out) { out_.character('{'); }
+    explicit JsonObject(Json& json) : json_(json) { json_.beginObject(); }
     JsonObject(const JsonObject&) = delete;
     JsonObject& operator=(const JsonObject&) = delete;
-    ~JsonObject() { out_.character('}'); }
+    ~JsonObject() { json_.endObject(); }
 
-    TextOutput& key(std::string_view name) {
-        if (!first_) {
-            out_.character(',');
-        }
-        first_ = false;
-        return out_.jsonString(name).character(':');
+    Json& key(std::string_view name) {
+        json_.key(name);
+        return json_;
     }
     void number(std::string_view name, std::uint64_t value) { key(name).number(value); }
-    void string(std::string_view name, std::string_view value) { key(name).jsonString(value); }
-    void boolean(std::string_view name, bool value) { key(name).text(value ? "true" : "false"); }
+    void string(std::string_view name, std::string_view value) { key(name).string(value); }
+    void boolean(std::string_view name, bool value) { key(name).boolean(value); }
     // {"value": 13456, "name": "normal call clearing"}, without a name it has none.
     void named(std::string_view name, std::uint16_t value, const char* meaning) {
         key(name);
-        JsonObject inner(out_);
+        JsonObject inner(json_);
         inner.number("value", value);
         if (meaning != nullptr) {
             inner.string("name", meaning);
         }
     }
-    TextOutput& out() { return out_; }
+    Json& json() { return json_; }
 
   private:
-    TextOutput& out_;
-    bool first_ = true;
+    Json& json_;
 };
 
 void writeTraffic(JsonObject& object, std::string_view name, const Traffic& traffic) {
     object.key(name);
-    JsonObject inner(object.out());
+    JsonObject inner(object.json());
     inner.number("blocks", traffic.blocks);
     inner.number("bytes", traffic.bytes);
 }
 
-void writeConnectionJson(TextOutput& out, const Connection& connection) {
-    JsonObject object(out);
+void writeConnectionJson(Json& json, const Connection& connection) {
+    JsonObject object(json);
     object.number("ncci", connection.ncci);
     if (!connection.begunBeforeTrace) {
         object.string("direction", connection.outgoing ? "outgoing" : "incoming");
@@ -281,7 +281,7 @@ void writeConnectionJson(TextOutput& out, const Connection& connection) {
     }
     if (connection.clearedBy != ClearedBy::notCleared) {
         object.key("cleared");
-        JsonObject cleared(out);
+        JsonObject cleared(json);
         cleared.string("by", clearedByKey(connection.clearedBy));
         if (connection.reasonB3.shown) {
             cleared.named("reasonB3", connection.reasonB3.value,
@@ -295,8 +295,8 @@ void writeConnectionJson(TextOutput& out, const Connection& connection) {
     object.boolean("stillGoing", connection.state != NcciState::ended);
 }
 
-void writeCallJson(TextOutput& out, const Call& call, const char* file) {
-    JsonObject object(out);
+void writeCallJson(Json& json, const Call& call, const char* file) {
+    JsonObject object(json);
     object.string("type", "call");
     if (file != nullptr) {
         object.string("file", file);
@@ -322,13 +322,13 @@ void writeCallJson(TextOutput& out, const Call& call, const char* file) {
     }
     if (call.reject.shown) {
         object.key("answer");
-        JsonObject answer(out);
+        JsonObject answer(json);
         answer.named("reject", call.reject.value, rejectText(call.reject.value));
         answer.number("record", call.reject.record);
     }
     if (call.bProtocolsShown) {
         object.key("bProtocol");
-        JsonObject protocols(out);
+        JsonObject protocols(json);
         const BProtocols& b = call.bProtocols;
         protocols.named("b1Protocol", b.b1, nameOf(fullB1ProtocolNames, b.b1));
         protocols.named("b2Protocol", b.b2, nameOf(fullB2ProtocolNames, b.b2));
@@ -336,29 +336,26 @@ void writeCallJson(TextOutput& out, const Call& call, const char* file) {
     }
     if (call.connectedRecord != 0) {
         object.key("connected");
-        JsonObject connected(out);
+        JsonObject connected(json);
         connected.number("record", call.connectedRecord);
         if (!call.connectedNumber.empty()) {
             connected.string("connectedNumber", call.connectedNumber);
         }
     }
-    object.key("connections").character('[');
-    for (std::size_t i = 0; i < call.connections.size(); ++i) {
-        if (i > 0) {
-            out.character(',');
-        }
-        writeConnectionJson(out, call.connections[i]);
+    object.key("connections").beginArray();
+    for (const Connection& connection : call.connections) {
+        writeConnectionJson(json, connection);
     }
-    out.character(']');
+    json.endArray();
     if (call.charge.shown) {
         object.key("charge");
-        JsonObject charge(out);
+        JsonObject charge(json);
         charge.number("units", call.charge.units);
         charge.number("record", call.charge.record);
     }
     if (call.clearedBy != ClearedBy::notCleared) {
         object.key("cleared");
-        JsonObject cleared(out);
+        JsonObject cleared(json);
         cleared.string("by", clearedByKey(call.clearedBy));
         if (call.reason.shown) {
             cleared.named("reason", call.reason.value, infoText(call.reason.value));
@@ -371,8 +368,8 @@ void writeCallJson(TextOutput& out, const Call& call, const char* file) {
     object.boolean("stillGoing", call.stillGoing());
 }
 
-void writeNoCallJson(TextOutput& out, const NoCallMessages& group, const char* file) {
-    JsonObject object(out);
+void writeNoCallJson(Json& json, const NoCallMessages& group, const char* file) {
+    JsonObject object(json);
     object.string("type", "noCall");
     if (file != nullptr) {
         object.string("file", file);
@@ -381,23 +378,17 @@ void writeNoCallJson(TextOutput& out, const NoCallMessages& group, const char* f
     object.number("controller", controllerOf(group.controller));
     object.number("firstRecord", group.firstRecord);
     object.number("lastRecord", group.lastRecord);
-    object.key("messages").character('[');
-    for (std::size_t i = 0; i < group.kinds.size(); ++i) {
-        if (i > 0) {
-            out.character(',');
-        }
-        const NoCallMessages::Kind& kind = group.kinds[i];
-        JsonObject message(out);
-        message.key("command");
-        out.character('"');
-        appendMessageName(out, kind.commandWord);
-        out.character('"');
+    object.key("messages").beginArray();
+    for (const NoCallMessages::Kind& kind : group.kinds) {
+        JsonObject message(json);
+        const std::string_view name = messageName(kind.commandWord);
+        message.string("command", name.empty() ? unnamedCodeText(kind.commandWord).view() : name);
         message.number("commandWord", kind.commandWord);
         message.number("count", kind.count);
         message.number("firstRecord", kind.firstRecord);
         message.number("lastRecord", kind.lastRecord);
     }
-    out.character(']');
+    json.endArray();
 }
 
 }  // namespace
@@ -418,7 +409,8 @@ int writeCalls(const CallModel& model, CallsFormat format, const char* fileOrNul
     for (const Call& call : model.calls()) {
         beginBlock();
         if (json) {
-            writeCallJson(text, call, fileOrNull);
+            Json writer(text);
+            writeCallJson(writer, call, fileOrNull);
             text.endLine();
         } else {
             writeCallText(text, call, ++number);
@@ -430,7 +422,8 @@ int writeCalls(const CallModel& model, CallsFormat format, const char* fileOrNul
         }
         beginBlock();
         if (json) {
-            writeNoCallJson(text, group, fileOrNull);
+            Json writer(text);
+            writeNoCallJson(writer, group, fileOrNull);
             text.endLine();
         } else {
             writeNoCallText(text, group);

@@ -38,21 +38,6 @@ TextOutput& TextOutput::traceText(std::string_view bytes) {
     return *this;
 }
 
-TextOutput& TextOutput::jsonString(std::string_view bytes) {
-    pending_.push_back('"');
-    for (const char c : bytes) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte >= 0x20 && byte < 0x7f && c != '"' && c != '\\') {
-            pending_.push_back(c);
-        } else {
-            pending_.append("\\u00");
-            hex(byte, 2);
-        }
-    }
-    pending_.push_back('"');
-    return *this;
-}
-
 void TextOutput::endLine() {
     pending_.push_back('\n');
     if (pending_.size() >= blockSize) {

@@ -31,8 +31,6 @@ class TextOutput {
     TextOutput& hex(std::uint64_t value, int digits);
     // Text from the trace: its control bytes show as '.', as on ambertap's lines.
     TextOutput& traceText(std::string_view bytes);
-    // A JSON string: printable ASCII as it is, every other byte as \u00XX.
-    TextOutput& jsonString(std::string_view bytes);
 
     // Ends a line, and writes the text so far once it makes a block.
     void endLine();

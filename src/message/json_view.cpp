@@ -6,6 +6,7 @@
 #include "code_names.h"
 #include "decoded_message.h"
 #include "field_meaning.h"
+#include "json_writer.h"
 #include "line_writer.h"
 #include "message_views.h"
 #include "record_output.h"
@@ -14,119 +15,7 @@ namespace ambertap {
 
 namespace {
 
-// Writes JSON into a line, putting the commas between members and elements.
-// Strings are written byte for byte: printable ASCII as it is, every other
-// byte as the \u00XX escape of its value, so that the line is ASCII and valid
-// UTF-8 whatever the trace holds.
-class JsonLine {
-  public:
-    explicit JsonLine(LineWriter& line) : line_(line) {}
-
-    void beginObject() { open('{'); }
-    void endObject() { close('}'); }
-    void beginArray() { open('['); }
-    void endArray() { close(']'); }
-
-    void key(std::string_view name) {
-        separate();
-        line_.append('"', name, "\":");
-        needsComma_ = false;
-    }
-
-    void number(std::int64_t value) {
-        separate();
-        line_.decimal(value);
-        needsComma_ = true;
-    }
-    void number(std::uint64_t value) { number(static_cast<std::int64_t>(value)); }
-
-    void boolean(bool value) {
-        separate();
-        line_.text(value ? std::string_view("true") : std::string_view("false"));
-        needsComma_ = true;
-    }
-
-    void string(std::span<const std::uint8_t> bytes) {
-        separate();
-        line_.character('"');
-        std::size_t plain = 0;
-        for (std::size_t i = 0; i < bytes.size(); ++i) {
-            if (!passesAsItIs(bytes[i])) {
-                appendPlain(bytes.subspan(plain, i - plain));
-                appendEscape(bytes[i]);
-                plain = i + 1;
-            }
-        }
-        appendPlain(bytes.subspan(plain));
-        line_.character('"');
-        needsComma_ = true;
-    }
-    void string(std::string_view text) {
-        string(std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
-    }
-
-    // "81 30 33": two lower-case hex digits a byte, one space apart.
-    void hexBytes(std::span<const std::uint8_t> bytes) {
-        separate();
-        line_.character('"');
-        if (!bytes.empty()) {
-            line_.append(Hex{bytes[0], 2}, SpacedHexBytes{bytes.subspan(1)});
-        }
-        line_.character('"');
-        needsComma_ = true;
-    }
-
-    // A value that `write` puts on the line itself.
-    template <typename Write>
-    void raw(Write write) {
-        separate();
-        write(line_);
-        needsComma_ = true;
-    }
-
-    // "0x%016x".
-    void wideHex(std::uint64_t value) {
-        separate();
-        line_.append("\"0x", Hex{static_cast<std::uint32_t>(value >> 32), 8},
-                     Hex{static_cast<std::uint32_t>(value), 8}, '"');
-        needsComma_ = true;
-    }
-
-  private:
-    static bool passesAsItIs(std::uint8_t byte) {
-        return byte >= 0x20 && byte <= 0x7e && byte != '"' && byte != '\\';
-    }
-
-    void appendPlain(std::span<const std::uint8_t> bytes) {
-        line_.characters(bytes, [](std::uint8_t byte) { return static_cast<char>(byte); });
-    }
-
-    void appendEscape(std::uint8_t byte) {
-        if (byte == '"' || byte == '\\') {
-            line_.append('\\', static_cast<char>(byte));
-        } else {
-            line_.append("\\u00", Hex{byte, 2});
-        }
-    }
-
-    void open(char bracket) {
-        separate();
-        line_.character(bracket);
-        needsComma_ = false;
-    }
-    void close(char bracket) {
-        line_.character(bracket);
-        needsComma_ = true;
-    }
-    void separate() {
-        if (needsComma_) {
-            line_.character(',');
-        }
-    }
-
-    LineWriter& line_;
-    bool needsComma_ = false;
-};
+using JsonLine = JsonWriter<LineWriter>;
 
 void writeAddress(const Field& field, JsonLine& json) {
     const AddressParts parts = addressParts(static_cast<std::uint32_t>(field.value));

@@ -50,12 +50,13 @@ const Row rows[] = {
      "  01 0c 0c 00 01 00 08 83 05 01 01 01 00 00",
      "PLCI 0101", ""},
     // Numbers are the trace's bytes: control bytes show as '.' in the text,
-    // and JSON escapes every byte outside printable ASCII, quote and backslash.
+    // and JSON writes a quote and a backslash as \" and \\, every other byte
+    // outside printable ASCII as \u00XX, as show --json does.
     {"ControlBytesInACallingNumber",
      "02 1e 1e 00 01 00 02 82 00 01 01 01 00 00 10 00 03 81 34 37 05 01 80 22 1b 5c"
      "  00 00 00 00 00 00",
      "  called 47, calling \".\\\n", "",
-     "\"calledPartyNumber\":\"47\",\"callingPartyNumber\":\"\\u0022\\u001b\\u005c\""},
+     "\"calledPartyNumber\":\"47\",\"callingPartyNumber\":\"\\\"\\u001b\\\\\""},
     {"IncomingCallRejected",
      "02 1e 1e 00 01 00 02 82 00 01 01 01 00 00 10 00 03 81 34 37 05 01 80 22 1b 5c"
      "  00 00 00 00 00 00  01 13 13 00 01 00 02 83 00 01 01 01 00 00 03 00 00 00 00 00 00"
