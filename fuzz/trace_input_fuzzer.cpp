@@ -6,6 +6,7 @@
 // records except the last, and give bare records back unchanged; the views
 // must write text without control bytes but their newlines, JSON lines of
 // printable ASCII, one a record, and one finding a line for each it counts.
+// The views sit on the record pipeline, as they do in the program.
 // Sanitizers catch any read or write outside a buffer.
 #include <algorithm>
 #include <cstddef>
@@ -16,8 +17,10 @@
 #include <span>
 #include <string_view>
 
-#include "call_views.h"
-#include "message_views.h"
+#include "call_commands.h"
+#include "record_cursor.h"
+#include "record_pipeline.h"
+#include "record_views.h"
 #include "trace_input.h"
 #include "trace_walker.h"
 
@@ -47,15 +50,6 @@ class PieceSource final : public ByteSource {
     std::span<const std::uint8_t> bytes_;
     std::size_t piece_;
 };
-
-// Where the whole records at the start of the block end.
-std::size_t wholeRecordsEnd(const RecordBlock& block) {
-    std::size_t at = 0;
-    while (block.size - at >= 2 && block.size - at - 2 >= block.data[at + 1]) {
-        at += 2 + block.data[at + 1];
-    }
-    return at;
-}
 
 std::FILE* nowhere() {
     static std::FILE* const file = std::fopen("/dev/null", "w");
@@ -146,54 +140,72 @@ void checkFindings(std::string_view text, const CheckCounts& counts) {
     checkText(text);
 }
 
-// Every view of ambertrace, fed the trace's records block by block.
+CommandLine viewLine(bool hex, bool full, bool json) {
+    CommandLine line;
+    line.hex = hex;
+    line.full = full;
+    line.json = json;
+    return line;
+}
+
+// Every view of ambertrace on one record pipeline, fed the trace's records
+// block by block, as the commands feed it.
 class Views {
   public:
+    Views()
+        : lines_(makeShowView(viewLine(false, false, false), linesOut_.stream())),
+          hex_(makeShowView(viewLine(true, false, false), hexOut_.stream())),
+          full_(makeShowView(viewLine(false, true, false), fullOut_.stream())),
+          json_(makeShowView(viewLine(false, false, true), jsonOut_.stream())),
+          calls_(makeCallsView(viewLine(false, false, false), callsOut_.stream())),
+          callsJson_(makeCallsView(viewLine(false, false, true), callsJsonOut_.stream())),
+          check_(findingsOut_.stream()),
+          pipeline_({lines_.get(), hex_.get(), full_.get(), json_.get(), calls_.get(),
+                     callsJson_.get(), &check_}) {
+        expectWritten(pipeline_.beginTrace(TraceSource{"trace", false, nullptr}));
+    }
+
     void take(const RecordBlock& block) {
-        const std::uint8_t* const end = block.data + block.size;
-        for (const std::uint8_t* at = block.data; at < end;) {
-            const ByteView record{at, end};
-            char line[traceLineRoom];
-            const std::string_view text(line, formatTraceRecord(record, line, traceLineRoom));
-            ++records_;
-            const std::uint64_t offset = block.offset + static_cast<std::uint64_t>(at - block.data);
-            if (writeFullRecord(record, text, fullProtocols_, full_.stream()) != 0 ||
-                writeJsonRecord(record, records_, offset, text, nullptr, jsonProtocols_,
-                                json_.stream()) != 0) {
-                fail("a memory stream takes every write");
-            }
-            model_.add(record, records_);
-            at += recordSize(record);
-        }
+        records_ += countRecords({block.data, block.size});
+        expectWritten(pipeline_.records({block.data, block.size}, block.offset));
     }
 
     void check() {
-        checkText(full_.text());
-        if (checkJsonLines(json_.text(), "{\"type\":\"record\",") != records_) {
+        expectWritten(pipeline_.endTrace());
+        checkText(linesOut_.text());
+        checkText(hexOut_.text());
+        checkText(fullOut_.text());
+        if (checkJsonLines(jsonOut_.text(), "{\"type\":\"record\",") != records_) {
             fail("one JSON line a record");
         }
-        model_.finish();
-        Captured calls;
-        Captured callsJson;
-        Captured findings;
-        int error = 0;
-        const CheckCounts counts = writeFindings(model_, "trace", findings.stream(), error);
-        if (writeCalls(model_, CallsFormat::text, nullptr, calls.stream()) != 0 ||
-            writeCalls(model_, CallsFormat::json, "trace", callsJson.stream()) != 0 || error != 0) {
-            fail("a memory stream takes every write");
-        }
-        checkText(calls.text());
-        checkJsonLines(callsJson.text(), "{\"type\":\"");
-        checkFindings(findings.text(), counts);
+        checkText(callsOut_.text());
+        checkJsonLines(callsJsonOut_.text(), "{\"type\":\"");
+        checkFindings(findingsOut_.text(), check_.counts());
     }
 
   private:
-    std::uint64_t records_ = 0;
-    ProtocolTracker fullProtocols_;
-    ProtocolTracker jsonProtocols_;
-    Captured full_;
-    Captured json_;
-    CallModel model_;
+    static void expectWritten(int error) {
+        if (error != 0) {
+            fail("a memory stream takes every write");
+        }
+    }
+
+    Captured linesOut_;
+    Captured hexOut_;
+    Captured fullOut_;
+    Captured jsonOut_;
+    Captured callsOut_;
+    Captured callsJsonOut_;
+    Captured findingsOut_;
+    std::unique_ptr<RecordSink> lines_;
+    std::unique_ptr<RecordSink> hex_;
+    std::unique_ptr<RecordSink> full_;
+    std::unique_ptr<RecordSink> json_;
+    std::unique_ptr<RecordSink> calls_;
+    std::unique_ptr<RecordSink> callsJson_;
+    CheckView check_;
+    RecordPipeline pipeline_;
+    std::size_t records_ = 0;
 };
 
 }  // namespace
@@ -228,7 +240,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                         bytes.begin() + static_cast<std::ptrdiff_t>(offset))) {
             fail("bare records come out unchanged");
         }
-        cutBefore = wholeRecordsEnd(block) != block.size;
+        cutBefore = wholeRecordsEnd({block.data, block.size}) != block.size;
         offset += block.size;
         if (printTraceRecords(block.data, block.size, nowhere()) != 0) {
             fail("printing to /dev/null succeeds");

@@ -1,9 +1,7 @@
 #include "driver_trace.h"
 
-#include "byte_reader.h"
 #include "file_system.h"
 #include "trace_device.h"
-#include "trace_walker.h"
 
 namespace ambertap {
 
@@ -21,14 +19,6 @@ bool readDriverTrace(DeviceSystem& system, DriverTrace& trace, std::FILE* err) {
     trace.count = static_cast<std::size_t>(read.count);
     trace.moreThanBuffer = read.moreThanBuffer;
     return true;
-}
-
-std::size_t countRecords(std::span<const std::uint8_t> bytes) {
-    std::size_t records = 0;
-    for (std::size_t at = 0; at < bytes.size(); ++records) {
-        at += recordSize(ByteView{bytes.data() + at, bytes.data() + bytes.size()});
-    }
-    return records;
 }
 
 }  // namespace ambertap

@@ -25,7 +25,4 @@ struct DriverTrace {
 // naming the device and the reason, and gives false.
 bool readDriverTrace(DeviceSystem& system, DriverTrace& trace, std::FILE* err);
 
-// The number of records that the trace's bytes begin, a cut last one included.
-std::size_t countRecords(std::span<const std::uint8_t> bytes);
-
 }  // namespace ambertap

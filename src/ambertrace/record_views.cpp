@@ -1,142 +1,119 @@
 #include "record_views.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "block_output.h"
-#include "byte_reader.h"
-#include "protocol_tracker.h"
+#include "line_writer.h"
+#include "message_views.h"
+#include "record_output.h"
 #include "trace_walker.h"
 
 namespace ambertap {
 
 namespace {
 
-// Ambertap's lines, exactly.
-class LinesView final : public TraceView {
+// 0, or the error of the write that failed the output.
+int failureOf(BlockOutput& output) {
+    return output.failed() ? output.writeOut() : 0;
+}
+
+// The views write whole lines into a block that goes out as it fills, and
+// whatever is left once the pipeline has handed all it has for now.
+template <typename Output>
+class BlockView : public RecordSink {
   public:
-    explicit LinesView(std::FILE* out) : out_(out) {}
+    explicit BlockView(std::FILE* out) : output_(out) {}
 
-    int show(std::span<const std::uint8_t> block, std::uint64_t) override {
-        return printTraceRecords(block.data(), block.size(), out_);
-    }
-
-  private:
-    std::FILE* out_;
-};
-
-// The views that show records one by one, with each record's line.
-class EachRecordView : public TraceView {
-  public:
-    int show(std::span<const std::uint8_t> block, std::uint64_t offset) override {
-        const ByteView bytes{block.data(), block.data() + block.size()};
-        for (ByteView record = bytes; record.size() > 0;) {
-            const std::size_t size = recordSize(record);
-            char line[traceLineRoom];
-            const std::size_t length = formatTraceRecord(record, line, traceLineRoom);
-            ++index_;
-            const std::uint64_t at =
-                offset + static_cast<std::uint64_t>(record.begin - bytes.begin);
-            if (const int error = showRecord(ByteView{record.begin, record.begin + size},
-                                             std::string_view(line, length), index_, at);
-                error != 0) {
-                return error;
-            }
-            record.begin += size;
-        }
-        return flushStream(out());
-    }
+    int flush() override { return output_.finish(); }
+    int endTrace() override { return output_.finish(); }
 
   protected:
-    void restartCount() { index_ = 0; }
+    Output output_;
+};
 
-  private:
-    virtual std::FILE* out() const = 0;
-    // Returns 0, or the C library's error number of a failed write.
-    virtual int showRecord(ByteView record, std::string_view line, std::uint64_t index,
-                           std::uint64_t offset) = 0;
+// Ambertap's lines, exactly.
+class LinesView final : public BlockView<FixedBlockOutput<16 * 1024>> {
+  public:
+    using BlockView::BlockView;
 
-    std::uint64_t index_ = 0;
+    RecordNeeds needs() const override { return {true, false}; }
+
+    int record(const TracedRecord& record) override {
+        char* const at = output_.lineSpace(traceLineRoom);
+        std::memcpy(at, record.line.data(), record.line.size());
+        output_.endLine(record.line.size());
+        return failureOf(output_);
+    }
 };
 
 // Each line, then its record's bytes, sixteen to a line, indented.
-class HexView final : public EachRecordView {
+class HexView final : public BlockView<FixedBlockOutput<16 * 1024>> {
   public:
-    explicit HexView(std::FILE* out) : out_(out) {}
+    using BlockView::BlockView;
+
+    RecordNeeds needs() const override { return {true, false}; }
+
+    int record(const TracedRecord& record) override {
+        LineWriter lines(output_.lineSpace(recordRoom), recordRoom);
+        lines.text(record.line);
+        const ByteView bytes = record.bytes;
+        for (const std::uint8_t* at = bytes.begin; at < bytes.end; at += bytesPerLine) {
+            const std::size_t count =
+                std::min(bytesPerLine, static_cast<std::size_t>(bytes.end - at));
+            lines.append("\n   ", SpacedHexBytes{{at, count}});
+        }
+        output_.endLine(lines.length());
+        return failureOf(output_);
+    }
 
   private:
     static constexpr std::size_t bytesPerLine = 16;
-
-    std::FILE* out() const override { return out_; }
-
     // The line and every hex line of the longest record, with their line ends.
     static constexpr std::size_t recordRoom =
         traceLineRoom + (257 / bytesPerLine + 1) * (3 + 3 * bytesPerLine + 1);
-
-    int showRecord(ByteView record, std::string_view line, std::uint64_t, std::uint64_t) override {
-        char text[recordRoom];
-        LineWriter lines(text, sizeof text);
-        lines.append(line, '\n');
-        for (const std::uint8_t* at = record.begin; at < record.end; at += bytesPerLine) {
-            const std::size_t count =
-                std::min(bytesPerLine, static_cast<std::size_t>(record.end - at));
-            lines.append("   ", SpacedHexBytes{{at, count}}, '\n');
-        }
-        return writeBytes(out_, text, lines.length());
-    }
-
-    std::FILE* out_;
 };
 
 // Each line, then every parameter of its message, named.
-class FullView final : public EachRecordView {
+class FullView final : public BlockView<RecordOutput> {
   public:
-    explicit FullView(std::FILE* out) : out_(out) {}
+    using BlockView::BlockView;
 
-    int beginTrace(const TraceSource&) override {
-        restartCount();
-        protocols_ = ProtocolTracker{};
-        return 0;
+    RecordNeeds needs() const override { return {true, true}; }
+
+    int record(const TracedRecord& record) override {
+        writeFullRecord(record, output_);
+        return failureOf(output_);
     }
-
-  private:
-    std::FILE* out() const override { return out_; }
-
-    int showRecord(ByteView record, std::string_view line, std::uint64_t, std::uint64_t) override {
-        return writeFullRecord(record, line, protocols_, out_);
-    }
-
-    std::FILE* out_;
-    ProtocolTracker protocols_;
 };
 
 // One JSON object a record, after one for a saved trace file's own facts.
-class JsonView final : public EachRecordView {
+class JsonView final : public BlockView<RecordOutput> {
   public:
-    explicit JsonView(std::FILE* out) : out_(out) {}
+    using BlockView::BlockView;
+
+    RecordNeeds needs() const override { return {true, true}; }
 
     int beginTrace(const TraceSource& trace) override {
-        restartCount();
-        protocols_ = ProtocolTracker{};
         file_ = trace.oneOfSeveral ? trace.name : nullptr;
-        return trace.facts != nullptr ? writeJsonTrace(*trace.facts, file_, out_) : 0;
+        if (trace.facts != nullptr) {
+            writeJsonTrace(*trace.facts, file_, output_);
+        }
+        return failureOf(output_);
+    }
+
+    int record(const TracedRecord& record) override {
+        writeJsonRecord(record, file_, output_);
+        return failureOf(output_);
     }
 
   private:
-    std::FILE* out() const override { return out_; }
-
-    int showRecord(ByteView record, std::string_view line, std::uint64_t index,
-                   std::uint64_t offset) override {
-        return writeJsonRecord(record, index, offset, line, file_, protocols_, out_);
-    }
-
-    std::FILE* out_;
     const char* file_ = nullptr;
-    ProtocolTracker protocols_;
 };
 
 }  // namespace
 
-std::unique_ptr<TraceView> makeShowView(const CommandLine& line, std::FILE* out) {
+std::unique_ptr<RecordSink> makeShowView(const CommandLine& line, std::FILE* out) {
     if (line.json) {
         return std::make_unique<JsonView>(out);
     }

@@ -1,42 +1,16 @@
-// What a command makes of the records of each trace it reads, block by block:
-// each block holds whole records, but for a cut one at the very end of the
-// trace.
+// The views of `show`: sinks of the record pipeline that write each record
+// as it comes.
 #pragma once
 
-#include <cstddef>
-#include <cstdint>
 #include <cstdio>
 #include <memory>
-#include <span>
 
 #include "command_line.h"
-#include "message_views.h"
+#include "record_sink.h"
 
 namespace ambertap {
 
-struct TraceSource {
-    const char* name;              // as given ("-": standard input), or the device's
-    bool oneOfSeveral;             // the command reads more than one trace
-    const SavedTraceFacts* facts;  // of a saved trace file; null for any other input
-};
-
-// Each function returns 0, or the C library's error number of a failed write.
-class TraceView {
-  public:
-    virtual ~TraceView() = default;
-
-    // A new trace begins: records count from 1 again.
-    virtual int beginTrace(const TraceSource& trace) {
-        static_cast<void>(trace);
-        return 0;
-    }
-    // Takes the records of `block`, whose first byte lies at `offset` in its trace.
-    virtual int show(std::span<const std::uint8_t> block, std::uint64_t offset) = 0;
-    // The trace has ended, or its input failed after the records it gave.
-    virtual int endTrace() { return 0; }
-};
-
 // The view of `show` that the command line asks for.
-std::unique_ptr<TraceView> makeShowView(const CommandLine& line, std::FILE* out);
+std::unique_ptr<RecordSink> makeShowView(const CommandLine& line, std::FILE* out);
 
 }  // namespace ambertap

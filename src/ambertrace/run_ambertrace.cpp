@@ -3,6 +3,7 @@
 #include "ambertrace_version.h"
 #include "call_commands.h"
 #include "command_line.h"
+#include "record_pipeline.h"
 #include "record_views.h"
 #include "save_command.h"
 #include "trace_inputs.h"
@@ -15,8 +16,9 @@ namespace {
 // whether there was an error among them.
 int checkTraces(const CommandLine& line, DeviceSystem& system, const Streams& streams) {
     CheckView view(streams.out);
+    RecordPipeline pipeline({&view});
     const int exitCode =
-        viewTraces(line.files, InputChoices{line.damaged, false}, view, system, streams);
+        viewTraces(line.files, InputChoices{line.damaged, false}, pipeline, system, streams);
     const CheckCounts& counts = view.counts();
     std::fprintf(streams.err, "ambertrace: %lu error%s, %lu warning%s, %lu note%s\n",
                  static_cast<unsigned long>(counts.errors), counts.errors == 1 ? "" : "s",
@@ -26,6 +28,15 @@ int checkTraces(const CommandLine& line, DeviceSystem& system, const Streams& st
         return traceExitErrorsFound;
     }
     return exitCode;
+}
+
+// Each input through one view, with "==> FILE <==" before each of several
+// but in JSON.
+int viewTraces(const CommandLine& line, std::unique_ptr<RecordSink> view, DeviceSystem& system,
+               const Streams& streams) {
+    RecordPipeline pipeline({view.get()});
+    return viewTraces(line.files, InputChoices{line.damaged, !line.json}, pipeline, system,
+                      streams);
 }
 
 }  // namespace
@@ -50,11 +61,9 @@ int runAmbertrace(int argumentCount, const char* const* argumentVector, DeviceSy
         case AmbertraceCommand::save:
             return saveTrace(line, system, streams);
         case AmbertraceCommand::show:
-            return viewTraces(line.files, InputChoices{line.damaged, !line.json},
-                              *makeShowView(line, streams.out), system, streams);
+            return viewTraces(line, makeShowView(line, streams.out), system, streams);
         case AmbertraceCommand::calls:
-            return viewTraces(line.files, InputChoices{line.damaged, !line.json},
-                              *makeCallsView(line, streams.out), system, streams);
+            return viewTraces(line, makeCallsView(line, streams.out), system, streams);
         case AmbertraceCommand::check:
             return checkTraces(line, system, streams);
         case AmbertraceCommand::none:

@@ -8,6 +8,7 @@
 #include "block_output.h"
 #include "driver_trace.h"
 #include "file_system.h"
+#include "record_cursor.h"
 #include "trace_file.h"
 
 namespace ambertap {

@@ -7,7 +7,7 @@
 #include "block_output.h"
 #include "driver_trace.h"
 #include "file_system.h"
-#include "record_views.h"
+#include "record_pipeline.h"
 #include "trace_device.h"
 #include "trace_input.h"
 
@@ -21,18 +21,18 @@ void reportUnwritable(int error, std::FILE* err) {
     std::fprintf(err, "ambertrace: standard output: cannot write: %s\n", std::strerror(error));
 }
 
-int viewDriverTrace(TraceView& view, DeviceSystem& system, const Streams& streams) {
+int viewDriverTrace(RecordPipeline& pipeline, DeviceSystem& system, const Streams& streams) {
     const auto trace = std::make_unique<DriverTrace>();
     if (!readDriverTrace(system, *trace, streams.err)) {
         return traceExitFailure;
     }
     const TraceSource source{traceDeviceName, false, nullptr};
-    int error = view.beginTrace(source);
+    int error = pipeline.beginTrace(source);
     if (error == 0) {
-        error = view.show(trace->bytes(), 0);
+        error = pipeline.records(trace->bytes(), 0);
     }
     if (error == 0) {
-        error = view.endTrace();
+        error = pipeline.endTrace();
     }
     if (error != 0) {
         reportUnwritable(error, streams.err);
@@ -99,18 +99,15 @@ void noteTraceFileFacts(const std::string& name, const TraceInput& input, std::F
     }
 }
 
-InputOutcome showBlocks(const std::string& name, TraceInput& input, TraceView& view,
+InputOutcome showBlocks(const std::string& name, TraceInput& input, RecordPipeline& pipeline,
                         std::FILE* err) {
-    RecordBlock block;
-    InputStatus status = InputStatus::ready;
-    while ((status = input.next(block)) == InputStatus::ready) {
-        if (const int error = view.show({block.data, block.size}, block.offset); error != 0) {
-            reportUnwritable(error, err);
-            return InputOutcome::unwritable;
-        }
+    const FeedOutcome fed = feedInput(input, pipeline);
+    if (fed.writeError != 0) {
+        reportUnwritable(fed.writeError, err);
+        return InputOutcome::unwritable;
     }
-    if (status != InputStatus::end) {
-        return reportFailure(name, status, input, err);
+    if (fed.status != InputStatus::end) {
+        return reportFailure(name, fed.status, input, err);
     }
     if (input.shownDespiteDamage()) {
         // A trace file's damage was told before its lines; a hex text's is
@@ -128,7 +125,7 @@ SavedTraceFacts savedTraceFacts(const TraceFileFacts& facts) {
             facts.recordBytes};
 }
 
-InputOutcome showSource(const std::string& name, ByteSource& source, TraceView& view,
+InputOutcome showSource(const std::string& name, ByteSource& source, RecordPipeline& pipeline,
                         const InputOptions& options, std::FILE* err) {
     TraceInput input(source, options.damaged ? DamagePolicy::show : DamagePolicy::refuse);
     if (const InputStatus status = input.start(); status != InputStatus::ready) {
@@ -140,29 +137,29 @@ InputOutcome showSource(const std::string& name, ByteSource& source, TraceView& 
     const SavedTraceFacts facts = savedTraceFacts(input.facts());
     const bool traceFile = input.form() == InputForm::traceFile;
     const TraceSource trace{name.c_str(), options.oneOfSeveral, traceFile ? &facts : nullptr};
-    if (const int error = view.beginTrace(trace); error != 0) {
+    if (const int error = pipeline.beginTrace(trace); error != 0) {
         reportUnwritable(error, err);
         return InputOutcome::unwritable;
     }
-    const InputOutcome outcome = showBlocks(name, input, view, err);
+    const InputOutcome outcome = showBlocks(name, input, pipeline, err);
     if (outcome == InputOutcome::unwritable) {
         return outcome;
     }
     noteTraceFileFacts(name, input, err);
     // What the trace held is still worth its view when the input failed.
-    if (const int error = view.endTrace(); error != 0) {
+    if (const int error = pipeline.endTrace(); error != 0) {
         reportUnwritable(error, err);
         return InputOutcome::unwritable;
     }
     return outcome;
 }
 
-InputOutcome showInput(const std::string& name, TraceView& view, const InputOptions& options,
-                       const Streams& streams) {
+InputOutcome showInput(const std::string& name, RecordPipeline& pipeline,
+                       const InputOptions& options, const Streams& streams) {
     if (name == standardStream) {
         useBinaryMode(streams.in);
         FileByteSource source(streams.in);
-        return showSource(name, source, view, options, streams.err);
+        return showSource(name, source, pipeline, options, streams.err);
     }
     SystemError error;
     std::FILE* file = openForReading(name.c_str(), error);
@@ -172,17 +169,17 @@ InputOutcome showInput(const std::string& name, TraceView& view, const InputOpti
         return InputOutcome::failed;
     }
     FileByteSource source(file);
-    const InputOutcome outcome = showSource(name, source, view, options, streams.err);
+    const InputOutcome outcome = showSource(name, source, pipeline, options, streams.err);
     std::fclose(file);
     return outcome;
 }
 
 }  // namespace
 
-int viewTraces(const std::vector<std::string>& files, const InputChoices& choices, TraceView& view,
-               DeviceSystem& system, const Streams& streams) {
+int viewTraces(const std::vector<std::string>& files, const InputChoices& choices,
+               RecordPipeline& pipeline, DeviceSystem& system, const Streams& streams) {
     if (files.empty()) {
-        return viewDriverTrace(view, system, streams);
+        return viewDriverTrace(pipeline, system, streams);
     }
     int exitCode = traceExitSuccess;
     const InputOptions options{choices.damaged, files.size() > 1};
@@ -194,7 +191,7 @@ int viewTraces(const std::vector<std::string>& files, const InputChoices& choice
                 return traceExitFailure;
             }
         }
-        const InputOutcome outcome = showInput(name, view, options, streams);
+        const InputOutcome outcome = showInput(name, pipeline, options, streams);
         if (outcome == InputOutcome::unwritable) {
             return traceExitFailure;
         }

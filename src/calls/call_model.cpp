@@ -109,30 +109,30 @@ CheckCounts CallModel::counts() const {
     return counts;
 }
 
-void CallModel::add(ByteView record, std::uint64_t index) {
-    if (!holdsMessage(record)) {
+void CallModel::add(const TracedRecord& record) {
+    if (record.message == nullptr) {
         return;
     }
-    decodeMessage(messageOfRecord(record), protocols_, decoded_);
-    protocols_.takeNote(decoded_);
-    if (!decoded_.hasCommandWord() || decoded_.cut()) {
-        noteCut(index);
+    record_ = &record;
+    if (!decoded().hasCommandWord() || decoded().cut()) {
+        noteCut(record.index);
         return;
     }
-    const Field* address = addressField(decoded_);
-    if (!decoded_.known() || address == nullptr) {
+    const Field* address = addressField(decoded());
+    if (!decoded().known() || address == nullptr) {
         return;
     }
-    const MessageRef message{index, decoded_.commandWord(), wordOf(decoded_, "messageNumber"),
+    const MessageRef message{record.index, decoded().commandWord(),
+                             wordOf(decoded(), "messageNumber"),
                              static_cast<std::uint32_t>(address->value)};
-    take(message, wordOf(decoded_, "applId"));
+    take(message, wordOf(decoded(), "applId"));
 }
 
 void CallModel::noteCut(std::uint64_t index) {
     MessageRef message;
     message.record = index;
-    message.commandWord = decoded_.commandWord();
-    addFinding(FindingKind::messageCut, wordOf(decoded_, "applId"), message);
+    message.commandWord = decoded().commandWord();
+    addFinding(FindingKind::messageCut, wordOf(decoded(), "applId"), message);
 }
 
 void CallModel::take(const MessageRef& message, std::uint16_t applId) {
@@ -371,11 +371,11 @@ void CallModel::onRequest(const MessageRef& message, std::uint16_t applId) {
     } else if (owner.noCall != Owner::none) {
         countNoCall(owner.noCall, message);
     }
-    if (const Field* cipMask = decoded_.find("cipMask");
+    if (const Field* cipMask = decoded().find("cipMask");
         command == CapiCommand::listen && cipMask != nullptr && cipMask->value == 0) {
         addFinding(FindingKind::listenWithoutCip, applId, message);
     }
-    registerRequest(Pending{message, applId, owner, wordOf(decoded_, "dataHandle")});
+    registerRequest(Pending{message, applId, owner, wordOf(decoded(), "dataHandle")});
 
     Call* call = callOf(owner);
     if (call == nullptr || afterEnd) {
@@ -417,7 +417,7 @@ void CallModel::onRequest(const MessageRef& message, std::uint16_t applId) {
             break;
         case CapiCommand::dataB3:
             ++connection->sent.blocks;
-            connection->sent.bytes += wordOf(decoded_, "dataLength");
+            connection->sent.bytes += wordOf(decoded(), "dataLength");
             checkDataWindow(*connection, message, applId, true);
             break;
         default:
@@ -428,7 +428,7 @@ void CallModel::onRequest(const MessageRef& message, std::uint16_t applId) {
 void CallModel::onConfirmation(const MessageRef& message, std::uint16_t applId) {
     const CapiCommand command = commandOf(message.commandWord);
     const std::uint64_t key = exchangeKey(applId, message.commandWord, message.messageNumber);
-    const bool taken = InfoValue::taken(wordOf(decoded_, "info"));
+    const bool taken = InfoValue::taken(wordOf(decoded(), "info"));
 
     Pending request;
     const auto open = requests_.find(key);
@@ -496,7 +496,7 @@ void CallModel::onConfirmation(const MessageRef& message, std::uint16_t applId) 
 
 void CallModel::checkErrorInfo(const MessageRef& confirmation, const Pending* request,
                                const Owner& owner, std::uint16_t applId) {
-    const std::uint16_t infoValue = wordOf(decoded_, "info");
+    const std::uint16_t infoValue = wordOf(decoded(), "info");
     const MessageRef asked = request != nullptr ? request->message : MessageRef{};
     if (commandOf(confirmation.commandWord) == CapiCommand::facility &&
         infoValue == InfoValue::facilityNotSupported) {
@@ -558,11 +558,11 @@ void CallModel::onIndication(const MessageRef& message, std::uint16_t applId) {
             if (call.connectedRecord == 0) {
                 call.connectedRecord = message.record;
             }
-            call.connectedNumber = digitsOf(decoded_, "connectedNumber");
+            call.connectedNumber = digitsOf(decoded(), "connectedNumber");
             call.state = PlciState::active;
             break;
         case CapiCommand::disconnect:
-            call.reason = Shown{true, wordOf(decoded_, "reason"), message.record};
+            call.reason = Shown{true, wordOf(decoded(), "reason"), message.record};
             call.clearingRecord = message.record;
             if (call.clearedBy == ClearedBy::notCleared) {
                 call.clearedBy = ClearedBy::network;
@@ -571,15 +571,15 @@ void CallModel::onIndication(const MessageRef& message, std::uint16_t applId) {
             markCallGivenUp(owner.call);
             break;
         case CapiCommand::info:
-            if (const Field* units = chargeUnitsOf(decoded_);
-                units != nullptr && wordOf(decoded_, "infoNumber") == InfoNumber::chargeInUnits) {
+            if (const Field* units = chargeUnitsOf(decoded());
+                units != nullptr && wordOf(decoded(), "infoNumber") == InfoNumber::chargeInUnits) {
                 call.charge = {true, static_cast<std::uint32_t>(units->value), message.record};
             }
             break;
         default:
             break;
     }
-    registerIndication(Pending{message, applId, owner, wordOf(decoded_, "dataHandle")});
+    registerIndication(Pending{message, applId, owner, wordOf(decoded(), "dataHandle")});
     Connection* connection = connectionOf(owner);
     if (connection == nullptr) {
         return;
@@ -594,11 +594,11 @@ void CallModel::onIndication(const MessageRef& message, std::uint16_t applId) {
             break;
         case CapiCommand::dataB3:
             ++connection->received.blocks;
-            connection->received.bytes += wordOf(decoded_, "dataLength");
+            connection->received.bytes += wordOf(decoded(), "dataLength");
             checkDataWindow(*connection, message, applId, false);
             break;
         case CapiCommand::disconnectB3:
-            connection->reasonB3 = Shown{true, wordOf(decoded_, "reasonB3"), message.record};
+            connection->reasonB3 = Shown{true, wordOf(decoded(), "reasonB3"), message.record};
             connection->clearingRecord = message.record;
             if (connection->clearedBy == ClearedBy::notCleared) {
                 connection->clearedBy = ClearedBy::network;
@@ -608,7 +608,7 @@ void CallModel::onIndication(const MessageRef& message, std::uint16_t applId) {
         default:
             break;
     }
-    if (const Shown pages = faxPagesOf(decoded_, message.record); pages.shown) {
+    if (const Shown pages = faxPagesOf(decoded(), message.record); pages.shown) {
         connection->faxPages = pages;
     }
 }
@@ -639,7 +639,7 @@ void CallModel::onResponse(const MessageRef& message, std::uint16_t applId) {
         const Pending indication = open->second;
         indications_.erase(open);
         releaseIndication(indication);
-        const std::uint16_t handle = wordOf(decoded_, "dataHandle");
+        const std::uint16_t handle = wordOf(decoded(), "dataHandle");
         if (message.address != indication.message.address) {
             addFinding(FindingKind::answeredWithOtherAddress, applId, message, indication.message,
                        message.address, indication.message.address);
@@ -660,7 +660,7 @@ void CallModel::onResponse(const MessageRef& message, std::uint16_t applId) {
     call.lastRecord = message.record;
     switch (command) {
         case CapiCommand::connect: {
-            const std::uint16_t reject = wordOf(decoded_, "reject");
+            const std::uint16_t reject = wordOf(decoded(), "reject");
             call.reject = Shown{true, reject, message.record};
             if (takeBProtocolsPutInForce(call)) {
                 call.bProtocolsShown = true;
@@ -687,7 +687,7 @@ void CallModel::onResponse(const MessageRef& message, std::uint16_t applId) {
     }
     switch (command) {
         case CapiCommand::connectB3:
-            if (wordOf(decoded_, "reject") == 0) {
+            if (wordOf(decoded(), "reject") == 0) {
                 connection->state = NcciState::connecting;
             } else {
                 connection->state = NcciState::rejected;
@@ -774,11 +774,11 @@ void CallModel::closeSkippedIndications(const Owner& scope, bool wholeCall, cons
 
 CallModel::CallDetails CallModel::detailsOf() const {
     CallDetails details;
-    if (const Field* cip = decoded_.find("cipValue")) {
+    if (const Field* cip = decoded().find("cipValue")) {
         details.cipValue = Shown{true, static_cast<std::uint16_t>(cip->value), 0};
     }
-    details.calledNumber = digitsOf(decoded_, "calledPartyNumber");
-    details.callingNumber = digitsOf(decoded_, "callingPartyNumber");
+    details.calledNumber = digitsOf(decoded(), "calledPartyNumber");
+    details.callingNumber = digitsOf(decoded(), "callingPartyNumber");
     return details;
 }
 
@@ -792,7 +792,7 @@ void CallModel::setCallDetails(Call& call, const CallDetails& details) {
 // The B protocols that the message just taken put in force on its PLCI, as
 // the protocol tracker read them.
 bool CallModel::takeBProtocolsPutInForce(Call& call) const {
-    const BProtocols* protocols = protocols_.putInForceByLastNote();
+    const BProtocols* protocols = record_->putInForce;
     if (protocols == nullptr) {
         return false;
     }

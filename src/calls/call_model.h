@@ -16,6 +16,7 @@
 #include "capi_vocabulary.h"
 #include "decoded_message.h"
 #include "protocol_tracker.h"
+#include "record_sink.h"
 
 namespace ambertap {
 
@@ -195,11 +196,9 @@ struct CheckCounts {
 
 class CallModel {
   public:
-    // Takes the record at the start of `record`: its direction byte, length
-    // byte and message. `record` may end with the record or run on to the end
-    // of the trace data, and the data may cut the record. `index` counts the
-    // records of the trace from 1. Pass every record of one trace, in order.
-    void add(ByteView record, std::uint64_t index);
+    // Takes one record, with its message decoded. Pass every record of one
+    // trace, in order.
+    void add(const TracedRecord& record);
 
     // Ends the trace: what is still open becomes a note, the requests that a
     // later confirmation proves skipped become warnings, and the findings are
@@ -286,8 +285,9 @@ class CallModel {
                     const MessageRef& related = {}, std::uint64_t value = 0,
                     std::uint64_t expected = 0);
 
-    ProtocolTracker protocols_;
-    DecodedMessage decoded_;
+    // The record being taken, while add() runs.
+    const DecodedMessage& decoded() const { return *record_->message; }
+    const TracedRecord* record_ = nullptr;
 
     std::vector<Call> calls_;
     std::vector<NoCallMessages> noCall_;

@@ -228,8 +228,7 @@ void writeUtcTime(std::int64_t seconds, LineWriter& line) {
 
 }  // namespace
 
-int writeJsonTrace(const SavedTraceFacts& facts, const char* file, std::FILE* out) {
-    RecordOutput output(out);
+void writeJsonTrace(const SavedTraceFacts& facts, const char* file, RecordOutput& output) {
     LineWriter text(output.lineSpace(largestViewLine), largestViewLine);
     JsonLine json(text);
     json.beginObject();
@@ -242,9 +241,9 @@ int writeJsonTrace(const SavedTraceFacts& facts, const char* file, std::FILE* ou
     json.key("version");
     json.beginObject();
     json.key("major");
-    json.number(std::uint64_t{facts.versionMajor});
+    json.number(facts.versionMajor);
     json.key("minor");
-    json.number(std::uint64_t{facts.versionMinor});
+    json.number(facts.versionMinor);
     json.endObject();
     json.key("savedAt");
     json.raw([&](LineWriter& line) { writeUtcTime(facts.savedAt, line); });
@@ -254,13 +253,9 @@ int writeJsonTrace(const SavedTraceFacts& facts, const char* file, std::FILE* ou
     json.number(facts.recordBytes);
     json.endObject();
     output.endLine(text.length());
-    return output.writeOut();
 }
 
-int writeJsonRecord(ByteView record, std::uint64_t index, std::uint64_t offset,
-                    std::string_view line, const char* file, ProtocolTracker& protocols,
-                    std::FILE* out) {
-    RecordOutput output(out);
+void writeJsonRecord(const TracedRecord& record, const char* file, RecordOutput& output) {
     LineWriter text(output.lineSpace(largestViewLine), largestViewLine);
     JsonLine json(text);
     json.beginObject();
@@ -271,23 +266,17 @@ int writeJsonRecord(ByteView record, std::uint64_t index, std::uint64_t offset,
         json.string(std::string_view(file));
     }
     json.key("index");
-    json.number(index);
+    json.number(record.index);
     json.key("offset");
-    json.number(offset);
-    if (record.size() > 0) {
-        writeDirection(record, json);
-    }
+    json.number(record.offset);
+    writeDirection(record.bytes, json);
     json.key("line");
-    json.string(line);
-    if (holdsMessage(record)) {
-        DecodedMessage message;
-        decodeMessage(messageOfRecord(record), protocols, message);
-        protocols.takeNote(message);
-        writeMessage(message, json);
+    json.string(record.line);
+    if (record.message != nullptr) {
+        writeMessage(*record.message, json);
     }
     json.endObject();
     output.endLine(text.length());
-    return output.writeOut();
 }
 
 }  // namespace ambertap

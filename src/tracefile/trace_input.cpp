@@ -4,7 +4,7 @@
 #include <cerrno>
 #include <cstdint>
 
-#include "capi_message.h"
+#include "record_cursor.h"
 
 namespace ambertap {
 
@@ -27,16 +27,6 @@ bool looksLikeText(std::span<const std::uint8_t> bytes) {
 bool startsWithByteOrderMark(std::span<const std::uint8_t> bytes) {
     return bytes.size() >= sizeof byteOrderMark &&
            std::equal(std::begin(byteOrderMark), std::end(byteOrderMark), bytes.begin());
-}
-
-// Where the whole records at the start of `bytes` end.
-std::size_t wholeRecordsEnd(std::span<const std::uint8_t> bytes) {
-    std::size_t at = 0;
-    while (bytes.size() - at >= TraceRecord::headerSize &&
-           bytes.size() - at - TraceRecord::headerSize >= bytes[at + TraceRecord::messageLength]) {
-        at += TraceRecord::headerSize + bytes[at + TraceRecord::messageLength];
-    }
-    return at;
 }
 
 }  // namespace

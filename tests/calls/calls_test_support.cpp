@@ -7,7 +7,8 @@
 
 #include "call_views.h"
 #include "captured_stream.h"
-#include "trace_walker.h"
+#include "record_cursor.h"
+#include "record_pipeline.h"
 
 namespace ambertap::testing {
 
@@ -26,11 +27,8 @@ Bytes listingBytes(const std::string& path) {
 
 std::vector<Bytes> recordsOf(const Bytes& trace) {
     std::vector<Bytes> records;
-    const std::uint8_t* const end = trace.data() + trace.size();
-    for (const std::uint8_t* at = trace.data(); at < end;) {
-        const std::size_t size = recordSize(ByteView{at, end});
-        records.emplace_back(at, at + size);
-        at += size;
+    for (RecordCursor cursor(trace); !cursor.atEnd(); cursor.next()) {
+        records.emplace_back(cursor.record().begin, cursor.record().end);
     }
     return records;
 }
@@ -43,15 +41,31 @@ Bytes traceOf(const std::vector<Bytes>& records) {
     return trace;
 }
 
+namespace {
+
+// Every record into the model, as the calls and check commands give them.
+class ModelSink final : public RecordSink {
+  public:
+    explicit ModelSink(CallModel& model) : model_(model) {}
+
+    RecordNeeds needs() const override { return {false, true}; }
+    int record(const TracedRecord& record) override {
+        model_.add(record);
+        return 0;
+    }
+
+  private:
+    CallModel& model_;
+};
+
+}  // namespace
+
 CallModel modelOf(const Bytes& trace) {
     CallModel model;
-    const std::uint8_t* const end = trace.data() + trace.size();
-    std::uint64_t index = 1;
-    for (const std::uint8_t* at = trace.data(); at < end; ++index) {
-        const ByteView record{at, end};
-        model.add(record, index);
-        at += recordSize(record);
-    }
+    ModelSink sink(model);
+    RecordPipeline pipeline({&sink});
+    EXPECT_EQ(pipeline.beginTrace(TraceSource{"trace", false, nullptr}), 0);
+    EXPECT_EQ(pipeline.records(trace, 0), 0);
     model.finish();
     return model;
 }

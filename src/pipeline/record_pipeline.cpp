@@ -1,0 +1,84 @@
+#include "record_pipeline.h"
+
+#include <utility>
+
+namespace ambertap {
+
+RecordPipeline::RecordPipeline(std::vector<RecordSink*> sinks) : sinks_(std::move(sinks)) {
+    for (const RecordSink* sink : sinks_) {
+        const RecordNeeds needs = sink->needs();
+        needs_.line = needs_.line || needs.line;
+        needs_.message = needs_.message || needs.message;
+    }
+}
+
+int RecordPipeline::beginTrace(const TraceSource& trace) {
+    index_ = 0;
+    protocols_ = ProtocolTracker{};
+    for (RecordSink* sink : sinks_) {
+        if (const int error = sink->beginTrace(trace); error != 0) {
+            return error;
+        }
+    }
+    return 0;
+}
+
+int RecordPipeline::records(std::span<const std::uint8_t> block, std::uint64_t offset) {
+    for (RecordCursor cursor(block); !cursor.atEnd(); cursor.next()) {
+        if (const int error = hand(cursor, offset + cursor.offset()); error != 0) {
+            return error;
+        }
+    }
+    for (RecordSink* sink : sinks_) {
+        if (const int error = sink->flush(); error != 0) {
+            return error;
+        }
+    }
+    return 0;
+}
+
+int RecordPipeline::endTrace() {
+    for (RecordSink* sink : sinks_) {
+        if (const int error = sink->endTrace(); error != 0) {
+            return error;
+        }
+    }
+    return 0;
+}
+
+int RecordPipeline::hand(const RecordCursor& cursor, std::uint64_t offset) {
+    TracedRecord record;
+    record.index = ++index_;
+    record.offset = offset;
+    record.bytes = cursor.record();
+    if (needs_.line) {
+        record.line = {line_, formatTraceRecord(cursor.rest(), line_, traceLineRoom)};
+    }
+    if (needs_.message && holdsMessage(record.bytes)) {
+        // The message's own NCPI is laid out by what was in force before it.
+        decodeMessage(messageOfRecord(record.bytes), protocols_, message_);
+        protocols_.takeNote(message_);
+        record.message = &message_;
+        record.putInForce = protocols_.putInForceByLastNote();
+    }
+    for (RecordSink* sink : sinks_) {
+        if (const int error = sink->record(record); error != 0) {
+            return error;
+        }
+    }
+    return 0;
+}
+
+FeedOutcome feedInput(TraceInput& input, RecordPipeline& pipeline) {
+    FeedOutcome outcome;
+    RecordBlock block;
+    while ((outcome.status = input.next(block)) == InputStatus::ready) {
+        outcome.writeError = pipeline.records({block.data, block.size}, block.offset);
+        if (outcome.writeError != 0) {
+            break;
+        }
+    }
+    return outcome;
+}
+
+}  // namespace ambertap
