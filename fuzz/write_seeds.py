@@ -5,17 +5,24 @@ The seeds are the documented message examples: each as a message for the
 message-line fuzzer (with a room in front), as a trace record for the walker
 fuzzer, and a few argument vectors for the option scanner. The trace input
 fuzzer gets one trace in each form it reads: bare records, hex text as a mail
-leaves it, a trace file, and a trace file as transfers change it; and every
-input that once broke it. Run it again after
-changing the examples; the files are kept in the repository.
+leaves it, the dump of each tool that hex text reads, a trace file, and a trace
+file as transfers change it; every input that once broke it; and each record of
+the message cases that hold the network's information elements of every kind and
+the supplementary services, one seed a record. Run it again after changing the
+examples; the files are kept in the repository.
 """
 
 import pathlib
+import re
 import shutil
 import struct
 import zlib
 
 CORPUS = pathlib.Path(__file__).resolve().parent / "corpus"
+MESSAGE_CASES = pathlib.Path(__file__).resolve().parent.parent / "tests" / "message" / "cases"
+
+# The message cases whose records become seeds one by one.
+ELEMENT_LISTINGS = ("network_elements", "supplementary_services")
 
 MESSAGES = {
     "connect_b3_req": "0d 00 01 00 82 80 05 00 01 01 00 00 00",
@@ -87,10 +94,107 @@ def trace_file(records, saved_at=1700000000, flags=0):
     return header + struct.pack("<I", zlib.crc32(header)) + records
 
 
+def capture_header(started_at=1765375387215, interval=100, clear_at=0):
+    """The header of a capture file, format version 2.0."""
+    header = b"\x8fATR\r\n\x1a\n" + struct.pack(
+        "<HHIqIII", 2, 0, 40, started_at, interval, clear_at, 0)
+    return header + struct.pack("<I", zlib.crc32(header))
+
+
+def capture_block(kind, body):
+    """A block: its type and length, its body, its CRC-32 and length again."""
+    head = struct.pack("<II", kind, 16 + len(body)) + body
+    return head + struct.pack("<II", zlib.crc32(head), len(head) + 8)
+
+
+def records_block(records, seen_at, read):
+    return capture_block(1, struct.pack("<qI", seen_at, read) + records)
+
+
+def gap_block(kind, start, end, read_before, read_after):
+    return capture_block(2, struct.pack("<IqqII", kind, start, end, read_before, read_after))
+
+
+def capture(records):
+    """A capture of two reads with a clear's possible gap between them."""
+    half = len(records) // 2
+    return (capture_header() + records_block(records, 1765375387215, 1)
+            + gap_block(2, 1765375387300, 1765375387304, 1, 2)
+            + records_block(records[:half], 1765375387400, 2))
+
+
 def hex_text(records):
     lines = [f"> {offset:04x}: {records[offset:offset + 16].hex(' ')}  # record bytes"
              for offset in range(0, len(records), 16)]
     return ("\ufeff# a trace\r\n" + "\r\n".join(lines) + "\r\n").encode()
+
+
+# The hex dumps that tools print, in their default layouts (the README's
+# section on hex text): each line an offset, 16 bytes and a text column.
+def dump_lines(records):
+    return [(offset, records[offset:offset + 16]) for offset in range(0, len(records), 16)]
+
+
+def ascii_column(line):
+    return "".join(chr(b) if 0x20 <= b < 0x7F else "." for b in line)
+
+
+def byte_column(line, gap):
+    words = [f"{b:02x}" for b in line]
+    if gap and len(words) > 8:
+        words[7] += " "
+    return " ".join(words)
+
+
+def xxd(records):
+    lines = [f"{offset:08x}: {' '.join(line[i:i + 2].hex() for i in range(0, len(line), 2)):<39}"
+             f"  {ascii_column(line)}" for offset, line in dump_lines(records)]
+    return "".join(line + "\n" for line in lines).encode()
+
+
+def hexdump_c(records):
+    lines, before = [], None
+    for offset, line in dump_lines(records):
+        if line == before and len(line) == 16:
+            if lines[-1] != "*":
+                lines.append("*")
+            continue
+        lines.append(f"{offset:08x}  {byte_column(line, True):<48}  |{ascii_column(line)}|")
+        before = line
+    if records:
+        lines.append(f"{len(records):08x}")
+    return "".join(line + "\n" for line in lines).encode()
+
+
+def certutil(records):
+    lines = [f"{offset:04x}\t{byte_column(line, True):<48}   {ascii_column(line)}"
+             for offset, line in dump_lines(records)]
+    return "".join(line + "\r\n" for line in lines).encode()
+
+
+COLUMN_NUMBERS = " ".join(f"{i:02X}" for i in range(16))
+
+
+def format_hex_5(records, path):
+    def text(line):
+        return "".join("." if b < 0x20 or 0x7F <= b < 0xA0 else chr(b) for b in line)
+    lines = ["", f"           Path: {path}", "", f"           {COLUMN_NUMBERS}", ""]
+    lines += [f"{offset:08X}   {line.hex(' ').upper():<47}  {text(line)}"
+              for offset, line in dump_lines(records)]
+    return "".join(line + "\r\n" for line in lines + [""]).encode()
+
+
+def format_hex_7(records, path):
+    def text(line):
+        return "".join(" " if b == 0 else "\ufffd" if b < 0x20 or 0x7F <= b < 0xA0 else chr(b)
+                       for b in line)
+    lines = ["", f"   Label: {path}", "",
+             "          Offset Bytes                                           Ascii",
+             f"                 {COLUMN_NUMBERS}",
+             "          ------ ----------------------------------------------- -----"]
+    lines += [f"{offset:016X} {line.hex(' ').upper():<47} {text(line)}"
+              for offset, line in dump_lines(records)]
+    return "".join(line + "\r\n" for line in lines + [""]).encode()
 
 
 # The first byte picks the piece size the fuzzer reads in (0: all at once),
@@ -105,10 +209,39 @@ def trace_input_seeds(records):
         "trace_file_cut_shown": bytes([5, 1]) + saved[:-3],
         "trace_file_crlf_to_lf": bytes([0, 0]) + saved.replace(b"\r\n", b"\n"),
         "trace_file_eighth_bit_stripped": bytes([0, 0]) + bytes(b & 0x7F for b in saved),
+        # The dumps of tools, one of each layout; hexdump -C repeats the zero lines.
+        "xxd_dump": bytes([0, 0]) + xxd(records),
+        "xxd_dump_in_a_mail_in_pieces_of_9": bytes([9, 0])
+        + b"".join(b"> " + line + b"\r\n" for line in xxd(records).splitlines()),
+        "hexdump_c_dump_with_repeats": bytes([0, 1]) + hexdump_c(records + bytes(64)),
+        "certutil_dump": bytes([0, 0]) + certutil(records),
+        "format_hex_5_dump": bytes([0, 0]) + format_hex_5(records, "C:\\t.bin"),
+        "format_hex_7_dump": bytes([0, 0]) + format_hex_7(records, "C:\\t.bin"),
+        "capture": bytes([11, 0]) + capture(records),
+        "capture_cut_inside_its_last_block": bytes([0, 0]) + capture(records)[:-5],
+        "capture_cut_shown": bytes([5, 1]) + capture(records)[:-5],
+        "capture_block_damaged_shown": bytes([0, 1]) + capture(records).replace(b"\x0e", b"\x0f", 1),
+        "capture_long_read_in_small_blocks": bytes([0, 0])
+        + capture_header() + records_block(records * 60, 1765375387215, 1),
         # A find of the fuzzer's: an NCCI whose PLCI part is 0 names no call.
         "connect_b3_ind_without_plci": bytes([0, 0])
         + bytes.fromhex("02 0d 0d 00 01 00 82 82 01 01 01 00 01 00 00"),
     }
+
+
+def listed_records(listing):
+    """Each record of a hex listing whose records each follow a comment line,
+    named by that comment."""
+    records = {}
+    name = None
+    for line in (MESSAGE_CASES / f"{listing}.hex").read_text().splitlines():
+        if line.startswith("# "):
+            words = re.sub(r"[^a-z0-9]+", "_", line[2:].lower()).strip("_")
+            name = f"{listing}_{len(records) + 1:02d}_{words[:48].rstrip('_')}"
+        elif line.strip() and name is not None:
+            records[name] = bytes.fromhex(line)
+            name = None
+    return records
 
 
 def write(folder, name, data):
@@ -131,6 +264,9 @@ def main():
     write("trace_walker", "three_records", bytes.fromhex(THREE_RECORDS))
     for name, data in trace_input_seeds(bytes.fromhex(THREE_RECORDS)).items():
         write("trace_input", name, data)
+    for listing in ELEMENT_LISTINGS:
+        for name, record in listed_records(listing).items():
+            write("trace_input", name, bytes([0, 0]) + record)
 
     for name, (letters, *arguments) in ARGUMENT_VECTORS.items():
         segments = b"\x00".join(text.encode() for text in [letters, *arguments])

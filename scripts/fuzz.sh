@@ -5,8 +5,8 @@
 # checked property; that input is left in build/fuzz/artifacts/<fuzzer>/.
 #
 # Usage: scripts/fuzz.sh [SECONDS_PER_FUZZER] [FUZZER...]
-#   SECONDS_PER_FUZZER  default 20, so the four fuzzers take about a minute and a half
-#   FUZZER              trace_walker, message_line, option_parser, trace_input (default: all)
+#   SECONDS_PER_FUZZER  default 20, so the five fuzzers take about two minutes
+#   FUZZER              trace_walker, message_line, option_parser, trace_input, ladder (default: all)
 #
 # Reproduce a finding:  build/fuzz/fuzz/<fuzzer>_fuzzer build/fuzz/artifacts/<fuzzer>/crash-...
 set -euo pipefail
@@ -16,7 +16,7 @@ seconds=${1:-20}
 shift || true
 fuzzers=("$@")
 if ((${#fuzzers[@]} == 0)); then
-    fuzzers=(trace_walker message_line option_parser trace_input)
+    fuzzers=(trace_walker message_line option_parser trace_input ladder)
 fi
 
 "$root/scripts/install-deps.sh" native fuzz
@@ -31,14 +31,17 @@ cmake --build "$build" --target "${targets[@]}"
 
 # The longest input that can reach each fuzzer's code: a full trace buffer for
 # the walker; a message and its room, or a command line, for the next two; for
-# the trace input, the largest trace file with some bytes after it, which also
-# fills blocks of the smallest room many times over as bare records or hex text.
+# the trace input, its two bytes of choices and more than the first read that
+# tells an input's form (4096 bytes), which also fills blocks of the smallest
+# room several times as bare records and twice as hex text. Every path of a
+# trace file lies in its first bytes; a longer input only costs more.
 max_len_of() {
     case "$1" in
         trace_walker) echo 10000 ;;
         message_line) echo 4096 ;;
         option_parser) echo 512 ;;
-        trace_input) echo 12288 ;;
+        trace_input) echo 4608 ;;
+        ladder) echo 2048 ;;
         *) echo "unknown fuzzer: $1" >&2; exit 2 ;;
     esac
 }

@@ -9,6 +9,8 @@
 #   mingw     the MinGW-w64 cross compilers of both Windows builds and zlib
 #             for both: all that making the release archives needs
 #   wine64    64-bit Wine, for the 64-bit ambertap.exe in a 64-bit prefix
+#   browser   headless Chromium, a monospace font, and Python with a standards
+#             HTML parser, for the checks of the reports in a real browser
 #   windows   the Windows tests: mingw, Wine with its 32-bit half, unzip; and
 #             where the kernel does not run 32-bit x86 programs, an emulator
 #             for them (scripts/i386-emulator.sh)
@@ -40,6 +42,7 @@ packages_for() {
         mingw) echo g++-mingw-w64-x86-64-win32 gcc-mingw-w64-x86-64-win32 \
             g++-mingw-w64-i686-win32 gcc-mingw-w64-i686-win32 libz-mingw-w64-dev ;;
         wine64) echo wine wine64 ;;
+        browser) echo chromium fonts-dejavu-core python3 python3-html5lib ;;
         # unzip looks into the release archives. Under the emulator, the 32-bit
         # Wine cannot map its shared user data without its preloader.
         windows)

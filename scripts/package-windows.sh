@@ -5,6 +5,7 @@
 # both as sha256sum writes it.
 #
 #   scripts/package-windows.sh [FOLDER]
+#   scripts/package-windows.sh --from-trees TREES FOLDER
 #
 # The archives are built from the commit alone, so that anyone who builds it
 # gets the same bytes: the build date in the banner (GCC's __DATE__) and the
@@ -14,14 +15,28 @@
 # the programs carry no symbols, and the entries' owner is root. Each build has
 # a tree of its own, FOLDER/mingw-x86 and FOLDER/mingw-x64, without the
 # Windows tests.
+#
+# With --from-trees, the programs come from the trees TREES/mingw-x86 and
+# TREES/mingw-x64 instead, such as the Windows test trees in build/: each is
+# configured as a release tree and brought up to date first, which builds
+# nothing when scripts/test-windows.sh built it from the same commit.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+trees=
+if [ "${1:-}" = --from-trees ]; then
+    if [ $# -ne 3 ]; then
+        echo "Use: scripts/package-windows.sh --from-trees TREES FOLDER" >&2
+        exit 2
+    fi
+    trees=$2
+    shift 2
+fi
+
 scripts/install-deps.sh mingw
+source packaging/release_tree.sh
 
 folder=${1:-build/packages}
-export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}
-cmake=$(command -v cmake)
 # A zip entry records its file's owner: anyone but root packs as root of a
 # user namespace of its own, so that the owner is root's 0 for everyone.
 as_root=()
@@ -32,12 +47,13 @@ fi
 mkdir -p "$folder"
 rm -f "$folder"/*.zip "$folder/SHA256SUMS"
 for preset in mingw-x86 mingw-x64; do
-    tree=$folder/$preset
-    # The epoch is on every compile command line, so that objects compiled
-    # without it, or with another, are compiled anew.
-    cmake --preset "$preset" -B "$tree" -D AMBERTAP_WINDOWS_TESTS=OFF \
-        -D "CMAKE_CXX_COMPILER_LAUNCHER=$cmake;-E;env;SOURCE_DATE_EPOCH=$SOURCE_DATE_EPOCH" \
-        >/dev/null
+    if [ -n "$trees" ]; then
+        tree=$trees/$preset
+        configure_release_tree "$preset" "$tree"
+    else
+        tree=$folder/$preset
+        configure_release_tree "$preset" "$tree" -D AMBERTAP_WINDOWS_TESTS=OFF
+    fi
     cmake --build "$tree"
     "${as_root[@]}" cmake -D "CONFIG=$tree/CPackConfig.cmake" -D "FOLDER=$folder" \
         -P packaging/make_archive.cmake

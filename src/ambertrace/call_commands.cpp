@@ -25,7 +25,10 @@ class CallsView final : public RecordSink {
 
     int endTrace() override {
         model_->finish();
-        return writeCalls(*model_, format_, file_.empty() ? nullptr : file_.c_str(), out_);
+        const int error =
+            writeCalls(*model_, format_, file_.empty() ? nullptr : file_.c_str(), out_);
+        model_.reset();
+        return error;
     }
 
   private:
@@ -64,6 +67,7 @@ int CheckView::endTrace() {
     counts_.errors += counts.errors;
     counts_.warnings += counts.warnings;
     counts_.notes += counts.notes;
+    model_.reset();
     return error;
 }
 

@@ -1,30 +1,79 @@
 #include "command_line.h"
 
 #include <array>
+#include <cstdio>
+
+#include "capture_file.h"
+#include "capture_session.h"
 
 namespace ambertap {
 
 namespace {
 
+// An option that takes a number: where it goes, the numbers it takes, and
+// what they count.
+struct NumberOption {
+    std::uint64_t CommandLine::*value;
+    std::uint64_t least;
+    std::uint64_t most;
+    std::string_view counts;
+};
+
 struct Option {
     std::string_view longName;  // without its dashes
     char shortName;             // '\0' for none
     bool CommandLine::*flag;
+    const NumberOption* number = nullptr;  // with `flag` null
 };
 
 struct CommandEntry {
     AmbertraceCommand command;
     std::string_view name;
     std::vector<Option> options;
-    std::string_view help;
+    std::string help;
 };
 
 const Option helpOption{"help", 'h', &CommandLine::helpWanted};
+const Option forceOption{"force", 'f', &CommandLine::force};
 
-const std::array<CommandEntry, 4> commands{{
+constexpr std::uint64_t secondsOfAYear = 366ull * 24 * 3600;
+const NumberOption intervalNumber{&CommandLine::interval, 1, 600000, "milliseconds"};
+const NumberOption durationNumber{&CommandLine::duration, 1, secondsOfAYear, "seconds"};
+const NumberOption recordsNumber{&CommandLine::records, 1, UINT64_MAX, "records"};
+const NumberOption clearAtNumber{&CommandLine::clearAt, 1, largestTraceRead, "bytes"};
+
+std::string recordHelp() {
+    char text[2048];
+    std::snprintf(text, sizeof text,
+                  "usage: ambertrace record [--interval MS] [--duration SECONDS] [--records N]\n"
+                  "                         [--clear [--clear-at BYTES]] [--force] FILE\n"
+                  "\n"
+                  "Reads the driver's trace over and over and appends to FILE, a capture file,\n"
+                  "each record that the trace did not hold at the read before, as soon as it is\n"
+                  "seen. It never clears the trace unless --clear asks. Where messages may be\n"
+                  "missing (the trace was cleared or started again, or a --clear), FILE marks a\n"
+                  "gap. Stops on Ctrl-C, after --duration or --records, then finishes FILE and\n"
+                  "prints one line: records, bytes, time and gaps. FILE is readable at every\n"
+                  "moment: show FILE shows what it holds, also while it grows.\n"
+                  "\n"
+                  "  --interval MS       read every MS milliseconds (default %u)\n"
+                  "  --duration SECONDS  stop after SECONDS\n"
+                  "  --records N         stop once N records are kept\n"
+                  "  --clear             clear the driver's trace at once after a read that holds\n"
+                  "                      --clear-at bytes, so that it never fills; what is traced\n"
+                  "                      between that read and the clear is lost, and FILE marks\n"
+                  "                      each such window as a possible gap\n"
+                  "  --clear-at BYTES    the threshold of --clear (default %lu)\n"
+                  "  -f, --force         replace FILE if it exists (it is refused otherwise)\n"
+                  "  -h, --help          show this help\n",
+                  unsigned{defaultReadInterval}, static_cast<unsigned long>(defaultClearAt));
+    return text;
+}
+
+const std::array<CommandEntry, 5> commands{{
     {AmbertraceCommand::save,
      "save",
-     {helpOption, {"force", 'f', &CommandLine::force}},
+     {helpOption, forceOption},
      "usage: ambertrace save [--force] FILE\n"
      "\n"
      "Reads the driver's trace once, without clearing it, and saves its bytes as\n"
@@ -33,24 +82,38 @@ const std::array<CommandEntry, 4> commands{{
      "\n"
      "  -f, --force   replace FILE if it exists (it is refused otherwise)\n"
      "  -h, --help    show this help\n"},
+    {AmbertraceCommand::record,
+     "record",
+     {helpOption,
+      forceOption,
+      {"interval", '\0', nullptr, &intervalNumber},
+      {"duration", '\0', nullptr, &durationNumber},
+      {"records", '\0', nullptr, &recordsNumber},
+      {"clear", '\0', &CommandLine::clear},
+      {"clear-at", '\0', nullptr, &clearAtNumber}},
+     recordHelp()},
     {AmbertraceCommand::show,
      "show",
      {helpOption,
       {"hex", '\0', &CommandLine::hex},
       {"full", '\0', &CommandLine::full},
       {"json", '\0', &CommandLine::json},
+      {"time", '\0', &CommandLine::time},
       {"damaged", '\0', &CommandLine::damaged}},
-     "usage: ambertrace show [--hex | --full | --json] [--damaged] [FILE...]\n"
+     "usage: ambertrace show [--hex | --full | --json] [--time] [--damaged] [FILE...]\n"
      "\n"
      "Prints each message of a trace as one line, as ambertap prints it. Each FILE\n"
-     "is a saved trace file, the hex text of a trace (as in a mail), or the bare\n"
-     "records as the driver returns them; - reads standard input. Without FILE,\n"
-     "reads the driver's trace once, without clearing it.\n"
+     "is a saved trace file or capture, the hex text of a trace (as in a mail), or\n"
+     "the bare records as the driver returns them; - reads standard input. Without\n"
+     "FILE, reads the driver's trace once, without clearing it. Where a capture may\n"
+     "have missed messages, a line of its own begins with -- gap.\n"
      "\n"
      "  --hex         each record's bytes in hex under its line\n"
      "  --full        every parameter of each message under its line, named\n"
      "  --json        every record as one JSON object a line (JSON Lines), with\n"
      "                every parameter under its key\n"
+     "  --time        the time each record was first seen (UTC) before its line;\n"
+     "                ? for what the input does not tell\n"
      "  --damaged     show a damaged or cut trace file all the same (exit code 2)\n"
      "  -h, --help    show this help\n"},
     {AmbertraceCommand::calls,
@@ -92,6 +155,7 @@ constexpr std::string_view generalHelp =
     "\n"
     "Commands:\n"
     "  save FILE       save the driver's trace into FILE, without clearing it\n"
+    "  record FILE     keep every record of the driver's trace in FILE until stopped\n"
     "  show [FILE...]  print a saved trace, or the driver's, one line a message\n"
     "  calls [FILE...] every call of a trace at a glance\n"
     "  check [FILE...] what the applications did wrong, one finding a line\n"
@@ -155,16 +219,77 @@ std::string commandPrefix(const CommandEntry& entry) {
     return std::string(entry.name) + ": ";
 }
 
-// One argument that begins with a dash: a long option, or short letters.
-void takeOption(const CommandEntry& entry, std::string_view argument, CommandLine& line) {
-    if (argument.starts_with("--")) {
-        const std::string_view name = argument.substr(2);
-        if (const Option* option = findLong(entry, name)) {
-            line.*(option->flag) = true;
-        } else {
-            refuse(line, commandPrefix(entry) + "unknown option '" + std::string(argument) + "'");
+// A number of decimal digits alone, within the option's bounds.
+bool readNumber(std::string_view text, const NumberOption& number, std::uint64_t& value) {
+    if (text.empty() || text.size() > 20) {
+        return false;
+    }
+    value = 0;
+    for (const char digit : text) {
+        if (digit < '0' || digit > '9') {
+            return false;
         }
+        const auto more = static_cast<std::uint64_t>(digit - '0');
+        if (value > (UINT64_MAX - more) / 10) {
+            return false;
+        }
+        value = value * 10 + more;
+    }
+    return value >= number.least && value <= number.most;
+}
+
+void takeNumber(const CommandEntry& entry, const Option& option, const char* text,
+                CommandLine& line) {
+    const NumberOption& number = *option.number;
+    const std::string name = "--" + std::string(option.longName);
+    if (text == nullptr) {
+        refuse(line,
+               commandPrefix(entry) + name + " needs a number of " + std::string(number.counts));
         return;
+    }
+    std::uint64_t value = 0;
+    if (!readNumber(text, number, value)) {
+        refuse(line, commandPrefix(entry) + name + " takes a number of " +
+                         std::string(number.counts) + " from " + std::to_string(number.least) +
+                         " to " + std::to_string(number.most) + ", not '" + text + "'");
+        return;
+    }
+    line.*(number.value) = value;
+}
+
+// A long option, "--name", "--name=VALUE" or "--name VALUE"; returns whether
+// it took the next argument as its value.
+bool takeLongOption(const CommandEntry& entry, std::string_view argument, const char* next,
+                    CommandLine& line) {
+    const std::size_t equals = argument.find('=');
+    const std::string_view name =
+        argument.substr(2, equals == std::string_view::npos ? std::string_view::npos : equals - 2);
+    const Option* option = findLong(entry, name);
+    if (option == nullptr) {
+        refuse(line, commandPrefix(entry) + "unknown option '" + std::string(argument) + "'");
+        return false;
+    }
+    if (option->number == nullptr) {
+        if (equals != std::string_view::npos) {
+            refuse(line, commandPrefix(entry) + "--" + std::string(name) + " takes no value");
+        }
+        line.*(option->flag) = true;
+        return false;
+    }
+    if (equals != std::string_view::npos) {
+        takeNumber(entry, *option, std::string(argument.substr(equals + 1)).c_str(), line);
+        return false;
+    }
+    takeNumber(entry, *option, next, line);
+    return next != nullptr;
+}
+
+// One argument that begins with a dash: a long option, or short letters.
+// Returns whether it took the next argument as its value.
+bool takeOption(const CommandEntry& entry, std::string_view argument, const char* next,
+                CommandLine& line) {
+    if (argument.starts_with("--")) {
+        return takeLongOption(entry, argument, next, line);
     }
     for (const char letter : argument.substr(1)) {
         if (const Option* option = findShort(entry, letter)) {
@@ -173,6 +298,7 @@ void takeOption(const CommandEntry& entry, std::string_view argument, CommandLin
             refuse(line, commandPrefix(entry) + "unknown option '-" + std::string(1, letter) + "'");
         }
     }
+    return false;
 }
 
 void takeCommandArguments(const CommandEntry& entry, int argumentCount,
@@ -183,7 +309,10 @@ void takeCommandArguments(const CommandEntry& entry, int argumentCount,
         if (!optionsEnded && argument == "--") {
             optionsEnded = true;
         } else if (!optionsEnded && argument.size() > 1 && argument[0] == '-') {
-            takeOption(entry, argument, line);
+            const char* next = index + 1 < argumentCount ? argumentVector[index + 1] : nullptr;
+            if (takeOption(entry, argument, next, line)) {
+                ++index;
+            }
         } else {
             line.files.emplace_back(argument);
         }
@@ -198,10 +327,23 @@ void checkFiles(CommandLine& line) {
     if (views > 1) {
         refuse(line, "show: one of --hex, --full and --json at a time");
     }
-    if (line.command == AmbertraceCommand::save && line.files.size() != 1) {
-        refuse(line, line.files.empty()
-                         ? "save: no FILE given"
-                         : "save: one FILE only, " + std::to_string(line.files.size()) + " given");
+    if (line.time && line.json) {
+        refuse(line, "show: --time goes with the lines, --hex and --full, not with --json");
+    }
+    const bool oneFile =
+        line.command == AmbertraceCommand::save || line.command == AmbertraceCommand::record;
+    const std::string name(commandName(line.command));
+    if (oneFile && line.files.size() != 1) {
+        refuse(line, line.files.empty() ? name + ": no FILE given"
+                                        : name + ": one FILE only, " +
+                                              std::to_string(line.files.size()) + " given");
+    }
+    if (line.command == AmbertraceCommand::record && line.files.size() == 1 &&
+        line.files.front() == "-") {
+        refuse(line, "record: a capture grows while it is read: give it a FILE, not -");
+    }
+    if (line.clearAt != 0 && !line.clear) {
+        refuse(line, "record: --clear-at needs --clear");
     }
 }
 

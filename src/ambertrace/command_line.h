@@ -3,6 +3,7 @@
 // "ambertrace help show", "ambertrace show --help").
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -10,7 +11,7 @@
 namespace ambertap {
 
 // What ambertrace is asked to do: its first argument (not a CAPI command).
-enum class AmbertraceCommand { none, save, show, calls, check };
+enum class AmbertraceCommand { none, save, record, show, calls, check };
 
 struct CommandLine {
     AmbertraceCommand command = AmbertraceCommand::none;
@@ -21,6 +22,14 @@ struct CommandLine {
     bool full = false;     // show: every parameter of each message, named
     bool json = false;     // show, calls: JSON Lines, one object a record or call
     bool damaged = false;  // show: a damaged file all the same
+    bool time = false;     // show: the time each record was first seen before its line
+    bool clear = false;    // record: clear the driver's trace once it is past clearAt
+    // record: ms from one read to the next, seconds and records to stop after
+    // (0: no limit), and bytes past which --clear clears (0: its default).
+    std::uint64_t interval = 0;
+    std::uint64_t duration = 0;
+    std::uint64_t records = 0;
+    std::uint64_t clearAt = 0;
     std::vector<std::string> files;
     std::string usageError;  // one line, empty when the command line is sound
 };

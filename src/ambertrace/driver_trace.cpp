@@ -6,19 +6,27 @@
 namespace ambertap {
 
 bool readDriverTrace(DeviceSystem& system, DriverTrace& trace, std::FILE* err) {
-    const TraceRead read =
-        readTrace(system, traceDeviceName, trace.buffer.data(), trace.buffer.size(), nullptr);
-    if (read.count == traceReadFailed) {
-        const char* what = read.failure.step == DeviceFailure::Step::open
-                               ? "cannot open the trace device"
-                               : "the driver failed the read request";
-        std::fprintf(err, "ambertrace: %s: %s: %s (error %d)\n", traceDeviceName, what,
-                     describe(SystemError{read.failure.error}).c_str(), read.failure.error);
-        return false;
+    trace.read = trace.reader.read(system, traceDeviceName);
+    trace.readAt = millisecondsSince1970();
+    if (trace.read.status != WholeRead::Status::failed) {
+        return true;
     }
-    trace.count = static_cast<std::size_t>(read.count);
-    trace.moreThanBuffer = read.moreThanBuffer;
-    return true;
+    reportReadFailure(trace.read.failure, trace.read.requestSize, err);
+    return false;
+}
+
+void reportReadFailure(const DeviceFailure& failure, std::size_t requestSize, std::FILE* err) {
+    const bool opened = failure.step == DeviceFailure::Step::request;
+    std::fprintf(err, "ambertrace: %s: %s", traceDeviceName,
+                 opened ? "the driver failed the read request" : "cannot open the trace device");
+    // A larger request than the first is the one a driver may refuse for its
+    // size alone: the trace's end is not known.
+    if (opened && requestSize > driverTraceBufferSize) {
+        std::fprintf(err, " of %lu bytes, made larger because the trace did not fit",
+                     static_cast<unsigned long>(requestSize));
+    }
+    std::fprintf(err, ": %s (error %d)\n", describe(SystemError{failure.error}).c_str(),
+                 failure.error);
 }
 
 }  // namespace ambertap

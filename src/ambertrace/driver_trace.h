@@ -1,28 +1,34 @@
-// The driver's trace, read once and never cleared, for the commands that
+// The driver's trace, read whole and never cleared, for the commands that
 // save or show it.
 #pragma once
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <span>
 
 #include "capi_vocabulary.h"
+#include "capture_file.h"
 #include "device_system.h"
+#include "growing_read.h"
+#include "trace_file.h"
 
 namespace ambertap {
 
 struct DriverTrace {
-    std::array<std::uint8_t, driverTraceBufferSize> buffer{};
-    std::size_t count = 0;
-    bool moreThanBuffer = false;
+    GrowingRead reader{driverTraceBufferSize, largestTraceRead};
+    WholeRead read;
+    std::int64_t readAt = 0;  // when the read ended, ms since 1970 UTC
 
-    std::span<const std::uint8_t> bytes() const { return {buffer.data(), count}; }
+    std::span<const std::uint8_t> bytes() const { return read.bytes; }
+    bool pastBound() const { return read.status == WholeRead::Status::pastBound; }
 };
 
-// Reads the trace into `trace`; a failure is reported on `err` as one line
-// naming the device and the reason, and gives false.
+// Reads the whole trace into `trace`; a failure is reported on `err` as one
+// line naming the device and the reason, and gives false.
 bool readDriverTrace(DeviceSystem& system, DriverTrace& trace, std::FILE* err);
+
+// That line, for a read whose request of `requestSize` bytes failed.
+void reportReadFailure(const DeviceFailure& failure, std::size_t requestSize, std::FILE* err);
 
 }  // namespace ambertap

@@ -1,5 +1,5 @@
 // The views of `show`: sinks of the record pipeline that write each record
-// as it comes.
+// as it comes, and each gap of a capture where it lies.
 #pragma once
 
 #include <cstdio>

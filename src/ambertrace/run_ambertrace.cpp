@@ -3,6 +3,7 @@
 #include "ambertrace_version.h"
 #include "call_commands.h"
 #include "command_line.h"
+#include "record_command.h"
 #include "record_pipeline.h"
 #include "record_views.h"
 #include "save_command.h"
@@ -60,6 +61,8 @@ int runAmbertrace(int argumentCount, const char* const* argumentVector, DeviceSy
     switch (line.command) {
         case AmbertraceCommand::save:
             return saveTrace(line, system, streams);
+        case AmbertraceCommand::record:
+            return recordTrace(line, system, streams);
         case AmbertraceCommand::show:
             return viewTraces(line, makeShowView(line, streams.out), system, streams);
         case AmbertraceCommand::calls:

@@ -29,7 +29,7 @@ int viewDriverTrace(RecordPipeline& pipeline, DeviceSystem& system, const Stream
     const TraceSource source{traceDeviceName, false, nullptr};
     int error = pipeline.beginTrace(source);
     if (error == 0) {
-        error = pipeline.records(trace->bytes(), 0);
+        error = pipeline.records(trace->bytes(), 0, trace->readAt, TimePrecision::milliseconds);
     }
     if (error == 0) {
         error = pipeline.endTrace();
@@ -38,10 +38,15 @@ int viewDriverTrace(RecordPipeline& pipeline, DeviceSystem& system, const Stream
         reportUnwritable(error, streams.err);
         return traceExitFailure;
     }
-    if (trace->moreThanBuffer) {
+    if (trace->pastBound()) {
         std::fprintf(streams.err,
                      "ambertrace: %s: the trace is longer than %lu bytes: the rest was not read\n",
-                     traceDeviceName, static_cast<unsigned long>(driverTraceBufferSize));
+                     traceDeviceName, static_cast<unsigned long>(largestTraceRead));
+    } else if (trace->read.moreThanReturned) {
+        std::fprintf(streams.err,
+                     "ambertrace: %s: the driver reported more trace than it returned: it may "
+                     "have dropped messages\n",
+                     traceDeviceName);
     }
     return traceExitSuccess;
 }
@@ -99,8 +104,10 @@ void noteTraceFileFacts(const std::string& name, const TraceInput& input, std::F
     }
 }
 
+// Damage told before the records (a trace file's, a capture's header) is not
+// told again after them.
 InputOutcome showBlocks(const std::string& name, TraceInput& input, RecordPipeline& pipeline,
-                        std::FILE* err) {
+                        bool damageTold, std::FILE* err) {
     const FeedOutcome fed = feedInput(input, pipeline);
     if (fed.writeError != 0) {
         reportUnwritable(fed.writeError, err);
@@ -110,11 +117,15 @@ InputOutcome showBlocks(const std::string& name, TraceInput& input, RecordPipeli
         return reportFailure(name, fed.status, input, err);
     }
     if (input.shownDespiteDamage()) {
-        // A trace file's damage was told before its lines; a hex text's is
-        // known only once it has been read.
-        if (input.form() != InputForm::traceFile) {
+        if (!damageTold) {
             reportFinding(name, "warning: shown despite damage: ", input, err);
         }
+        return InputOutcome::failed;
+    }
+    // A capture still being written, or one that was killed, ends inside a
+    // block: what it holds whole is shown, and the cut is no success.
+    if (input.lastBlockCut()) {
+        reportFinding(name, "warning: ", input, err);
         return InputOutcome::failed;
     }
     return InputOutcome::shown;
@@ -131,17 +142,19 @@ InputOutcome showSource(const std::string& name, ByteSource& source, RecordPipel
     if (const InputStatus status = input.start(); status != InputStatus::ready) {
         return reportFailure(name, status, input, err);
     }
-    if (input.shownDespiteDamage() && input.form() == InputForm::traceFile) {
+    const bool damageTold = input.shownDespiteDamage();
+    if (damageTold) {
         reportFinding(name, "warning: shown despite damage: ", input, err);
     }
     const SavedTraceFacts facts = savedTraceFacts(input.facts());
     const bool traceFile = input.form() == InputForm::traceFile;
-    const TraceSource trace{name.c_str(), options.oneOfSeveral, traceFile ? &facts : nullptr};
+    const TraceSource trace{name.c_str(), options.oneOfSeveral, traceFile ? &facts : nullptr,
+                            input.form() == InputForm::capture};
     if (const int error = pipeline.beginTrace(trace); error != 0) {
         reportUnwritable(error, err);
         return InputOutcome::unwritable;
     }
-    const InputOutcome outcome = showBlocks(name, input, pipeline, err);
+    const InputOutcome outcome = showBlocks(name, input, pipeline, damageTold, err);
     if (outcome == InputOutcome::unwritable) {
         return outcome;
     }

@@ -16,7 +16,7 @@
 #include "capi_vocabulary.h"
 #include "decoded_message.h"
 #include "protocol_tracker.h"
-#include "record_sink.h"
+#include "traced_record.h"
 
 namespace ambertap {
 

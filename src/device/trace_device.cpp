@@ -73,10 +73,15 @@ TraceRead readTrace(DeviceSystem& system, const char* deviceName, std::uint8_t* 
     return read;
 }
 
-bool clearTrace(DeviceSystem& system, const char* deviceName, std::FILE* err) {
+bool clearTrace(DeviceSystem& system, const char* deviceName, std::FILE* err,
+                DeviceFailure* failure) {
     const ControlRequest request{traceClearCode, nullptr, 0};
-    DeviceFailure failure;
-    return requestOnce(system, deviceName, request, failure, err).has_value();
+    DeviceFailure failed;
+    const bool cleared = requestOnce(system, deviceName, request, failed, err).has_value();
+    if (failure != nullptr) {
+        *failure = failed;
+    }
+    return cleared;
 }
 
 std::ptrdiff_t readTrace(const char* deviceName, std::uint8_t* buffer, std::size_t bufferSize) {

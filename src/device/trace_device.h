@@ -37,8 +37,10 @@ struct TraceRead {
 // reported on `err` as one line, unless `err` is null.
 TraceRead readTrace(DeviceSystem& system, const char* deviceName, std::uint8_t* buffer,
                     std::size_t bufferSize, std::FILE* err = stderr);
-// Empties the driver's trace. Returns whether it succeeded.
-bool clearTrace(DeviceSystem& system, const char* deviceName, std::FILE* err = stderr);
+// Empties the driver's trace. Returns whether it succeeded; why it did not
+// goes into `failure` when it is given.
+bool clearTrace(DeviceSystem& system, const char* deviceName, std::FILE* err = stderr,
+                DeviceFailure* failure = nullptr);
 
 // The same, through the operating system this program was built for; the read
 // returns the byte count alone.

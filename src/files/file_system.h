@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <initializer_list>
 #include <span>
 #include <string>
 
@@ -30,6 +31,13 @@ bool nameExists(const char* name);
 // every system, so that no build's time stops in 2038.
 std::int64_t secondsSince1970();
 
+// The same to the millisecond.
+std::int64_t millisecondsSince1970();
+
+// Whether the stream goes to a terminal (a console), where a line can be
+// rewritten in place.
+bool isTerminal(std::FILE* stream);
+
 // Standard output and input carry bytes as they are: no line end conversion.
 void useBinaryMode(std::FILE* stream);
 
@@ -49,5 +57,38 @@ struct WriteOutcome {
 // was. Whatever fails, no temporary file stays behind.
 WriteOutcome writeWholeFile(const char* name, std::span<const std::uint8_t> bytes,
                             bool replaceExisting);
+
+// A file that grows while others read it, as a capture does: made new under
+// its name, each append written to the file at once, so that a reader sees it
+// and a program killed at any instant leaves it, and flushed to the disk
+// when asked.
+class GrowingFile {
+  public:
+    GrowingFile() = default;
+    GrowingFile(const GrowingFile&) = delete;
+    GrowingFile& operator=(const GrowingFile&) = delete;
+    ~GrowingFile();
+
+    // Makes the file `name`. An existing file of that name is replaced only
+    // when `replaceExisting`; otherwise the open fails at WriteStep::exists.
+    WriteOutcome create(const char* name, bool replaceExisting);
+
+    // Writes the pieces one after another. A write that fails takes back what
+    // it wrote, as far as the system lets it, so that the file ends where the
+    // last whole append ended.
+    bool append(std::initializer_list<std::span<const std::uint8_t>> pieces, SystemError& error);
+    bool flushToDisk(SystemError& error);
+    // Closes the file; a failure here is a failure to write it.
+    bool close(SystemError& error);
+    // Closes the file and removes it: it never held anything worth keeping.
+    void discard();
+
+    std::uint64_t size() const { return size_; }
+
+  private:
+    std::intptr_t handle_ = -1;
+    std::string name_;
+    std::uint64_t size_ = 0;
+};
 
 }  // namespace ambertap

@@ -1,12 +1,15 @@
 // Files on POSIX systems.
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <ctime>
 #include <string>
+#include <vector>
 
 #include "file_system.h"
 
@@ -90,6 +93,16 @@ std::int64_t secondsSince1970() {
     return static_cast<std::int64_t>(std::time(nullptr));
 }
 
+std::int64_t millisecondsSince1970() {
+    struct timespec now {};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    return static_cast<std::int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+}
+
+bool isTerminal(std::FILE* stream) {
+    return ::isatty(::fileno(stream)) != 0;
+}
+
 void useBinaryMode(std::FILE*) {}
 
 WriteOutcome writeWholeFile(const char* name, std::span<const std::uint8_t> bytes,
@@ -127,6 +140,93 @@ WriteOutcome writeWholeFile(const char* name, std::span<const std::uint8_t> byte
     }
     ::unlink(temporary.c_str());
     return outcome;
+}
+
+GrowingFile::~GrowingFile() {
+    SystemError ignored;
+    close(ignored);
+}
+
+WriteOutcome GrowingFile::create(const char* name, bool replaceExisting) {
+    const int exclusive = replaceExisting ? O_TRUNC : O_EXCL;
+    const int descriptor = ::open(name, O_WRONLY | O_CREAT | O_CLOEXEC | exclusive, 0666);
+    if (descriptor < 0) {
+        return failedAt(errno == EEXIST ? WriteStep::exists : WriteStep::create);
+    }
+    handle_ = descriptor;
+    name_ = name;
+    size_ = 0;
+    return {};
+}
+
+bool GrowingFile::append(std::initializer_list<std::span<const std::uint8_t>> pieces,
+                         SystemError& error) {
+    std::vector<iovec> vector;
+    for (const std::span<const std::uint8_t> piece : pieces) {
+        if (!piece.empty()) {
+            vector.push_back({const_cast<std::uint8_t*>(piece.data()), piece.size()});
+        }
+    }
+    const int descriptor = static_cast<int>(handle_);
+    std::uint64_t written = 0;
+    for (std::size_t first = 0; first < vector.size();) {
+        const ssize_t count =
+            ::writev(descriptor, vector.data() + first, static_cast<int>(vector.size() - first));
+        if (count < 0 && errno == EINTR) {
+            continue;
+        }
+        if (count <= 0) {
+            error.code = count < 0 ? errno : EIO;
+            // What a full disk let through is taken back, so that the file
+            // ends with its last whole append.
+            if (written > 0 && ::ftruncate(descriptor, static_cast<off_t>(size_)) == 0) {
+                ::lseek(descriptor, static_cast<off_t>(size_), SEEK_SET);
+            }
+            return false;
+        }
+        written += static_cast<std::uint64_t>(count);
+        for (auto left = static_cast<std::size_t>(count); left > 0 && first < vector.size();) {
+            const std::size_t taken = std::min(left, vector[first].iov_len);
+            vector[first].iov_base = static_cast<std::uint8_t*>(vector[first].iov_base) + taken;
+            vector[first].iov_len -= taken;
+            left -= taken;
+            if (vector[first].iov_len == 0) {
+                ++first;
+            }
+        }
+    }
+    size_ += written;
+    return true;
+}
+
+bool GrowingFile::flushToDisk(SystemError& error) {
+    if (::fsync(static_cast<int>(handle_)) != 0) {
+        error.code = errno;
+        return false;
+    }
+    return true;
+}
+
+bool GrowingFile::close(SystemError& error) {
+    if (handle_ < 0) {
+        return true;
+    }
+    const int result = ::close(static_cast<int>(handle_));
+    handle_ = -1;
+    if (result != 0) {
+        error.code = errno;
+        return false;
+    }
+    return true;
+}
+
+void GrowingFile::discard() {
+    SystemError ignored;
+    close(ignored);
+    if (!name_.empty()) {
+        ::unlink(name_.c_str());
+        name_.clear();
+    }
 }
 
 }  // namespace ambertap

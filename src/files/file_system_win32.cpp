@@ -99,6 +99,18 @@ std::int64_t secondsSince1970() {
     return _time64(nullptr);
 }
 
+std::int64_t millisecondsSince1970() {
+    // FILETIME counts 100 ns since 1601-01-01; 1970 is 11644473600 s later.
+    FILETIME now{};
+    GetSystemTimeAsFileTime(&now);
+    const std::uint64_t ticks = std::uint64_t{now.dwHighDateTime} << 32 | now.dwLowDateTime;
+    return static_cast<std::int64_t>(ticks / 10000) - 11644473600000LL;
+}
+
+bool isTerminal(std::FILE* stream) {
+    return _isatty(_fileno(stream)) != 0;
+}
+
 void useBinaryMode(std::FILE* stream) {
     _setmode(_fileno(stream), _O_BINARY);
 }
@@ -136,6 +148,89 @@ WriteOutcome writeWholeFile(const char* name, std::span<const std::uint8_t> byte
     }
     DeleteFileW(temporary.c_str());
     return outcome;
+}
+
+GrowingFile::~GrowingFile() {
+    SystemError ignored;
+    close(ignored);
+}
+
+WriteOutcome GrowingFile::create(const char* name, bool replaceExisting) {
+    // Others may read the file while it grows, as `show` does.
+    const HANDLE file =
+        CreateFileW(wide(name).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                    replaceExisting ? CREATE_ALWAYS : CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        const bool taken = error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
+        return {taken ? WriteStep::exists : WriteStep::create, {static_cast<int>(error)}};
+    }
+    handle_ = reinterpret_cast<std::intptr_t>(file);
+    name_ = name;
+    size_ = 0;
+    return {};
+}
+
+bool GrowingFile::append(std::initializer_list<std::span<const std::uint8_t>> pieces,
+                         SystemError& error) {
+    const HANDLE file = reinterpret_cast<HANDLE>(handle_);
+    bool written = true;
+    for (const std::span<const std::uint8_t> piece : pieces) {
+        if (!writeAll(file, piece)) {
+            written = false;
+            break;
+        }
+    }
+    std::uint64_t total = 0;
+    for (const std::span<const std::uint8_t> piece : pieces) {
+        total += piece.size();
+    }
+    if (!written) {
+        error.code = static_cast<int>(GetLastError());
+        // What a full disk let through is taken back, so that the file ends
+        // with its last whole append.
+        LARGE_INTEGER end{};
+        end.QuadPart = static_cast<LONGLONG>(size_);
+        SetLastError(NO_ERROR);
+        if (SetFilePointer(file, static_cast<LONG>(end.LowPart), &end.HighPart, FILE_BEGIN) !=
+                INVALID_SET_FILE_POINTER ||
+            GetLastError() == NO_ERROR) {
+            SetEndOfFile(file);
+        }
+        return false;
+    }
+    size_ += total;
+    return true;
+}
+
+bool GrowingFile::flushToDisk(SystemError& error) {
+    if (!FlushFileBuffers(reinterpret_cast<HANDLE>(handle_))) {
+        error.code = static_cast<int>(GetLastError());
+        return false;
+    }
+    return true;
+}
+
+bool GrowingFile::close(SystemError& error) {
+    if (handle_ == -1) {
+        return true;
+    }
+    const BOOL closed = CloseHandle(reinterpret_cast<HANDLE>(handle_));
+    handle_ = -1;
+    if (!closed) {
+        error.code = static_cast<int>(GetLastError());
+        return false;
+    }
+    return true;
+}
+
+void GrowingFile::discard() {
+    SystemError ignored;
+    close(ignored);
+    if (!name_.empty()) {
+        DeleteFileW(wide(name_.c_str()).c_str());
+        name_.clear();
+    }
 }
 
 }  // namespace ambertap

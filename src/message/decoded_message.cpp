@@ -1,9 +1,11 @@
 #include "decoded_message.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 #include "capi_message.h"
+#include "element_table.h"
 #include "line_writer.h"
 #include "protocol_tracker.h"
 
@@ -28,6 +30,27 @@ struct Span {
 enum class Outcome { whole, ended, cut };
 
 constexpr int noParent = -1;
+
+// A BER value: its tag, where its content starts and where it ends.
+struct Tlv {
+    bool whole = false;
+    std::uint8_t tag = 0;
+    std::size_t start = 0;
+    std::size_t content = 0;
+    std::size_t end = 0;
+};
+
+// Whether a field's key is `key`, without measuring the key first: most keys
+// differ in their first characters.
+bool hasKey(const Field& field, std::string_view key) {
+    const char* own = field.definition->key;
+    for (const char c : key) {
+        if (*own++ != c) {
+            return false;
+        }
+    }
+    return *own == '\0';
+}
 
 std::size_t widthOf(ParameterType type) {
     switch (type) {
@@ -101,7 +124,11 @@ class MessageWalker {
             case ParameterType::bytes:
                 return walkRest(item, at, span, depth);
             case ParameterType::variant:
-                return walkItems(manufacturerLayout(at, span), at, span, depth, parent);
+                return walkItems(variantLayout(item, at, span, parent), at, span, depth, parent);
+            case ParameterType::list:
+                return walkList(item, at, span, depth);
+            case ParameterType::group:
+                return walkGroup(item, at, span, depth);
             default:
                 return walkNumber(item, at, span, depth);
         }
@@ -140,12 +167,15 @@ class MessageWalker {
         out_.fields_[index].cut = !whole;
         std::size_t inside = content;
         const Span contents{contentEnd, shownEnd};
-        const Layout* layout = layoutOf(item, parent);
+        const auto inner = static_cast<std::uint8_t>(depth + 1);
+        // An empty structure means the default or nothing given: it holds no fields.
+        const ElementDefinition* element = length > 0 ? elementOf(item, parent) : nullptr;
+        const Layout* layout = length > 0 && element == nullptr ? layoutOf(item, parent) : nullptr;
         const Outcome outcome =
-            layout != nullptr
-                ? walkItems(*layout, inside, contents, static_cast<std::uint8_t>(depth + 1), index)
-                : Outcome::whole;
-        if (whole && layout != nullptr && outcome != Outcome::cut) {
+            element != nullptr  ? walkElement(*element, inside, contents, inner, index)
+            : layout != nullptr ? walkItems(*layout, inside, contents, inner, index)
+                                : Outcome::whole;
+        if (whole && (layout != nullptr || element != nullptr) && outcome != Outcome::cut) {
             walkTrailingBytes(inside, contents, static_cast<std::uint8_t>(depth + 1));
         }
         out_.fields_[index].end = static_cast<std::uint16_t>(out_.count_);
@@ -154,6 +184,283 @@ class MessageWalker {
             return outcome == Outcome::cut ? Outcome::cut : Outcome::whole;
         }
         return notThere(item, contentEnd, span, depth, true);
+    }
+
+    // An information element by its rows: its octet groups, each when it is
+    // there, then what follows them. The walk ends with the element.
+    Outcome walkElement(const ElementDefinition& element, std::size_t& at, Span span,
+                        std::uint8_t depth, int parent) {
+        for (const OctetGroup& group : element.groups) {
+            if (!fieldsHold(group.when, parent)) {
+                continue;
+            }
+            if (at >= span.declaredEnd) {
+                return Outcome::ended;
+            }
+            if (at >= span.availableEnd) {
+                return Outcome::cut;
+            }
+            if (!octetHolds(group.when, reader_.u8(at))) {
+                continue;
+            }
+            if (const Outcome outcome = walkOctetGroup(element, group, at, span, depth, parent);
+                outcome != Outcome::whole) {
+                return outcome;
+            }
+        }
+        // What follows the groups, when anything does.
+        if (at >= span.declaredEnd) {
+            return Outcome::ended;
+        }
+        std::size_t end = at;
+        for (const ElementRest& rest : element.rest) {
+            if (!fieldsHold(rest.when, parent)) {
+                continue;
+            }
+            std::size_t from = at;
+            const Outcome outcome = rest.field.type == ParameterType::list
+                                        ? walkComponents(rest.field, from, span, depth)
+                                        : walkRest(rest.field, from, span, depth);
+            if (outcome != Outcome::whole) {
+                return outcome;
+            }
+            end = std::max(end, from);
+        }
+        at = end;
+        return Outcome::whole;
+    }
+
+    // The octets of one group: its first, and while it extends, each after an
+    // octet whose bit 8 is 0. Each octet's fields come from the rows that
+    // name it; the octets after the last one that a row names are shown as
+    // the group's further octets.
+    Outcome walkOctetGroup(const ElementDefinition& element, const OctetGroup& group,
+                           std::size_t& at, Span span, std::uint8_t depth, int parent) {
+        constexpr std::uint8_t extensionBit = 0x80;
+        bool laidOut = true;
+        std::size_t unlaid = at;
+        Outcome outcome = Outcome::whole;
+        for (std::size_t octet = 0;; ++octet) {
+            if (at >= span.limit()) {
+                outcome = at < span.declaredEnd ? Outcome::cut : Outcome::whole;
+                break;
+            }
+            const std::uint8_t value = reader_.u8(at);
+            if (laidOut) {
+                const int fields =
+                    addOctetFields(element, group.octet, octet, value, at, depth, parent);
+                if (fields < 0) {
+                    return Outcome::cut;
+                }
+                laidOut = fields > 0;
+                unlaid = at;
+            }
+            ++at;
+            if (!group.extends || (value & extensionBit) != 0) {
+                break;
+            }
+        }
+        if (!laidOut && group.further != nullptr &&
+            add(*group.further, unlaid, at - unlaid, depth, at - unlaid) < 0) {
+            return Outcome::cut;
+        }
+        return outcome;
+    }
+
+    // The fields of the group's octet number `octet` ("3", then "3a", ...):
+    // how many rows name that octet, or -1 once the fields are full.
+    int addOctetFields(const ElementDefinition& element, std::string_view group, std::size_t octet,
+                       std::uint8_t value, std::size_t at, std::uint8_t depth, int parent) {
+        int named = 0;
+        for (const ElementField& row : element.fields) {
+            if (!isOctet(row.octet, group, octet) || !fieldsHold(row.when, parent)) {
+                continue;
+            }
+            ++named;
+            const auto shift = std::countr_zero(static_cast<unsigned>(row.mask));
+            if (add(row.field, at, 1, depth, static_cast<unsigned>(value & row.mask) >> shift) <
+                0) {
+                return -1;
+            }
+        }
+        return named;
+    }
+
+    static bool isOctet(std::string_view name, std::string_view group, std::size_t octet) {
+        if (octet == 0) {
+            return name == group;
+        }
+        return octet <= 26 && name.size() == group.size() + 1 && name.starts_with(group) &&
+               name.back() == static_cast<char>('a' + octet - 1);
+    }
+
+    // Whether the fields already walked inside `parent` have the values the
+    // conditions name; a field that is not there has none.
+    bool fieldsHold(ElementConditions conditions, int parent) const {
+        for (const ElementCondition& condition : conditions) {
+            if (condition.key == nullptr) {
+                continue;
+            }
+            const Field* field = sibling(parent, condition.key);
+            if (field == nullptr || (field->value & condition.mask) != condition.value) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    // Whether a group's first octet is the one its conditions name.
+    static bool octetHolds(ElementConditions conditions, std::uint8_t octet) {
+        for (const ElementCondition& condition : conditions) {
+            if (condition.key == nullptr && (octet & condition.mask) != condition.value) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    // Items of a list, each laid out by the list's one item row, until the
+    // container ends.
+    Outcome walkList(const ParameterDefinition& item, std::size_t& at, Span span,
+                     std::uint8_t depth) {
+        if (at >= span.declaredEnd) {
+            return Outcome::ended;
+        }
+        const int index = add(item, at, 0, depth, 0);
+        if (index < 0) {
+            return Outcome::cut;
+        }
+        const std::size_t start = at;
+        Outcome outcome = Outcome::whole;
+        while (at < span.declaredEnd && outcome == Outcome::whole) {
+            if (at >= span.availableEnd) {
+                outcome = Outcome::cut;
+                break;
+            }
+            outcome = walkGroup((*item.layout)[0], at, span, static_cast<std::uint8_t>(depth + 1));
+        }
+        closeContainer(index, start, at);
+        return outcome == Outcome::ended ? Outcome::whole : outcome;
+    }
+
+    // One item of a list: its fields by the item's layout.
+    Outcome walkGroup(const ParameterDefinition& item, std::size_t& at, Span span,
+                      std::uint8_t depth) {
+        const int index = add(item, at, 0, depth, 0);
+        if (index < 0) {
+            return Outcome::cut;
+        }
+        const std::size_t start = at;
+        const Outcome outcome =
+            walkItems(*item.layout, at, span, static_cast<std::uint8_t>(depth + 1), index);
+        closeContainer(index, start, at);
+        return outcome;
+    }
+
+    // A facility's components: ASN.1 BER, each a constructed value whose
+    // first value inside is the invoke ID and, in an invoke, after a linked
+    // ID that may come first, the operation value. Walked while each lies
+    // whole inside the element; what follows is shown as trailing bytes.
+    Outcome walkComponents(const ParameterDefinition& item, std::size_t& at, Span span,
+                           std::uint8_t depth) {
+        if (at >= span.limit()) {
+            return span.isCut() ? Outcome::cut : Outcome::whole;
+        }
+        const int index = add(item, at, 0, depth, 0);
+        if (index < 0) {
+            return Outcome::cut;
+        }
+        const std::size_t start = at;
+        const auto inner = static_cast<std::uint8_t>(depth + 1);
+        while (at < span.limit()) {
+            const Tlv component = readTlv(at, span.limit());
+            if (!component.whole) {
+                break;
+            }
+            if (addComponent(component, inner) < 0) {
+                closeContainer(index, start, at);
+                return Outcome::cut;
+            }
+            at = component.end;
+        }
+        closeContainer(index, start, at);
+        return at < span.declaredEnd && span.isCut() ? Outcome::cut : Outcome::whole;
+    }
+
+    int addComponent(const Tlv& component, std::uint8_t depth) {
+        constexpr std::uint8_t invoke = 0xa1;
+        constexpr std::uint8_t integer = 0x02;
+        constexpr std::uint8_t linkedId = 0x80;
+        const int index =
+            add(facilityComponent, component.start, component.end - component.start, depth, 0);
+        if (index < 0) {
+            return index;
+        }
+        const auto inner = static_cast<std::uint8_t>(depth + 1);
+        int added = add(componentType, component.start, 1, inner, component.tag);
+        std::size_t at = component.content;
+        Tlv value = readTlv(at, component.end);
+        if (added >= 0 && value.whole && value.tag == integer) {
+            added = addInteger(componentInvokeId, value, inner);
+            value = readTlv(value.end, component.end);
+            if (added >= 0 && component.tag == invoke && value.whole && value.tag == linkedId) {
+                value = readTlv(value.end, component.end);
+            }
+            if (added >= 0 && component.tag == invoke && value.whole && value.tag == integer) {
+                added = addInteger(componentOperation, value, inner);
+            }
+        }
+        closeContainer(index, component.start, component.end);
+        return added;
+    }
+
+    // A BER INTEGER of up to four bytes, sign-extended; a longer one is not
+    // shown.
+    int addInteger(const ParameterDefinition& item, const Tlv& value, std::uint8_t depth) {
+        const std::size_t length = value.end - value.content;
+        if (length == 0 || length > 4) {
+            return 0;
+        }
+        std::int64_t number = static_cast<std::int8_t>(reader_.u8(value.content));
+        for (std::size_t i = 1; i < length; ++i) {
+            number = number * 256 + reader_.u8(value.content + i);
+        }
+        return add(item, value.content, length, depth, static_cast<std::uint64_t>(number));
+    }
+
+    // A BER value with a one-byte tag and a definite length of up to two
+    // bytes, when it lies whole before `limit`.
+    Tlv readTlv(std::size_t at, std::size_t limit) {
+        Tlv tlv;
+        if (at + 2 > limit) {
+            return tlv;
+        }
+        tlv.start = at;
+        tlv.tag = reader_.u8(at);
+        std::size_t length = reader_.u8(at + 1);
+        tlv.content = at + 2;
+        if (length > 0x80) {
+            const std::size_t lengthBytes = length - 0x80;
+            if (lengthBytes > 2 || tlv.content + lengthBytes > limit) {
+                return tlv;
+            }
+            length = 0;
+            for (std::size_t i = 0; i < lengthBytes; ++i) {
+                length = length * 256 + reader_.u8(tlv.content + i);
+            }
+            tlv.content += lengthBytes;
+        } else if (length == 0x80) {
+            return tlv;  // an indefinite length
+        }
+        tlv.end = tlv.content + length;
+        tlv.whole = tlv.end <= limit;
+        return tlv;
+    }
+
+    // A list or group's bytes and the fields inside it, once its walk is done.
+    void closeContainer(int index, std::size_t start, std::size_t end) {
+        out_.fields_[index].length = static_cast<std::uint16_t>(end - start);
+        out_.fields_[index].end = static_cast<std::uint16_t>(out_.count_);
     }
 
     // Text or bytes up to the end of the container; text ends at its first zero byte.
@@ -251,15 +558,50 @@ class MessageWalker {
         }
         ChoiceFacts facts;
         facts.commandWord = out_.commandWord();
-        if (const char* key = selectorKeyOf(item.choice)) {
-            if (const Field* selector = sibling(parent, key)) {
-                facts.selector = static_cast<std::int64_t>(selector->value);
-            }
-        }
+        facts.selector = selectorOf(item, parent);
         if (item.choice == LayoutChoice::ncpi) {
             facts.b3InForce = b3InForce();
         }
         return chosenLayout(item.choice, facts);
+    }
+
+    // The element a structure holds: its own, or the one that the number
+    // beside it announces.
+    const ElementDefinition* elementOf(const ParameterDefinition& item, int parent) const {
+        if (item.element != nullptr) {
+            return item.element;
+        }
+        const std::int64_t selector = selectorOf(item, parent);
+        if (selector < 0) {
+            return nullptr;
+        }
+        const auto number = static_cast<std::uint32_t>(selector);
+        switch (item.choice) {
+            case LayoutChoice::infoElement:
+                return elementOfInfoNumber(number);
+            case LayoutChoice::identifiedElement:
+                return elementOfIdentifier(number);
+            default:
+                return nullptr;
+        }
+    }
+
+    std::int64_t selectorOf(const ParameterDefinition& item, int parent) const {
+        if (const char* key = selectorKeyOf(item.choice)) {
+            if (const Field* selector = sibling(parent, key)) {
+                return static_cast<std::int64_t>(selector->value);
+            }
+        }
+        return -1;
+    }
+
+    // The run of parameters in place of a variant.
+    Layout variantLayout(const ParameterDefinition& item, std::size_t at, Span span, int parent) {
+        if (item.choice == LayoutChoice::manufacturerPart) {
+            return manufacturerLayout(at, span);
+        }
+        const Layout* layout = layoutOf(item, parent);
+        return layout != nullptr ? *layout : Layout{};
     }
 
     std::int64_t b3InForce() const {
@@ -281,7 +623,7 @@ class MessageWalker {
     const Field* sibling(int parent, std::string_view key) const {
         const std::size_t first = parent == noParent ? 0 : static_cast<std::size_t>(parent) + 1;
         for (std::size_t i = first; i < out_.count_; i = out_.fields_[i].end) {
-            if (out_.fields_[i].key() == key) {
+            if (hasKey(out_.fields_[i], key)) {
                 return &out_.fields_[i];
             }
         }
@@ -306,7 +648,7 @@ class MessageWalker {
 
 const Field* DecodedMessage::find(std::string_view key) const {
     for (std::size_t i = 0; i < count_; i = fields_[i].end) {
-        if (fields_[i].key() == key) {
+        if (hasKey(fields_[i], key)) {
             return &fields_[i];
         }
     }
@@ -317,7 +659,7 @@ const Field* DecodedMessage::find(const Field& parent, std::string_view key) con
     const auto first = static_cast<std::size_t>(&parent - fields_) + 1;
     const std::size_t last = std::min<std::size_t>(parent.end, count_);
     for (std::size_t i = first; i < last; i = fields_[i].end) {
-        if (fields_[i].key() == key) {
+        if (hasKey(fields_[i], key)) {
             return &fields_[i];
         }
     }

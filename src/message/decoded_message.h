@@ -34,7 +34,7 @@ class DecodedMessage {
   public:
     // Enough for every layout's fields at their deepest; the walk stops at the
     // capacity, marking the message cut, rather than going past it.
-    static constexpr std::size_t capacity = 160;
+    static constexpr std::size_t capacity = 256;
 
     // The message bytes, as far as the data and the Total length both hold them.
     std::span<const std::uint8_t> bytes() const { return {bytes_.begin, bytes_.size()}; }

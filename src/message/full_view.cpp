@@ -81,10 +81,14 @@ void appendBits(const Field& field, LineWriter& line) {
     line.character(')');
 }
 
+// The number in decimal, with its unit when it has one.
 void appendQuantity(std::int64_t value, const char* unit, LineWriter& line) {
     line.text(" (");
     line.decimal(value);
-    line.append(' ', std::string_view(unit), ')');
+    if (unit != nullptr) {
+        line.append(' ', std::string_view(unit));
+    }
+    line.character(')');
 }
 
 void appendNamedMeaning(const Field& field, LineWriter& line) {
@@ -154,7 +158,11 @@ void appendValue(const DecodedMessage& message, const Field& field, LineWriter& 
             }
             break;
         case ParameterType::bytes:
+        case ParameterType::group:
             line.append(SpacedHexBytes{message.bytesOf(field)});
+            break;
+        case ParameterType::list:
+            // Its items follow, one a line each.
             break;
         default:
             line.character(' ');
@@ -194,8 +202,8 @@ void writeLine(std::string_view text, RecordOutput& output) {
 
 }  // namespace
 
-void writeFullRecord(const TracedRecord& record, RecordOutput& output) {
-    writeLine(record.line.substr(0, largestViewLine - 1), output);
+void writeFullRecord(const TracedRecord& record, std::string_view line, RecordOutput& output) {
+    writeLine(line.substr(0, largestViewLine - 1), output);
     if (record.message == nullptr) {
         return;
     }

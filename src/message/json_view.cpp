@@ -10,12 +10,11 @@
 #include "line_writer.h"
 #include "message_views.h"
 #include "record_output.h"
+#include "utc_time.h"
 
 namespace ambertap {
 
 namespace {
-
-using JsonLine = JsonWriter<LineWriter>;
 
 void writeAddress(const Field& field, JsonLine& json) {
     const AddressParts parts = addressParts(static_cast<std::uint32_t>(field.value));
@@ -74,7 +73,9 @@ void writeNumber(const Field& field, JsonLine& json) {
     switch (field.definition->meaning) {
         case Meaning::plain:
         case Meaning::quantity:
-            json.number(field.value);
+            // A number of a signed encoding (an element's ASN.1 INTEGER) is
+            // held sign-extended: no plain number of a message is that large.
+            json.number(static_cast<std::int64_t>(field.value));
             break;
         case Meaning::signedQuantity:
             json.number(signedValue(field));
@@ -110,11 +111,31 @@ void writeStructure(const DecodedMessage& message, std::size_t index, JsonLine& 
     json.endObject();
 }
 
+void writeValue(const DecodedMessage& message, std::size_t index, JsonLine& json);
+
+// A list's items as an array of their values.
+void writeList(const DecodedMessage& message, std::size_t index, JsonLine& json) {
+    const auto fields = message.fields();
+    json.beginArray();
+    for (std::size_t i = index + 1; i < fields[index].end; i = fields[i].end) {
+        writeValue(message, i, json);
+    }
+    json.endArray();
+}
+
 void writeValue(const DecodedMessage& message, std::size_t index, JsonLine& json) {
     const Field& field = message.fields()[index];
     switch (field.type()) {
         case ParameterType::structure:
             writeStructure(message, index, json);
+            break;
+        case ParameterType::list:
+            writeList(message, index, json);
+            break;
+        case ParameterType::group:
+            json.beginObject();
+            writeMembers(message, index + 1, field.end, json);
+            json.endObject();
             break;
         case ParameterType::text:
             json.string(message.bytesOf(field));
@@ -189,32 +210,12 @@ void writeDirection(ByteView record, JsonLine& json) {
     }
 }
 
-// "YYYY-MM-DDThh:mm:ssZ" of seconds since 1970 in UTC, by the proleptic
-// Gregorian calendar, without the C library's time_t, which is 32 bits wide
-// in some Windows builds.
+// "YYYY-MM-DDThh:mm:ssZ" of seconds since 1970 in UTC.
 void writeUtcTime(std::int64_t seconds, LineWriter& line) {
-    constexpr std::int64_t secondsPerDay = 86400;
-    std::int64_t days = seconds / secondsPerDay;
-    std::int64_t secondOfDay = seconds % secondsPerDay;
-    if (secondOfDay < 0) {
-        secondOfDay += secondsPerDay;
-        --days;
-    }
-    // Days to a civil date, with March as the first month of a 400-year era.
-    const std::int64_t shifted = days + 719468;
-    const std::int64_t era = (shifted >= 0 ? shifted : shifted - 146096) / 146097;
-    const std::int64_t dayOfEra = shifted - era * 146097;
-    const std::int64_t yearOfEra =
-        (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-    const std::int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-    const std::int64_t monthIndex = (5 * dayOfYear + 2) / 153;
-    const std::int64_t day = dayOfYear - (153 * monthIndex + 2) / 5 + 1;
-    const std::int64_t month = monthIndex < 10 ? monthIndex + 3 : monthIndex - 9;
-    const std::int64_t year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
+    const CivilTime time = civilTimeOfSeconds(seconds);
     line.character('"');
-    line.decimal(year);
-    const std::int64_t parts[] = {month, day, secondOfDay / 3600, secondOfDay / 60 % 60,
-                                  secondOfDay % 60};
+    line.decimal(time.year);
+    const int parts[] = {time.month, time.day, time.hour, time.minute, time.second};
     const char separators[] = {'-', '-', 'T', ':', ':'};
     for (std::size_t i = 0; i < 5; ++i) {
         line.character(separators[i]);
@@ -227,6 +228,14 @@ void writeUtcTime(std::int64_t seconds, LineWriter& line) {
 }
 
 }  // namespace
+
+void writeSeenAt(std::int64_t milliseconds, TimePrecision precision, JsonLine& json) {
+    json.raw([&](LineWriter& line) {
+        line.character('"');
+        writeUtcTime(milliseconds, precision, line);
+        line.character('"');
+    });
+}
 
 void writeJsonTrace(const SavedTraceFacts& facts, const char* file, RecordOutput& output) {
     LineWriter text(output.lineSpace(largestViewLine), largestViewLine);
@@ -255,20 +264,25 @@ void writeJsonTrace(const SavedTraceFacts& facts, const char* file, RecordOutput
     output.endLine(text.length());
 }
 
-void writeJsonRecord(const TracedRecord& record, const char* file, RecordOutput& output) {
+void writeJsonRecord(const TracedRecord& record, const JsonRecordPlace& place,
+                     RecordOutput& output) {
     LineWriter text(output.lineSpace(largestViewLine), largestViewLine);
     JsonLine json(text);
     json.beginObject();
     json.key("type");
     json.string(std::string_view("record"));
-    if (file != nullptr) {
+    if (place.file != nullptr) {
         json.key("file");
-        json.string(std::string_view(file));
+        json.string(std::string_view(place.file));
     }
     json.key("index");
     json.number(record.index);
     json.key("offset");
     json.number(record.offset);
+    if (place.seenAt) {
+        json.key("seenAt");
+        writeSeenAt(record.seenAt, record.precision, json);
+    }
     writeDirection(record.bytes, json);
     json.key("line");
     json.string(record.line);

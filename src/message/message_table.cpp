@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <iterator>
 
+#include "capi_message.h"
 #include "capi_vocabulary.h"
+#include "element_table.h"
 
 namespace ambertap {
 
@@ -35,23 +37,17 @@ constexpr ParameterDefinition rest(const char* key, const char* label, Parameter
     return {key, label, type};
 }
 
+constexpr ParameterDefinition elementStructure(const char* key, const char* label,
+                                               const ElementDefinition& element) {
+    return {key,     label,   ParameterType::structure, Meaning::plain, nullptr,
+            nullptr, nullptr, LayoutChoice::fixed,      false,          &element};
+}
+
+// Characters, shown as text beside the structure's bytes.
+constexpr ParameterDefinition textItems[] = {rest("text", "text", text)};
+constexpr Layout textLayout{textItems};
+
 // ---- Structures inside structures ----
-
-constexpr ParameterDefinition typeOfNumber =
-    number("typeOfNumber", "type of number and numbering plan", byte);
-constexpr ParameterDefinition digits = rest("digits", "digits", text);
-
-constexpr ParameterDefinition calledNumberItems[] = {typeOfNumber, digits};
-constexpr Layout calledNumberLayout{calledNumberItems};
-
-constexpr ParameterDefinition callingNumberItems[] = {
-    typeOfNumber, number("presentation", "presentation and screening indicator", byte), digits};
-constexpr Layout callingNumberLayout{callingNumberItems};
-
-constexpr ParameterDefinition subaddressItems[] = {
-    number("typeOfSubaddress", "type of subaddress", byte),
-    rest("information", "subaddress information", bytes)};
-constexpr Layout subaddressLayout{subaddressItems};
 
 constexpr ParameterDefinition globalConfigurationItems[] = {
     named("bChannelOperation", "B channel operation", word, bChannelOperationNames)};
@@ -69,19 +65,42 @@ constexpr ParameterDefinition bProtocolItems[] = {
 };
 constexpr Layout bProtocolLayout{bProtocolItems};
 
-constexpr ParameterDefinition bChannelItems[] = {named("channel", "Channel", word, channelNames),
-                                                 rest("description", "channel description", bytes)};
+constexpr ParameterDefinition channelAllocationItems[] = {
+    named("operation", "operation", word, channelAllocationOperationNames),
+    rest("channelMaskArray", "channel mask array", bytes)};
+constexpr Layout channelAllocationLayout{channelAllocationItems};
+
+constexpr ParameterDefinition channelIdentificationItems[] = {elementStructure(
+    "channelIdentification", "channel identification", channelIdentificationElement)};
+constexpr Layout channelIdentificationLayout{channelIdentificationItems};
+
+constexpr ParameterDefinition bChannelItems[] = {
+    named("channel", "Channel", word, channelNames),
+    {"channelDetails", "what the channel brings", variant, Meaning::plain, nullptr, nullptr,
+     nullptr, LayoutChoice::bChannel}};
 constexpr Layout bChannelLayout{bChannelItems};
 
 constexpr ParameterDefinition sendingCompleteItems[] = {
     named("mode", "mode", word, sendingCompleteNames)};
 constexpr Layout sendingCompleteLayout{sendingCompleteItems};
 
+// Whole elements one after another, each with its identifier and length.
+constexpr ParameterDefinition identifiedElementItems[] = {
+    named("identifier", "element identifier", byte, elementIdentifierNames),
+    structured("contents", "contents", nullptr, LayoutChoice::identifiedElement)};
+constexpr Layout identifiedElementLayout{identifiedElementItems};
+constexpr ParameterDefinition identifiedElementItem[] = {
+    {"element", "element", group, Meaning::plain, nullptr, nullptr, &identifiedElementLayout}};
+constexpr Layout identifiedElementListLayout{identifiedElementItem};
+constexpr ParameterDefinition facilityDataArrayItems[] = {
+    {"elements", "elements", list, Meaning::plain, nullptr, nullptr, &identifiedElementListLayout}};
+constexpr Layout facilityDataArrayLayout{facilityDataArrayItems};
+
 constexpr ParameterDefinition additionalInfoItems[] = {
     structured("bChannelInformation", "B channel information", &bChannelLayout),
-    structured("keypadFacility", "Keypad facility"),
-    structured("userUserData", "User-user data"),
-    structured("facilityDataArray", "Facility data array"),
+    elementStructure("keypadFacility", "Keypad facility", keypadFacilityElement),
+    elementStructure("userUserData", "User-user data", userUserElement),
+    structured("facilityDataArray", "Facility data array", &facilityDataArrayLayout),
     structured("sendingComplete", "Sending complete", &sendingCompleteLayout, LayoutChoice::fixed,
                true),
 };
@@ -134,11 +153,13 @@ constexpr ParameterDefinition x25B3Items[] = {
 };
 constexpr Layout x25B3Layout{x25B3Items};
 
+constexpr ParameterDefinition faxFormat = named("format", "format", word, faxFormatNames);
+
 constexpr ParameterDefinition t30B3Items[] = {
     named("resolution", "resolution", word, resolutionNames),
-    number("format", "format", word),
-    structured("stationId", "station ID"),
-    structured("headLine", "head line"),
+    faxFormat,
+    structured("stationId", "station ID", &textLayout),
+    structured("headLine", "head line", &textLayout),
 };
 constexpr Layout t30B3Layout{t30B3Items};
 
@@ -152,10 +173,10 @@ constexpr Layout x25NcpiLayout{x25NcpiItems};
 
 constexpr ParameterDefinition t30NcpiItems[] = {
     rate,
-    number("options", "options", word),
-    number("format", "format", word),
+    number("options", "options", word, Meaning::bits, &faxOptionBits),
+    faxFormat,
     number("pages", "pages", word, Meaning::quantity, nullptr, "pages"),
-    structured("receiveId", "receive ID"),
+    structured("receiveId", "receive ID", &textLayout),
 };
 constexpr Layout t30NcpiLayout{t30NcpiItems};
 
@@ -164,17 +185,11 @@ constexpr Layout modemNcpiLayout{modemNcpiItems};
 
 // ---- Info elements and facilities ----
 
-constexpr ParameterDefinition causeElementItems[] = {
-    number("location", "coding standard and location", byte),
-    number("cause", "cause value", byte, Meaning::cause),
-};
-constexpr Layout causeElementLayout{causeElementItems};
-
 constexpr ParameterDefinition chargeUnitsItems[] = {
     number("chargeUnits", "charge", dword, Meaning::quantity, nullptr, "units")};
 constexpr Layout chargeUnitsLayout{chargeUnitsItems};
 
-constexpr ParameterDefinition dtmfDigitsItems[] = {digits};
+constexpr ParameterDefinition dtmfDigitsItems[] = {rest("digits", "digits", text)};
 constexpr Layout dtmfDigitsLayout{dtmfDigitsItems};
 
 constexpr ParameterDefinition dtmfRequestItems[] = {
@@ -186,17 +201,12 @@ constexpr ParameterDefinition dtmfRequestItems[] = {
 };
 constexpr Layout dtmfRequestLayout{dtmfRequestItems};
 
-constexpr ParameterDefinition supplementaryFunction =
-    named("function", "Function", word, supplementaryServiceFunctionNames);
-constexpr ParameterDefinition serviceParameters = structured("serviceParameters", "parameters");
-
-constexpr ParameterDefinition supplementaryItems[] = {supplementaryFunction, serviceParameters};
+// Every parameter of the supplementary services: the Function, then a
+// structure of what the function and the subcommand bring.
+constexpr ParameterDefinition supplementaryItems[] = {
+    named("function", "Function", word, supplementaryServiceFunctionNames),
+    structured("serviceParameters", "parameters", nullptr, LayoutChoice::serviceParameters)};
 constexpr Layout supplementaryLayout{supplementaryItems};
-
-constexpr ParameterDefinition supplementaryConfirmationItems[] = {
-    number("supplementaryServiceInfo", "Supplementary Service Info", word, Meaning::info),
-    supplementaryFunction, serviceParameters};
-constexpr Layout supplementaryConfirmationLayout{supplementaryConfirmationItems};
 
 constexpr ParameterDefinition manufacturerCommonItems[] = {
     number("class", "Class", dword),
@@ -217,21 +227,21 @@ constexpr ParameterDefinition address = number("address", "Address", dword, Mean
 constexpr ParameterDefinition info = number("info", "Info", word, Meaning::info);
 constexpr ParameterDefinition cipValue = named("cipValue", "CIP Value", word, cipValueNames);
 constexpr ParameterDefinition calledPartyNumber =
-    structured("calledPartyNumber", "Called party number", &calledNumberLayout);
+    elementStructure("calledPartyNumber", "Called party number", calledPartyNumberElement);
 constexpr ParameterDefinition callingPartyNumber =
-    structured("callingPartyNumber", "Calling party number", &callingNumberLayout);
+    elementStructure("callingPartyNumber", "Calling party number", structureCallingNumberElement);
 constexpr ParameterDefinition calledPartySubaddress =
-    structured("calledPartySubaddress", "Called party subaddress", &subaddressLayout);
+    elementStructure("calledPartySubaddress", "Called party subaddress", subaddressElement);
 constexpr ParameterDefinition callingPartySubaddress =
-    structured("callingPartySubaddress", "Calling party subaddress", &subaddressLayout);
+    elementStructure("callingPartySubaddress", "Calling party subaddress", subaddressElement);
 constexpr ParameterDefinition connectedNumber =
-    structured("connectedNumber", "Connected number", &callingNumberLayout);
+    elementStructure("connectedNumber", "Connected number", structureCallingNumberElement);
 constexpr ParameterDefinition connectedSubaddress =
-    structured("connectedSubaddress", "Connected subaddress", &subaddressLayout);
+    elementStructure("connectedSubaddress", "Connected subaddress", subaddressElement);
 constexpr ParameterDefinition bProtocol = structured("bProtocol", "B protocol", &bProtocolLayout);
-constexpr ParameterDefinition bc = structured("bc", "BC");
-constexpr ParameterDefinition llc = structured("llc", "LLC");
-constexpr ParameterDefinition hlc = structured("hlc", "HLC");
+constexpr ParameterDefinition bc = elementStructure("bc", "BC", bearerCapabilityElement);
+constexpr ParameterDefinition llc = elementStructure("llc", "LLC", lowLayerCompatibilityElement);
+constexpr ParameterDefinition hlc = elementStructure("hlc", "HLC", highLayerCompatibilityElement);
 constexpr ParameterDefinition additionalInfo =
     structured("additionalInfo", "Additional Info", &additionalInfoLayout);
 constexpr ParameterDefinition reject =
@@ -241,6 +251,103 @@ constexpr ParameterDefinition ncpi = structured("ncpi", "NCPI", nullptr, LayoutC
 constexpr ParameterDefinition dataHandle = number("dataHandle", "Data handle", word);
 constexpr ParameterDefinition facilitySelector =
     named("facilitySelector", "Facility selector", word, facilitySelectorNames);
+
+// ---- The parameters of each supplementary service ----
+
+constexpr Layout noParameters{};
+
+constexpr ParameterDefinition notificationMaskItems[] = {
+    number("notificationMask", "notification mask", dword)};
+constexpr ParameterDefinition callIdentityItems[] = {
+    structured("callIdentity", "call identity", &textLayout)};
+constexpr ParameterDefinition otherCallItems[] = {plci};
+
+constexpr ParameterDefinition handle = number("handle", "handle", dword);
+constexpr ParameterDefinition forwardingType = named("type", "type", word, forwardingTypeNames);
+constexpr ParameterDefinition basicService = number("basicService", "basic service", word);
+constexpr ParameterDefinition servedUserNumber =
+    structured("servedUserNumber", "served user number");
+constexpr ParameterDefinition forwardingActivateItems[] = {
+    handle,
+    forwardingType,
+    basicService,
+    servedUserNumber,
+    structured("forwardedToNumber", "forwarded-to number"),
+    structured("forwardedToSubaddress", "forwarded-to subaddress")};
+constexpr ParameterDefinition forwardingItems[] = {handle, forwardingType, basicService,
+                                                   servedUserNumber};
+constexpr ParameterDefinition handleItems[] = {handle};
+constexpr ParameterDefinition deflectionItems[] = {
+    number("presentationAllowed", "presentation allowed", word),
+    structured("deflectedToNumber", "deflected-to number"),
+    structured("deflectedToSubaddress", "deflected-to subaddress")};
+
+constexpr ParameterDefinition serviceInfo =
+    number("supplementaryServiceInfo", "Supplementary Service Info", word, Meaning::info);
+constexpr ParameterDefinition serviceInfoItems[] = {serviceInfo};
+constexpr ParameterDefinition supportedServicesItems[] = {
+    serviceInfo,
+    number("supportedServices", "Supported services", dword, Meaning::bits, &supportedServiceBits)};
+constexpr ParameterDefinition serviceReasonItems[] = {
+    number("supplementaryServiceReason", "Supplementary Service Reason", word, Meaning::info)};
+
+struct FunctionLayout {
+    std::int64_t function;
+    Layout layout;
+};
+
+constexpr std::int64_t getSupportedServices = 0;
+
+constexpr FunctionLayout serviceRequests[] = {
+    {getSupportedServices, noParameters},
+    {1, notificationMaskItems},
+    {2, noParameters},
+    {3, noParameters},
+    {4, callIdentityItems},
+    {5, callIdentityItems},
+    {6, otherCallItems},
+    {7, otherCallItems},
+    {8, otherCallItems},
+    {9, forwardingActivateItems},
+    {10, forwardingItems},
+    {11, forwardingItems},
+    {12, handleItems},
+    {13, deflectionItems},
+};
+
+// Hold, retrieve, suspend, resume, transfer and conference indicate how they
+// went.
+constexpr FunctionLayout serviceIndications[] = {
+    {2, serviceReasonItems}, {3, serviceReasonItems}, {4, serviceReasonItems},
+    {5, serviceReasonItems}, {6, serviceReasonItems}, {7, serviceReasonItems},
+    {8, serviceReasonItems},
+};
+
+const Layout* layoutOfFunction(std::span<const FunctionLayout> rows, std::int64_t function) {
+    for (const FunctionLayout& row : rows) {
+        if (row.function == function) {
+            return &row.layout;
+        }
+    }
+    return nullptr;
+}
+
+const Layout* serviceParametersLayout(const ChoiceFacts& facts) {
+    switch (subcommandOf(facts.commandWord)) {
+        case Subcommand::request:
+            return layoutOfFunction(serviceRequests, facts.selector);
+        case Subcommand::confirmation: {
+            static constexpr Layout supportedServicesLayout{supportedServicesItems};
+            static constexpr Layout serviceInfoLayout{serviceInfoItems};
+            return facts.selector == getSupportedServices ? &supportedServicesLayout
+                                                          : &serviceInfoLayout;
+        }
+        case Subcommand::indication:
+            return layoutOfFunction(serviceIndications, facts.selector);
+        default:
+            return nullptr;
+    }
+}
 
 constexpr ParameterDefinition facilityParameter(const char* key, const char* label) {
     return structured(key, label, nullptr, LayoutChoice::facilityParameter);
@@ -407,8 +514,7 @@ const Layout* facilityLayout(const ChoiceFacts& facts) {
         return subcommand == Subcommand::indication ? &dtmfDigitsLayout : nullptr;
     }
     if (facts.selector == FacilitySelector::supplementaryServices) {
-        return subcommand == Subcommand::confirmation ? &supplementaryConfirmationLayout
-                                                      : &supplementaryLayout;
+        return &supplementaryLayout;
     }
     return nullptr;
 }
@@ -465,9 +571,16 @@ const char* selectorKeyOf(LayoutChoice choice) {
             return "infoNumber";
         case LayoutChoice::facilityParameter:
             return "facilitySelector";
+        case LayoutChoice::bChannel:
+            return "channel";
+        case LayoutChoice::serviceParameters:
+            return "function";
+        case LayoutChoice::identifiedElement:
+            return "identifier";
         case LayoutChoice::fixed:
         case LayoutChoice::ncpi:
         case LayoutChoice::manufacturerPart:
+        case LayoutChoice::components:
             return nullptr;
     }
     return nullptr;
@@ -493,13 +606,19 @@ const Layout* chosenLayout(LayoutChoice choice, const ChoiceFacts& facts) {
                    : facts.b3InForce == B3Protocol::modem ? &modemNcpiLayout
                                                           : nullptr;
         case LayoutChoice::infoElement:
-            return selector == InfoNumber::cause           ? &causeElementLayout
-                   : selector == InfoNumber::chargeInUnits ? &chargeUnitsLayout
-                                                           : nullptr;
+            return selector == InfoNumber::chargeInUnits ? &chargeUnitsLayout : nullptr;
         case LayoutChoice::facilityParameter:
             return facilityLayout(facts);
+        case LayoutChoice::bChannel:
+            return selector == 3   ? &channelAllocationLayout
+                   : selector == 4 ? &channelIdentificationLayout
+                                   : nullptr;
+        case LayoutChoice::serviceParameters:
+            return serviceParametersLayout(facts);
         case LayoutChoice::fixed:
         case LayoutChoice::manufacturerPart:
+        case LayoutChoice::identifiedElement:
+        case LayoutChoice::components:
             return nullptr;
     }
     return nullptr;

@@ -20,6 +20,8 @@ enum class ParameterType : std::uint8_t {
     text,     // the rest of the enclosing structure, as characters
     bytes,    // the rest of the enclosing structure or message, as bytes
     variant,  // a run of parameters chosen by what the message holds
+    list,     // its items, one after the other, to the end of the enclosing structure
+    group,    // one item of a list: the fields inside it
 };
 
 // How a number is to be read beyond its digits.
@@ -31,7 +33,7 @@ enum class Meaning : std::uint8_t {
     info,            // Info, Reason, Reason_B3: by value, class or Q.850 cause
     reject,          // by `names`, or 0x34xx with a Q.850 cause
     infoNumber,      // an INFO_IND's Info number
-    cause,           // a Q.850 cause value with its extension bit
+    cause,           // a Q.850 cause value
     quantity,        // a count in decimal, with `unit`
     signedQuantity,  // a signed count in decimal, with `unit`
     wideHex,         // a qword that JSON carries as a "0x%016x" string
@@ -47,9 +49,14 @@ enum class LayoutChoice : std::uint8_t {
     infoElement,        // by the Info number before it
     facilityParameter,  // by the facility selector and the subcommand
     manufacturerPart,   // the common drivers' layout, when the bytes hold it
+    bChannel,           // what B channel information's Channel brings
+    serviceParameters,  // by a supplementary service's Function and the subcommand
+    identifiedElement,  // the information element of the identifier before it
+    components,         // remote operations components, as ASN.1 BER
 };
 
 struct ParameterDefinition;
+struct ElementDefinition;
 using Layout = std::span<const ParameterDefinition>;
 
 struct ParameterDefinition {
@@ -64,6 +71,9 @@ struct ParameterDefinition {
     // Added by a later edition: absent, rather than missing, when the message
     // or structure ends before it.
     bool optional = false;
+    // A network's information element that the structure holds, walked by
+    // its rows rather than by `layout`.
+    const ElementDefinition* element = nullptr;
 };
 
 struct MessageDefinition {
@@ -81,7 +91,8 @@ std::span<const MessageDefinition> messageDefinitions();
 struct ChoiceFacts {
     std::uint16_t commandWord = 0;
     // The number beside the structure that the choice goes by: a B protocol,
-    // the Info number, the facility selector; -1 when there is none.
+    // the Info number, the facility selector, the Function; -1 when there is
+    // none.
     std::int64_t selector = -1;
     // The B3 protocol in force on the message's PLCI, or -1 when unknown.
     std::int64_t b3InForce = -1;

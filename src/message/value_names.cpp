@@ -4,6 +4,7 @@
 #include <cstddef>
 
 #include "capi_vocabulary.h"
+#include "element_table.h"
 
 namespace ambertap {
 
@@ -93,14 +94,53 @@ constexpr ValueName supplementaryServiceFunctions[] = {
     {13, "call deflection"},
     {14, "malicious call identification"},
     {15, "CCBS request"},
+    // The network's notifications.
+    {0x8000, "hold notification"},
+    {0x8001, "retrieve notification"},
+    {0x8002, "suspend notification"},
+    {0x8003, "resume notification"},
+    {0x8004, "call is diverting notification"},
+    {0x8005, "diversion activated notification"},
+    {0x800d, "CCBS erase call linkage ID"},
+    {0x800e, "CCBS status"},
+    {0x800f, "CCBS remote user free"},
+    {0x8010, "CCBS B-free"},
+    {0x8011, "CCBS erase"},
+    {0x8012, "CCBS stop alerting"},
+    {0x8013, "CCBS info retain"},
 };
 
-constexpr ValueName channels[] = {{0, "B channel"}, {1, "D channel"}, {2, "neither"}};
+constexpr ValueName supportedServiceBitNames[] = {
+    {0, "hold/retrieve"},
+    {1, "terminal portability"},
+    {2, "explicit call transfer"},
+    {3, "three-party conference"},
+    {4, "call forwarding"},
+    {5, "call deflection"},
+    {6, "malicious call identification"},
+    {7, "CCBS"},
+};
+
+constexpr ValueName forwardingTypes[] = {{0, "unconditional"}, {1, "busy"}, {2, "no reply"}};
+
+constexpr ValueName channels[] = {{0, "B channel"},
+                                  {1, "D channel"},
+                                  {2, "neither"},
+                                  {3, "channel allocation"},
+                                  {4, "channel identification"}};
+constexpr ValueName channelAllocationOperations[] = {{0, "DTE"}, {1, "DCE"}};
 constexpr ValueName sendingCompleteModes[] = {{0, "not complete"}, {1, "complete"}};
 constexpr ValueName bChannelOperations[] = {{0, "default"}, {1, "DTE mode"}, {2, "DCE mode"}};
 constexpr ValueName parities[] = {{0, "none"}, {1, "odd"}, {2, "even"}};
 constexpr ValueName stopBits[] = {{0, "one"}, {1, "two"}};
 constexpr ValueName resolutions[] = {{0, "standard"}, {1, "high"}};
+constexpr ValueName faxFormats[] = {
+    {0, "SFF"},           {1, "plain fax format (modified Huffman)"},
+    {2, "PCX"},           {3, "DCX"},
+    {4, "TIFF"},          {5, "ASCII"},
+    {6, "extended ANSI"}, {7, "binary file transfer"},
+};
+constexpr ValueName faxOptionBitNames[] = {{0, "high resolution"}, {1, "polling"}};
 
 constexpr ValueName infoMaskBitNames[] = {
     {0, "cause"},
@@ -161,14 +201,21 @@ constexpr ValueName causes[] = {
     {1, "unallocated (unassigned) number"},
     {2, "no route to specified transit network"},
     {3, "no route to destination"},
+    {4, "send special information tone"},
+    {5, "misdialled trunk prefix"},
     {6, "channel unacceptable"},
     {7, "call awarded and being delivered in an established channel"},
+    {8, "preemption"},
+    {9, "preemption - circuit reserved for reuse"},
     {16, "normal call clearing"},
     {17, "user busy"},
     {18, "no user responding"},
     {19, "no answer from user (user alerted)"},
+    {20, "subscriber absent"},
     {21, "call rejected"},
     {22, "number changed"},
+    {23, "redirection to new destination"},
+    {25, "exchange routing error"},
     {26, "non-selected user clearing"},
     {27, "destination out of order"},
     {28, "invalid number format (address incomplete)"},
@@ -177,15 +224,21 @@ constexpr ValueName causes[] = {
     {31, "normal, unspecified"},
     {34, "no circuit available"},
     {38, "network out of order"},
+    {39, "permanent frame mode connection out of service"},
+    {40, "permanent frame mode connection operational"},
     {41, "temporary failure"},
     {42, "switching equipment congestion"},
     {43, "access information discarded"},
     {44, "requested circuit/channel not available"},
+    {46, "precedence call blocked"},
     {47, "resource unavailable, unspecified"},
     {49, "quality of service not available"},
     {50, "requested facility not subscribed"},
+    {53, "outgoing calls barred within CUG"},
+    {55, "incoming calls barred within CUG"},
     {57, "bearer capability not authorized"},
     {58, "bearer capability not presently available"},
+    {62, "inconsistency in designated outgoing access information and subscriber class"},
     {63, "service or option not available, unspecified"},
     {65, "bearer capability not implemented"},
     {66, "channel type not implemented"},
@@ -198,7 +251,9 @@ constexpr ValueName causes[] = {
     {84, "call identity in use"},
     {85, "no call suspended"},
     {86, "call having the requested call identity has been cleared"},
+    {87, "user not member of CUG"},
     {88, "incompatible destination"},
+    {90, "non-existent CUG"},
     {91, "invalid transit network selection"},
     {95, "invalid message, unspecified"},
     {96, "mandatory information element is missing"},
@@ -208,6 +263,8 @@ constexpr ValueName causes[] = {
     {100, "invalid information element contents"},
     {101, "message not compatible with call state"},
     {102, "recovery on timer expiry"},
+    {103, "parameter non-existent or not implemented - passed on"},
+    {110, "message with unrecognized parameter discarded"},
     {111, "protocol error, unspecified"},
     {127, "interworking, unspecified"},
 };
@@ -227,24 +284,6 @@ constexpr ValueName messageTypes[] = {
 
 constexpr ValueName charges[] = {{InfoNumber::chargeInUnits, "charge in units"},
                                  {InfoNumber::chargeInCurrency, "charge in currency"}};
-
-constexpr ValueName elements[] = {
-    {0x08, "cause"},
-    {0x18, "channel identification"},
-    {0x1c, "facility"},
-    {0x1e, "progress indicator"},
-    {0x27, "notification indicator"},
-    {0x28, "display"},
-    {0x29, "date and time"},
-    {0x2c, "keypad facility"},
-    {0x34, "signal"},
-    {0x6c, "calling party number"},
-    {0x70, "called party number"},
-    {0x74, "redirecting number"},
-    {0x76, "redirection number"},
-    {0x7d, "high layer compatibility"},
-    {0x7e, "user-user"},
-};
 
 // The classes of Info values whose members the standard names only as a class.
 const char* infoClassName(std::uint16_t info) {
@@ -273,6 +312,11 @@ const ValueNames facilitySelectorNames{facilitySelectors};
 const ValueNames dtmfFunctionNames{dtmfFunctions};
 const ValueNames supplementaryServiceFunctionNames{supplementaryServiceFunctions};
 const ValueNames channelNames{channels};
+const ValueNames channelAllocationOperationNames{channelAllocationOperations};
+const ValueNames supportedServiceBits{supportedServiceBitNames};
+const ValueNames forwardingTypeNames{forwardingTypes};
+const ValueNames faxFormatNames{faxFormats};
+const ValueNames faxOptionBits{faxOptionBitNames};
 const ValueNames sendingCompleteNames{sendingCompleteModes};
 const ValueNames bChannelOperationNames{bChannelOperations};
 const ValueNames parityNames{parities};
@@ -310,8 +354,9 @@ InfoNumberMeaning infoNumberMeaning(std::uint16_t infoNumber) {
     if ((infoNumber & InfoNumber::chargeBit) != 0) {
         return {InfoNumberKind::charge, nameOf(charges, infoNumber)};
     }
-    return {InfoNumberKind::element,
-            (infoNumber & ~InfoNumber::elementMask) == 0 ? nameOf(elements, infoNumber) : nullptr};
+    return {InfoNumberKind::element, (infoNumber & ~InfoNumber::elementMask) == 0
+                                         ? nameOf(elementIdentifierNames, infoNumber)
+                                         : nullptr};
 }
 
 const char* infoNumberKindText(InfoNumberKind kind) {

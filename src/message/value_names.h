@@ -16,6 +16,9 @@ extern const ValueNames facilitySelectorNames;
 extern const ValueNames dtmfFunctionNames;
 extern const ValueNames supplementaryServiceFunctionNames;
 extern const ValueNames channelNames;
+extern const ValueNames channelAllocationOperationNames;
+extern const ValueNames forwardingTypeNames;
+extern const ValueNames faxFormatNames;
 extern const ValueNames sendingCompleteNames;
 extern const ValueNames bChannelOperationNames;
 extern const ValueNames parityNames;
@@ -26,6 +29,8 @@ extern const ValueNames resolutionNames;
 extern const ValueNames infoMaskBits;
 extern const ValueNames cipMaskBits;
 extern const ValueNames dataB3FlagBits;
+extern const ValueNames supportedServiceBits;
+extern const ValueNames faxOptionBits;
 
 // An Info, Reason or Reason_B3 value: a name when the value or its class has
 // one; for 0x34xx, the network's Q.850 cause (xx without its extension bit).

@@ -23,14 +23,28 @@ int RecordPipeline::beginTrace(const TraceSource& trace) {
     return 0;
 }
 
-int RecordPipeline::records(std::span<const std::uint8_t> block, std::uint64_t offset) {
+int RecordPipeline::records(std::span<const std::uint8_t> block, std::uint64_t offset,
+                            std::int64_t seenAt, TimePrecision precision) {
+    TracedRecord record;
+    record.seenAt = seenAt;
+    record.precision = precision;
     for (RecordCursor cursor(block); !cursor.atEnd(); cursor.next()) {
-        if (const int error = hand(cursor, offset + cursor.offset()); error != 0) {
+        record.offset = offset + cursor.offset();
+        if (const int error = hand(cursor, record); error != 0) {
             return error;
         }
     }
     for (RecordSink* sink : sinks_) {
         if (const int error = sink->flush(); error != 0) {
+            return error;
+        }
+    }
+    return 0;
+}
+
+int RecordPipeline::gap(const CaptureGap& gap) {
+    for (RecordSink* sink : sinks_) {
+        if (const int error = sink->gap(gap); error != 0) {
             return error;
         }
     }
@@ -46,14 +60,14 @@ int RecordPipeline::endTrace() {
     return 0;
 }
 
-int RecordPipeline::hand(const RecordCursor& cursor, std::uint64_t offset) {
-    TracedRecord record;
+int RecordPipeline::hand(const RecordCursor& cursor, TracedRecord& record) {
     record.index = ++index_;
-    record.offset = offset;
     record.bytes = cursor.record();
     if (needs_.line) {
         record.line = {line_, formatTraceRecord(cursor.rest(), line_, traceLineRoom)};
     }
+    record.message = nullptr;
+    record.putInForce = nullptr;
     if (needs_.message && holdsMessage(record.bytes)) {
         // The message's own NCPI is laid out by what was in force before it.
         decodeMessage(messageOfRecord(record.bytes), protocols_, message_);
@@ -72,8 +86,12 @@ int RecordPipeline::hand(const RecordCursor& cursor, std::uint64_t offset) {
 FeedOutcome feedInput(TraceInput& input, RecordPipeline& pipeline) {
     FeedOutcome outcome;
     RecordBlock block;
-    while ((outcome.status = input.next(block)) == InputStatus::ready) {
-        outcome.writeError = pipeline.records({block.data, block.size}, block.offset);
+    while ((outcome.status = input.next(block)) == InputStatus::ready ||
+           outcome.status == InputStatus::gap) {
+        outcome.writeError = outcome.status == InputStatus::gap
+                                 ? pipeline.gap(input.gap())
+                                 : pipeline.records({block.data, block.size}, block.offset,
+                                                    block.seenAt, block.precision);
         if (outcome.writeError != 0) {
             break;
         }

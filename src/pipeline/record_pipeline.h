@@ -10,6 +10,7 @@
 
 #include "decoded_message.h"
 #include "protocol_tracker.h"
+#include "record_cursor.h"
 #include "record_sink.h"
 #include "trace_input.h"
 #include "trace_walker.h"
@@ -28,12 +29,16 @@ class RecordPipeline {
     int beginTrace(const TraceSource& trace);
     // The records of `block`, whose first byte lies at `offset` among the
     // trace's record bytes: whole records, but for a cut one where the trace
-    // ends. Every sink is flushed after the last of them.
-    int records(std::span<const std::uint8_t> block, std::uint64_t offset);
+    // ends, first seen at `seenAt` (ms since 1970 UTC) as far as `precision`
+    // says. Every sink is flushed after the last of them.
+    int records(std::span<const std::uint8_t> block, std::uint64_t offset, std::int64_t seenAt = 0,
+                TimePrecision precision = TimePrecision::none);
+    // A capture's gap between the records handed so far and the next.
+    int gap(const CaptureGap& gap);
     int endTrace();
 
   private:
-    int hand(const RecordCursor& cursor, std::uint64_t offset);
+    int hand(const RecordCursor& cursor, TracedRecord& record);
 
     std::vector<RecordSink*> sinks_;
     RecordNeeds needs_;
@@ -50,8 +55,8 @@ struct FeedOutcome {
     int writeError = 0;  // a sink's, which stopped the feed
 };
 
-// Every block of a started input, into the pipeline, between the trace's
-// beginning and end that the caller gives it.
+// Every block and gap of a started input, into the pipeline, between the
+// trace's beginning and end that the caller gives it.
 FeedOutcome feedInput(TraceInput& input, RecordPipeline& pipeline);
 
 }  // namespace ambertap

@@ -1,10 +1,10 @@
 #include "trace_file.h"
 
-#include <zlib.h>
-
 #include <algorithm>
 #include <array>
 #include <cstring>
+
+#include "file_fields.h"
 
 namespace ambertap {
 
@@ -15,31 +15,22 @@ using Layout = TraceFileLayout;
 constexpr std::size_t signatureLetters = 4;  // the first byte and "ATR"
 constexpr std::uint8_t eighthBit = 0x80;
 
-// Reads a little-endian field; a field that the bytes do not hold whole reads 0.
+// Reads a little-endian field of 2, 4 or 8 bytes; one that the bytes do not
+// hold whole reads 0.
 std::uint64_t field(std::span<const std::uint8_t> bytes, std::size_t offset, std::size_t width) {
-    if (offset > bytes.size() || width > bytes.size() - offset) {
-        return 0;
-    }
-    std::uint64_t value = 0;
-    for (std::size_t i = width; i-- > 0;) {
-        value = value << 8 | bytes[offset + i];
-    }
-    return value;
-}
-
-void putField(std::span<std::uint8_t> bytes, std::size_t offset, std::size_t width,
-              std::uint64_t value) {
-    if (offset > bytes.size() || width > bytes.size() - offset) {
-        return;
-    }
-    for (std::size_t i = 0; i < width; ++i) {
-        bytes[offset + i] = static_cast<std::uint8_t>(value >> (8 * i));
+    FileFields fields(bytes);
+    switch (width) {
+        case 2:
+            return fields.u16(offset);
+        case 4:
+            return fields.u32(offset);
+        default:
+            return fields.u64(offset);
     }
 }
 
 std::uint32_t crcOf(std::span<const std::uint8_t> bytes) {
-    return static_cast<std::uint32_t>(
-        crc32(0, bytes.data(), static_cast<uInt>(std::min<std::size_t>(bytes.size(), UINT32_MAX))));
+    return crc32Of(bytes);
 }
 
 // The bytes after the letters, as written and as each line-end conversion
@@ -187,34 +178,47 @@ std::size_t writeTraceFile(std::span<const std::uint8_t> records, const SaveFact
     }
     const std::span<std::uint8_t> header = into.first(Layout::size);
     std::copy(std::begin(traceFileSignature), std::end(traceFileSignature), header.begin());
-    putField(header, Layout::major, 2, traceFileVersion.major);
-    putField(header, Layout::minor, 2, traceFileVersion.minor);
-    putField(header, Layout::headerSize, 4, Layout::size);
-    putField(header, Layout::recordBytes, 4, records.size());
-    putField(header, Layout::recordCrc, 4, crcOf(records));
-    putField(header, Layout::savedAt, 8, static_cast<std::uint64_t>(facts.savedAt));
-    putField(header, Layout::flags, 4, facts.moreData ? Layout::moreDataFlag : 0);
-    putField(header, Layout::headerCrc, 4, headerCrcOf(header, Layout::size));
+    putLittleEndian(header, Layout::major, 2, traceFileVersion.major);
+    putLittleEndian(header, Layout::minor, 2, traceFileVersion.minor);
+    putLittleEndian(header, Layout::headerSize, 4, Layout::size);
+    putLittleEndian(header, Layout::recordBytes, 4, records.size());
+    putLittleEndian(header, Layout::recordCrc, 4, crcOf(records));
+    putLittleEndian(header, Layout::savedAt, 8, static_cast<std::uint64_t>(facts.savedAt));
+    putLittleEndian(header, Layout::flags, 4, facts.moreData ? Layout::moreDataFlag : 0);
+    putLittleEndian(header, Layout::headerCrc, 4, headerCrcOf(header, Layout::size));
     std::copy(records.begin(), records.end(), into.begin() + Layout::size);
     return traceFileSize(records.size());
 }
 
-TraceFileRead readTraceFile(std::span<const std::uint8_t> image, DamagePolicy policy) {
+TraceFileStart readTraceFileStart(std::span<const std::uint8_t> image) {
+    TraceFileStart start;
     const SignatureMatch signature = matchSignature(image);
     if (signature.fit == SignatureFit::notOne || signature.eighthBitStripped ||
         signature.change != LineEndChange::none) {
-        return refusedSignature(signature);
+        start.finding = refusedSignature(signature).finding;
+    } else if (image.size() < Layout::headerSize) {
+        start.finding = refused(Problem::cutShort, image.size(), Layout::size).finding;
+    } else {
+        start.version.major = static_cast<std::uint16_t>(field(image, Layout::major, 2));
+        start.version.minor = static_cast<std::uint16_t>(field(image, Layout::minor, 2));
     }
-    // The version comes first: a newer major version may lay out all else anew.
-    if (image.size() < Layout::headerSize) {
-        return refused(Problem::cutShort, image.size(), Layout::size);
-    }
-    const TraceFileFacts facts = factsOf(image);
-    if (facts.version.major != traceFileVersion.major) {
-        TraceFileRead read = refused(Problem::otherMajorVersion);
-        read.finding.version = facts.version;
+    return start;
+}
+
+TraceFileRead readTraceFile(std::span<const std::uint8_t> image, DamagePolicy policy) {
+    const TraceFileStart start = readTraceFileStart(image);
+    if (start.finding.problem != Problem::none) {
+        TraceFileRead read;
+        read.finding = start.finding;
         return read;
     }
+    // The version comes first: a newer major version may lay out all else anew.
+    if (start.version.major != traceFileVersion.major) {
+        TraceFileRead read = refused(Problem::otherMajorVersion, 0, traceFileVersion.major);
+        read.finding.version = start.version;
+        return read;
+    }
+    const TraceFileFacts facts = factsOf(image);
     if (image.size() < Layout::recordBytes + 4) {
         return refused(Problem::cutShort, image.size(), Layout::size);
     }

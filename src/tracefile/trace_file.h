@@ -84,7 +84,17 @@ struct TraceFileRead {
     std::span<const std::uint8_t> records;  // inside the image
 };
 
-// Reads the whole image of a trace file, strictly.
+// What the first bytes of a trace file say before its layout, which its
+// major version decides: a signature that a transfer changed, or a file too
+// short to hold a version, is `finding`; else `version` holds the version.
+struct TraceFileStart {
+    InputFinding finding;
+    FormatVersion version;
+};
+TraceFileStart readTraceFileStart(std::span<const std::uint8_t> image);
+
+// Reads the whole image of a trace file of major version 1, strictly; any
+// other major version is refused with it.
 TraceFileRead readTraceFile(std::span<const std::uint8_t> image, DamagePolicy policy);
 
 // Whether `start`, the first bytes of an input, are those of a trace file,

@@ -40,10 +40,14 @@ void describeSignature(const InputFinding& finding, InputFindingText& out) {
 void describeVersion(const InputFinding& finding, InputFindingText& out) {
     const unsigned major = finding.version.major;
     const unsigned minor = finding.version.minor;
-    if (major > traceFileVersion.major) {
+    const auto newest = static_cast<unsigned>(finding.limit);
+    if (major > newest && newest == traceFileVersion.major) {
         std::snprintf(out.text, sizeof out.text,
-                      "newer format version %u.%u (this program reads %u.x)", major, minor,
-                      unsigned{traceFileVersion.major});
+                      "newer format version %u.%u (this program reads %u.x)", major, minor, newest);
+    } else if (major > newest) {
+        std::snprintf(out.text, sizeof out.text,
+                      "newer format version %u.%u (this program reads %u.x to %u.x)", major, minor,
+                      unsigned{traceFileVersion.major}, newest);
     } else {
         std::snprintf(out.text, sizeof out.text, "damaged: no such format version: %u.%u", major,
                       minor);
@@ -66,6 +70,7 @@ InputFindingText describe(const InputFinding& finding) {
     InputFindingText out{};
     const auto count = static_cast<unsigned long long>(finding.count);
     const auto limit = static_cast<unsigned long long>(finding.limit);
+    const auto at = static_cast<unsigned long long>(finding.at);
     switch (finding.problem) {
         case Problem::none:
             break;
@@ -101,6 +106,38 @@ InputFindingText describe(const InputFinding& finding) {
         case Problem::bytesAfterEnd:
             std::snprintf(out.text, sizeof out.text, "bytes after the end of the records");
             break;
+        case Problem::blockCut:
+            if (limit == 0) {
+                std::snprintf(out.text, sizeof out.text,
+                              "cut short: the block at byte %llu ends after %llu bytes, before "
+                              "its length",
+                              at, count);
+            } else {
+                std::snprintf(out.text, sizeof out.text,
+                              "cut short: the block at byte %llu ends after %llu of its %llu "
+                              "bytes",
+                              at, count, limit);
+            }
+            break;
+        case Problem::blockLengthWrong:
+            std::snprintf(out.text, sizeof out.text,
+                          "damaged: the block at byte %llu declares %llu bytes, a length no "
+                          "block has",
+                          at, count);
+            break;
+        case Problem::blockLengthsDiffer:
+            std::snprintf(out.text, sizeof out.text,
+                          "damaged: the block at byte %llu: its two lengths differ", at);
+            break;
+        case Problem::blockChecksumDiffers:
+            std::snprintf(out.text, sizeof out.text,
+                          "damaged: the block at byte %llu: checksum differs", at);
+            break;
+        case Problem::blockSizeWrong:
+            std::snprintf(out.text, sizeof out.text,
+                          "damaged: the block at byte %llu: %llu bytes do not fit its type", at,
+                          count);
+            break;
         case Problem::notText:
             describeCharacter("not text", finding.byteValue, out);
             break;
@@ -112,6 +149,34 @@ InputFindingText describe(const InputFinding& finding) {
             break;
         case Problem::offsetTooLong:
             std::snprintf(out.text, sizeof out.text, "offset of more than 16 hex digits");
+            break;
+        case Problem::notDumpLine:
+            std::snprintf(out.text, sizeof out.text, "not a line of the %s dump",
+                          finding.layout != nullptr ? finding.layout : "hex");
+            break;
+        case Problem::offsetBreak:
+            std::snprintf(out.text, sizeof out.text,
+                          "offset %08llx does not continue the dump, which is at %08llx", count,
+                          limit);
+            break;
+        case Problem::lengthDiffers:
+            std::snprintf(out.text, sizeof out.text,
+                          "length %08llx differs from the end of the dump at %08llx", count, limit);
+            break;
+        case Problem::repeatWithoutLine:
+            std::snprintf(out.text, sizeof out.text, "repeat mark (*) after no whole line");
+            break;
+        case Problem::repeatUnfit:
+            std::snprintf(out.text, sizeof out.text,
+                          "repeat mark (*): whole lines do not reach offset %08llx", count);
+            break;
+        case Problem::repeatTooLong:
+            std::snprintf(out.text, sizeof out.text,
+                          "repeat mark (*) for %llu bytes, more than one read holds (%llu)", count,
+                          limit);
+            break;
+        case Problem::repeatUnended:
+            std::snprintf(out.text, sizeof out.text, "repeat mark (*) with no line after it");
             break;
     }
     return out;

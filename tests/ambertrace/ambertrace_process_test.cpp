@@ -47,7 +47,8 @@ ScriptResult runScript(const std::string& script, const char* trace) {
                               "verify_asan_link_order=0\" AMBERTRACE='" AMBERTRACE_PROGRAM
                               "' AMBERTAP='" AMBERTAP_PROGRAM "' GOLDEN='" AMBERTAP_GOLDEN_CASES
                               "' SAMPLES='" AMBERTAP_SAMPLES "' TRACES='" AMBERTAP_WINDOWS_TRACES
-                              "' MESSAGES='" AMBERTAP_MESSAGE_CASES "'";
+                              "' MESSAGES='" AMBERTAP_MESSAGE_CASES
+                              "' DEVICE='" AMBERTAP_DEVICE_TESTS "'";
     if (trace != nullptr) {
         fs::copy_file(fs::path(AMBERTAP_GOLDEN_CASES) / (std::string(trace) + ".bin"),
                       folder / "driver.bin");
@@ -90,6 +91,8 @@ TEST_P(GoldenTraceTest, ShowsAmbertapsLines) {
         {"from the driver", "$AMBERTRACE show"},
         {"as bare records", "$AMBERTRACE show \"$GOLDEN/" + name + ".bin\""},
         {"as hex text", "$AMBERTRACE show \"$GOLDEN/" + name + ".hex\""},
+        // The time column before each line, 24 characters, takes nothing of it.
+        {"after the time", "$AMBERTRACE show --time \"$GOLDEN/" + name + ".bin\" | cut -c 25-"},
     };
     for (const auto& way : ways) {
         const ScriptResult result = runScript(way.script, name.c_str());
@@ -162,6 +165,14 @@ const ScriptCase scriptCases[] = {
     {"show_the_demo_sample", "$AMBERTRACE show \"$SAMPLES/outgoing_data_call.hex\"", 0,
      contentsOf(fs::path(AMBERTAP_SAMPLES) / "../tests/windows/expected/outgoing_data_call.stdout"),
      ""},
+    {"show_the_demo_samples_xxd_dump",
+     "$AMBERTRACE show \"$SAMPLES/../tests/tracefile/dumps/outgoing_data_call.xxd\"", 0,
+     contentsOf(fs::path(AMBERTAP_SAMPLES) / "../tests/windows/expected/outgoing_data_call.stdout"),
+     ""},
+    {"show_the_demo_samples_hexdump",
+     "$AMBERTRACE show \"$SAMPLES/../tests/tracefile/dumps/outgoing_data_call.hexdump\"", 0,
+     contentsOf(fs::path(AMBERTAP_SAMPLES) / "../tests/windows/expected/outgoing_data_call.stdout"),
+     ""},
     {"show_hex_of_a_cut_record",
      "$AMBERTRACE show --hex \"$GOLDEN/cut_inside_message_header.hex\" | tail -2", 0,
      "Put  28 0001 <cut>\n"
@@ -215,6 +226,77 @@ const ScriptCase scriptCases[] = {
     {"version", "$AMBERTRACE --version", 0, "ambertrace " AMBERTAP_VERSION "\n", ""},
 };
 
+// A session of record against the stand-in, fed as it runs by the script
+// that the Windows cases share; the script says what is wrong, and leaves
+// nothing behind here.
+ScriptCase fedSession(const char* name, const std::string& scenario) {
+    return {name,
+            ": >\"$AMBERTAP_STAND_IN_TRACE\" && FEED=\"python3 $DEVICE/feed_trace.py\" sh "
+            "\"$DEVICE/fed_session.sh\" " +
+                scenario + "; s=$?; rm -f ./*; exit $s",
+            0, "", ""};
+}
+
+const ScriptCase recordCases[] = {
+    fedSession("fed_and_stopped_by_ctrl_c", "stopped"),
+    fedSession("stopped_by_sigterm", "signal TERM"),
+    fedSession("stopped_by_sighup", "signal HUP"),
+    fedSession("cleared_by_ambertap_in_the_middle", "cleared"),
+    fedSession("clear_keeps_more_than_the_driver_holds", "clearing"),
+    fedSession("killed_leaves_its_whole_blocks", "killed"),
+    fedSession("duration_stops_it", "duration"),
+    fedSession("records_stop_it", "records"),
+    {"record_refuses_an_existing_file", "echo keep >c && $AMBERTRACE record c; echo $? && cat c", 0,
+     "2\nkeep\n", "ambertrace: c: already exists; use --force to replace it\n", "c\n"},
+    {"record_without_driver_leaves_nothing", "$AMBERTRACE record c", 2, "",
+     "ambertrace: \\\\.\\OV7100D: cannot open the trace device: No such file or directory "
+     "(error 2)\n",
+     "", nullptr},
+    // The first block does not fit: the file keeps its header, a capture
+    // that shows no record.
+    {"record_to_a_full_disk_keeps_its_whole_blocks",
+     onOwnMount("size=8k",
+                "$AMBERTRACE record d/c; echo $? >status; $AMBERTRACE show d/c "
+                "| wc -l >>status; wc -c <d/c >>status") +
+         "; cat status",
+     0, "2\n0\n40\n", "ambertrace: d/c: cannot write: No space left on device\n", "d\nstatus\n",
+     "full_buffer", true},
+    // A trace file knows its save to the second, hex text no time at all.
+    {"show_time_of_inputs_without_times",
+     "$AMBERTRACE save t 2>/dev/null && $AMBERTRACE show --time t | cut -c 20-24 | sort -u; "
+     "$AMBERTRACE show --time \"$GOLDEN/listen.hex\" | cut -c 1-24 | sort -u",
+     0,
+     ".??? \n????"
+     "-"
+     "??"
+     "-"
+     "?? ??:??:??.??? \n",
+     "", "t\n"},
+};
+
+// Traces longer than one read, saved whole, from a driver that cuts its copy
+// without a word, one that says when it cut it, and one that always says it
+// had more.
+ScriptCase longSave(const char* name, const std::string& overflow, const std::string& note) {
+    return {name,
+            "f=\"$GOLDEN/full_buffer.bin\"; cat \"$f\" \"$f\" \"$f\" >\"$AMBERTAP_STAND_IN_TRACE\" "
+            "&& " +
+                overflow +
+                " $AMBERTRACE save t && cat \"$f\" \"$f\" \"$f\" | $AMBERTRACE show - >fed && "
+                "$AMBERTRACE show t | cmp - fed && od -An -tu1 -j8 -N1 t",
+            0,
+            "   2\n",
+            "ambertrace: saved 1386 messages (30000 bytes) to t" + note + "\n",
+            "fed\nt\n"};
+}
+
+const ScriptCase longSaveCases[] = {
+    longSave("save_of_a_trace_cut_silently", "", ""),
+    longSave("save_of_a_trace_said_to_be_longer", "AMBERTAP_STAND_IN_OVERFLOW=cut", ""),
+    longSave("save_of_a_driver_that_always_says_more", "AMBERTAP_STAND_IN_OVERFLOW=1",
+             "; the driver reported more trace than it returned: it may have dropped messages"),
+};
+
 // A saved file changed one way, then shown: refused with its reason, exit 2,
 // nothing on standard output.
 ScriptCase refusal(const char* name, const std::string& change, const std::string& reason) {
@@ -238,8 +320,8 @@ const ScriptCase refusalCases[] = {
     refusal("eighth_bit_stripped", "tr '\\200-\\377' '\\000-\\177' <t >u",
             "eighth bit stripped (a 7-bit transfer changed the file)"),
     refusal("newer_version",
-            "cp t u && printf '\\002' | dd of=u bs=1 seek=8 conv=notrunc 2>/dev/null",
-            "newer format version 2.0 (this program reads 1.x)"),
+            "cp t u && printf '\\003' | dd of=u bs=1 seek=8 conv=notrunc 2>/dev/null",
+            "newer format version 3.0 (this program reads 1.x to 2.x)"),
 };
 
 class ScriptTest : public ::testing::TestWithParam<ScriptCase> {};
@@ -259,6 +341,10 @@ TEST_P(ScriptTest, WritesExitsAndLeaves) {
 INSTANTIATE_TEST_SUITE_P(Scripts, ScriptTest, ::testing::ValuesIn(scriptCases),
                          testing::NamedByRow());
 INSTANTIATE_TEST_SUITE_P(Refused, ScriptTest, ::testing::ValuesIn(refusalCases),
+                         testing::NamedByRow());
+INSTANTIATE_TEST_SUITE_P(Record, ScriptTest, ::testing::ValuesIn(recordCases),
+                         testing::NamedByRow());
+INSTANTIATE_TEST_SUITE_P(LongSave, ScriptTest, ::testing::ValuesIn(longSaveCases),
                          testing::NamedByRow());
 
 }  // namespace

@@ -23,6 +23,12 @@ struct CommandLineCase {
     bool versionWanted = false;
     bool json = false;
     bool full = false;
+    bool time = false;
+    bool clear = false;
+    std::uint64_t interval = 0;
+    std::uint64_t duration = 0;
+    std::uint64_t records = 0;
+    std::uint64_t clearAt = 0;
 };
 
 void PrintTo(const CommandLineCase& c, std::ostream* os) {
@@ -129,6 +135,77 @@ const CommandLineCase cases[] = {
      {"--hex", "show"},
      AmbertraceCommand::show,
      "ambertrace: unknown option '--hex' (see 'ambertrace --help')"},
+    {.name = "record_file",
+     .arguments = {"record", "c.atr"},
+     .command = AmbertraceCommand::record,
+     .usageError = "",
+     .files = {"c.atr"}},
+    {.name = "record_every_option",
+     .arguments = {"record", "--interval", "50", "--duration=2", "-f", "--records", "7", "--clear",
+                   "--clear-at", "9000", "c"},
+     .command = AmbertraceCommand::record,
+     .usageError = "",
+     .files = {"c"},
+     .force = true,
+     .clear = true,
+     .interval = 50,
+     .duration = 2,
+     .records = 7,
+     .clearAt = 9000},
+    {.name = "record_number_missing",
+     .arguments = {"record", "c", "--interval"},
+     .command = AmbertraceCommand::record,
+     .usageError = "ambertrace: record: --interval needs a number of milliseconds (see "
+                   "'ambertrace record --help')"},
+    {.name = "record_number_out_of_range",
+     .arguments = {"record", "--interval", "0", "c"},
+     .command = AmbertraceCommand::record,
+     .usageError = "ambertrace: record: --interval takes a number of milliseconds from 1 to "
+                   "600000, not '0' (see 'ambertrace record --help')"},
+    {.name = "record_not_a_number",
+     .arguments = {"record", "--records=5x", "c"},
+     .command = AmbertraceCommand::record,
+     .usageError = "ambertrace: record: --records takes a number of records from 1 to "
+                   "18446744073709551615, not '5x' (see 'ambertrace record --help')"},
+    {.name = "record_number_too_long",
+     .arguments = {"record", "--records", "18446744073709551616", "c"},
+     .command = AmbertraceCommand::record,
+     .usageError = "ambertrace: record: --records takes a number of records from 1 to "
+                   "18446744073709551615, not '18446744073709551616' (see 'ambertrace record "
+                   "--help')"},
+    {.name = "record_clear_at_without_clear",
+     .arguments = {"record", "--clear-at", "100", "c"},
+     .command = AmbertraceCommand::record,
+     .usageError = "ambertrace: record: --clear-at needs --clear (see 'ambertrace record --help')"},
+    {.name = "record_flag_with_a_value",
+     .arguments = {"record", "--clear=1", "c"},
+     .command = AmbertraceCommand::record,
+     .usageError = "ambertrace: record: --clear takes no value (see 'ambertrace record --help')"},
+    {.name = "record_to_standard_output",
+     .arguments = {"record", "-"},
+     .command = AmbertraceCommand::record,
+     .usageError = "ambertrace: record: a capture grows while it is read: give it a FILE, not - "
+                   "(see 'ambertrace record --help')"},
+    {.name = "record_without_file",
+     .arguments = {"record", "--clear"},
+     .command = AmbertraceCommand::record,
+     .usageError = "ambertrace: record: no FILE given (see 'ambertrace record --help')"},
+    {.name = "save_takes_no_interval",
+     .arguments = {"save", "--interval", "5", "t"},
+     .command = AmbertraceCommand::save,
+     .usageError = "ambertrace: save: unknown option '--interval' (see 'ambertrace save --help')"},
+    {.name = "show_time",
+     .arguments = {"show", "--time", "--hex", "a"},
+     .command = AmbertraceCommand::show,
+     .usageError = "",
+     .files = {"a"},
+     .hex = true,
+     .time = true},
+    {.name = "show_time_not_with_json",
+     .arguments = {"show", "--time", "--json"},
+     .command = AmbertraceCommand::show,
+     .usageError = "ambertrace: show: --time goes with the lines, --hex and --full, not with "
+                   "--json (see 'ambertrace show --help')"},
 };
 
 class CommandLineTest : public ::testing::TestWithParam<CommandLineCase> {};
@@ -151,6 +228,12 @@ TEST_P(CommandLineTest, ReadsCommandOptionsAndFiles) {
     EXPECT_EQ(line.damaged, c.damaged);
     EXPECT_EQ(line.json, c.json);
     EXPECT_EQ(line.full, c.full);
+    EXPECT_EQ(line.time, c.time);
+    EXPECT_EQ(line.clear, c.clear);
+    EXPECT_EQ(line.interval, c.interval);
+    EXPECT_EQ(line.duration, c.duration);
+    EXPECT_EQ(line.records, c.records);
+    EXPECT_EQ(line.clearAt, c.clearAt);
 }
 
 INSTANTIATE_TEST_SUITE_P(Arguments, CommandLineTest, ::testing::ValuesIn(cases),

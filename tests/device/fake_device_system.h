@@ -24,6 +24,11 @@ class FakeDeviceSystem final : public DeviceSystem {
     std::vector<std::uint8_t> trace;                 // written into the read buffer on success
     std::optional<std::size_t> reportedBytes;        // byte count claimed; the trace size if unset
     std::FILE* messages = nullptr;                   // the error stream of the code under test
+    // A read reports moreData, as Windows drivers do, only when the trace
+    // does not fit its buffer; and one larger than `failsAbove` bytes fails.
+    bool moreDataWhenCut = false;
+    std::optional<std::size_t> failsAbove;
+    // A clear that is done empties `trace`.
 
     // The record: "open NAME", "control CODE SIZE", "wait", "close".
     std::vector<std::string> calls;
@@ -44,6 +49,13 @@ class FakeDeviceSystem final : public DeviceSystem {
         calls.push_back("control " + std::to_string(request.code) + " " +
                         std::to_string(request.outputSize) + onDevice(handle));
         pending_ = request;
+        if (failsAbove && request.outputSize > *failsAbove) {
+            return finish(RequestState::failed);
+        }
+        if (moreDataWhenCut && request.output != nullptr) {
+            return finish(trace.size() > request.outputSize ? RequestState::moreData
+                                                            : RequestState::done);
+        }
         return finish(requestState);
     }
 
@@ -76,6 +88,10 @@ class FakeDeviceSystem final : public DeviceSystem {
             error_ = requestError;
         }
         if (state != RequestState::done && state != RequestState::moreData) {
+            return {state, 0};
+        }
+        if (pending_.output == nullptr) {
+            trace.clear();
             return {state, 0};
         }
         const std::size_t written = std::min(trace.size(), pending_.outputSize);

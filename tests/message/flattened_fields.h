@@ -38,7 +38,8 @@ inline std::string hexText(std::span<const std::uint8_t> bytes) {
 
 // The fields after the header, one "key=value" each, keys inside structures
 // after their structure's ("bProtocol.b1Protocol"): numbers in hexadecimal,
-// structures' bytes in brackets, text in quotes, bytes in angle brackets.
+// the bytes of structures, lists and their items in brackets, text in
+// quotes, bytes in angle brackets.
 inline std::string flattened(const DecodedMessage& message) {
     std::string text;
     std::vector<std::string> path;
@@ -61,6 +62,8 @@ inline std::string flattened(const DecodedMessage& message) {
         std::string value;
         switch (field.type()) {
             case ParameterType::structure:
+            case ParameterType::list:
+            case ParameterType::group:
                 value = "[" + hexText(message.bytesOf(field)) + "]" + (field.cut ? "!cut" : "");
                 path.push_back(field.definition->key);
                 ends.push_back(field.end);

@@ -34,9 +34,9 @@ class ViewSink final : public RecordSink {
     RecordNeeds needs() const override { return {true, true}; }
     int record(const TracedRecord& record) override {
         if (view_ == View::full) {
-            writeFullRecord(record, output_);
+            writeFullRecord(record, record.line, output_);
         } else {
-            writeJsonRecord(record, nullptr, output_);
+            writeJsonRecord(record, JsonRecordPlace{}, output_);
         }
         return 0;
     }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cerrno>
 #include <string>
 #include <vector>
@@ -30,8 +31,13 @@ class CountingSink final : public RecordSink {
             return ENOSPC;
         }
         records.push_back(record);
+        gapsBefore.push_back(gaps.size());
         lines += record.line.empty() ? 0u : 1u;
         messages += record.message != nullptr ? 1u : 0u;
+        return 0;
+    }
+    int gap(const CaptureGap& gap) override {
+        gaps.push_back(gap);
         return 0;
     }
     int flush() override {
@@ -43,7 +49,9 @@ class CountingSink final : public RecordSink {
         return 0;
     }
 
-    std::vector<TracedRecord> records;  // their views of bytes last as long as the block
+    std::vector<TracedRecord> records;    // their views of bytes last as long as the block
+    std::vector<std::size_t> gapsBefore;  // of each record, the gaps handed before it
+    std::vector<CaptureGap> gaps;
     std::size_t lines = 0;
     std::size_t messages = 0;
     std::size_t traces = 0;
@@ -87,6 +95,31 @@ std::string traceFileOf(const std::string& bytes) {
     return {image.begin(), image.end()};
 }
 
+template <std::size_t size>
+std::string textOf(const std::array<std::uint8_t, size>& bytes) {
+    return {bytes.begin(), bytes.end()};
+}
+
+constexpr std::int64_t startedAt = 1765375387215;  // 2025-12-10 14:03:07.215 UTC
+const CaptureGap clearWindow{2, startedAt + 85, startedAt + 89, 1, 2};
+
+std::string recordsBlockOf(const std::string& records, std::int64_t seenAt, std::uint32_t read) {
+    RecordsBlockFrame frame{};
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(records.data());
+    EXPECT_TRUE(frameRecordsBlock(seenAt, read, {bytes, records.size()}, frame));
+    return textOf(frame.head) + records + textOf(frame.trailer);
+}
+
+// The first record seen at the first read, the other two at the second,
+// after a clear's window.
+std::string captureOf(const std::string& records) {
+    CaptureFacts facts;
+    facts.startedAt = startedAt;
+    facts.interval = 100;
+    return textOf(captureHeader(facts)) + recordsBlockOf(records.substr(0, 24), startedAt + 80, 1) +
+           textOf(gapBlock(clearWindow)) + recordsBlockOf(records.substr(24), startedAt + 180, 2);
+}
+
 enum class Feed { input, driverRead };
 
 struct InputRow {
@@ -97,21 +130,21 @@ struct InputRow {
     std::size_t records;   // handed to the sinks
     std::size_t messages;  // of those, records whose message was decoded
     std::size_t lastSize;  // bytes of the last record
-    std::size_t blocks;    // flushes: one after each block of records
 };
 
 const InputRow inputRows[] = {
-    {"BareRecords", Feed::input, threeRecords, SIZE_MAX, 3, 2, 16, 1},
-    {"HexText", Feed::input, hexTextOf(threeRecords), SIZE_MAX, 3, 2, 16, 1},
-    {"TraceFile", Feed::input, traceFileOf(threeRecords), SIZE_MAX, 3, 2, 16, 1},
-    {"OneReadOfTheDriver", Feed::driverRead, threeRecords, SIZE_MAX, 3, 2, 16, 1},
+    {"BareRecords", Feed::input, threeRecords, SIZE_MAX, 3, 2, 16},
+    {"HexText", Feed::input, hexTextOf(threeRecords), SIZE_MAX, 3, 2, 16},
+    {"TraceFile", Feed::input, traceFileOf(threeRecords), SIZE_MAX, 3, 2, 16},
+    {"OneReadOfTheDriver", Feed::driverRead, threeRecords, SIZE_MAX, 3, 2, 16},
     // A record cut by the end of the input still carries its message, cut.
-    {"LastRecordCut", Feed::input, threeRecords + bytesOf("02 0e 0e 00"), SIZE_MAX, 4, 3, 4, 1},
+    {"LastRecordCut", Feed::input, threeRecords + bytesOf("02 0e 0e 00"), SIZE_MAX, 4, 3, 4},
     // 5600 bytes come in blocks of whole records of at most 1024 bytes each.
-    {"ManyBlocksReadInPieces", Feed::input, repeated(threeRecords, 100), 7, 300, 200, 16, 6},
-    {"ManyBlocksOfHexText", Feed::input, hexTextOf(repeated(threeRecords, 100)), 100, 300, 200, 16,
-     6},
-    {"EmptyInput", Feed::input, "", SIZE_MAX, 0, 0, 0, 0},
+    {"ManyBlocksReadInPieces", Feed::input, repeated(threeRecords, 100), 7, 300, 200, 16},
+    {"ManyBlocksOfHexText", Feed::input, hexTextOf(repeated(threeRecords, 100)), 100, 300, 200, 16},
+    {"EmptyInput", Feed::input, "", SIZE_MAX, 0, 0, 0},
+    {"Capture", Feed::input, captureOf(threeRecords), SIZE_MAX, 3, 2, 16},
+    {"CaptureReadInPieces", Feed::input, captureOf(threeRecords), 5, 3, 2, 16},
 };
 
 // The row's input, through the pipeline as a command feeds it.
@@ -130,7 +163,40 @@ void feed(const InputRow& row, RecordPipeline& pipeline) {
     ASSERT_EQ(pipeline.endTrace(), 0);
 }
 
+// The blocks that the input reader cuts the row's input into, or the one
+// read of the driver.
+std::size_t blocksOf(const InputRow& row) {
+    if (row.feed == Feed::driverRead) {
+        return 1;
+    }
+    testing::MemorySource source(row.bytes, row.piece);
+    TraceInput input(source, DamagePolicy::refuse, TraceInput::minimumBlockRoom);
+    RecordBlock block;
+    std::size_t blocks = 0;
+    for (InputStatus status = input.next(block);
+         status == InputStatus::ready || status == InputStatus::gap; status = input.next(block)) {
+        blocks += status == InputStatus::ready ? 1u : 0u;
+    }
+    return blocks;
+}
+
 class EachInput : public ::testing::TestWithParam<InputRow> {};
+
+TEST(RecordPipeline, CarriesACapturesTimesAndGapsInTheirPlace) {
+    CountingSink sink({true, false});
+    RecordPipeline pipeline({&sink});
+    feed(InputRow{"", Feed::input, captureOf(threeRecords), SIZE_MAX, 3, 2, 16}, pipeline);
+    ASSERT_EQ(sink.records.size(), 3u);
+    ASSERT_EQ(sink.gaps.size(), 1u);
+    EXPECT_EQ(sink.gaps[0].from, clearWindow.from);
+    EXPECT_EQ(sink.gaps[0].to, clearWindow.to);
+    EXPECT_EQ(sink.gapsBefore, (std::vector<std::size_t>{0, 1, 1}));
+    const std::int64_t seen[] = {startedAt + 80, startedAt + 180, startedAt + 180};
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(sink.records[i].seenAt, seen[i]) << "record " << i + 1;
+        EXPECT_EQ(sink.records[i].precision, TimePrecision::milliseconds);
+    }
+}
 
 TEST_P(EachInput, HandsEveryRecordOnceInOrder) {
     const InputRow& row = GetParam();
@@ -139,7 +205,8 @@ TEST_P(EachInput, HandsEveryRecordOnceInOrder) {
     feed(row, pipeline);
     EXPECT_EQ(sink.traces, 1u);
     EXPECT_EQ(sink.ends, 1u);
-    EXPECT_EQ(sink.flushes, row.blocks);
+    // Each block of records goes out when it is handed, not at the end.
+    EXPECT_EQ(sink.flushes, blocksOf(row));
     ASSERT_EQ(sink.records.size(), row.records);
     EXPECT_EQ(sink.lines, row.records);
     EXPECT_EQ(sink.messages, row.messages);
@@ -184,7 +251,7 @@ TEST_P(EachNeed, WorksOutOnlyWhatIsAsked) {
         pointers.push_back(&sink);
     }
     RecordPipeline pipeline(pointers);
-    feed(InputRow{"", Feed::driverRead, threeRecords, SIZE_MAX, 3, 2, 16, 1}, pipeline);
+    feed(InputRow{"", Feed::driverRead, threeRecords, SIZE_MAX, 3, 2, 16}, pipeline);
     for (const CountingSink& sink : sinks) {
         EXPECT_EQ(sink.lines, GetParam().lines);
         EXPECT_EQ(sink.messages, GetParam().messages);

@@ -58,6 +58,20 @@ TEST_P(HexText, GivesItsBytesOrItsDamage) {
 constexpr DamagePolicy refuse = DamagePolicy::refuse;
 constexpr DamagePolicy show = DamagePolicy::show;
 
+std::string zerosInHex(std::size_t count) {
+    std::string hex;
+    for (std::size_t i = 0; i < count; ++i) {
+        hex += " 00";
+    }
+    return hex;
+}
+
+// The records that the dumps in the table show.
+const std::string listenConfThen0123ab =
+    "02 0e 0e 00 01 00 05 81 01 00 01 00 00 00 00 00 30 31 32 33 61 62";
+const std::string listenReqThenZeros =
+    "01 1a 1a 00 01 00 05 80 01 00 01 00 41 00 00 00" + zerosInHex(48) + " 02 0e";
+
 INSTANTIATE_TEST_SUITE_P(
     Rows, HexText,
     ::testing::Values(
@@ -88,8 +102,143 @@ INSTANTIATE_TEST_SUITE_P(
         HexRow{"control_byte_after_first_block", std::string(4100, '\n') + "01 # \x1b", refuse, "",
                "4101: not text: byte 0x1b", 1},
         HexRow{"shown_without_bad_words", "01 zz 02\n0e0 03\n04g5 0506", show, "01 02 03 05 06",
-               "1: not a hex digit: 'z'", 3}),
+               "1: not a hex digit: 'z'", 3},
+        // The dumps of tools, as they print them. A text column of hex digits
+        // is no data, and "*" repeats the line above up to the next offset.
+        HexRow{"xxd",
+               "00000000: 020e 0e00 0100 0581 0100 0100 0000 0000  ................\n"
+               "00000010: 3031 3233 6162                           0123ab\n",
+               refuse, listenConfThen0123ab, "", 0},
+        HexRow{"xxd_a_repeats_a_line",
+               "00000000: 011a 1a00 0100 0580 0100 0100 4100 0000  ............A...\n"
+               "00000010: 0000 0000 0000 0000 0000 0000 0000 0000  ................\n"
+               "*\n"
+               "00000040: 020e                                     ..\n",
+               refuse, listenReqThenZeros, "", 0},
+        HexRow{"hexdump_c_repeats_a_line_and_ends_with_its_length",
+               "00000000  01 1a 1a 00 01 00 05 80  01 00 01 00 41 00 00 00  |............A...|\n"
+               "00000010  00 00 00 00 00 00 00 00  00 00 00 00 00 00 00 00  |................|\n"
+               "*\n"
+               "00000040  02 0e                                             |..|\n"
+               "00000042",
+               refuse, listenReqThenZeros, "", 0},
+        HexRow{"hexdump_c_twice",
+               "00000000  02 0e 0e 00 01 00 05 81  01 00 01 00 00 00 00 00  |................|\n"
+               "00000010  30 31 32 33 61 62                                 |0123ab|\n"
+               "00000016\n"
+               "00000000  01 02                                             |..|\n"
+               "00000002\n",
+               refuse, listenConfThen0123ab + " 01 02", "", 0},
+        HexRow{"certutil",
+               "0000\t02 0e 0e 00 01 00 05 81  01 00 01 00 00 00 00 00   ................\r\n"
+               "0010\t30 31 32 33 61 62                                  0123ab\r\n",
+               refuse, listenConfThen0123ab, "", 0},
+        HexRow{"certutil_copied_from_a_console",
+               "0000    02 0e 0e 00 01 00 05 81  01 00 01 00 00 00 00 00   ................\r\n"
+               "0010    30 31 32 33 61 62                                  0123ab\r\n",
+               refuse, listenConfThen0123ab, "", 0},
+        HexRow{"format_hex_of_windows_powershell",
+               "\r\n"
+               "           Path: C:\\t.bin\r\n"
+               "\r\n"
+               "           00 01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F\r\n"
+               "\r\n"
+               "00000000   02 0E 0E 00 01 00 05 81 01 00 01 00 00 00 00 00  ................\r\n"
+               "00000010   30 31 32 33 61 62                                0123ab\r\n"
+               "\r\n",
+               refuse, listenConfThen0123ab, "", 0},
+        HexRow{"format_hex_of_powershell_7_in_two_blocks",
+               "   Label: C:\\t.bin\r\n"
+               "\r\n"
+               "          Offset Bytes                                           Ascii\r\n"
+               "                 00 01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F\r\n"
+               "          ------ ----------------------------------------------- -----\r\n"
+               "0000000000000000 02 0E 0E 00 01 00 05 81 01 00 01 00 00 00 00 00 "
+               "\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd \xef\xbf\xbd "
+               "\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd "
+               "\xef\xbf\xbd     \r\n"
+               "\r\n"
+               "   Label: String (System.String) <2944BEC3>\r\n"
+               "\r\n"
+               "          Offset Bytes                                           Ascii\r\n"
+               "                 00 01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F\r\n"
+               "          ------ ----------------------------------------------- -----\r\n"
+               "0000000000000000 30 31 32 33 61 62                               0123ab\r\n",
+               refuse, listenConfThen0123ab, "", 0},
+        HexRow{"column_numbers_alone_are_hex_text",
+               "           00 01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F\n\n10\n", refuse,
+               "00 01 02 03 04 05 06 07 08 09 0a 0b 0c 0d 0e 0f 10", "", 0},
+        HexRow{"dump_in_a_mail",
+               "> 00000000: 020e 0e00 0100 0581 0100 0100 0000 0000  ................\r\n"
+               "> > 00000010: 3031 3233 6162                           0123ab\r\n",
+               refuse, listenConfThen0123ab, "", 0},
+        HexRow{"dump_offset_does_not_continue",
+               "00000000: 020e 0e00 0100 0581 0100 0100 0000 0000  ................\n"
+               "00000020: 3031 3233 6162                           0123ab\n",
+               refuse, "", "2: offset 00000020 does not continue the dump, which is at 00000010",
+               1},
+        HexRow{"hexdump_c_length_differs",
+               "00000000  01 02                                             |..|\n"
+               "00000003\n",
+               refuse, "", "2: length 00000003 differs from the end of the dump at 00000002", 1},
+        HexRow{"repeat_stops_inside_a_line",
+               "00000000  00 00 00 00 00 00 00 00  00 00 00 00 00 00 00 00  |................|\n"
+               "*\n"
+               "00000018\n",
+               refuse, "", "2: repeat mark (*): whole lines do not reach offset 00000018", 1},
+        HexRow{"repeat_longer_than_one_read",
+               "00000000  00 00 00 00 00 00 00 00  00 00 00 00 00 00 00 00  |................|\n"
+               "*\n"
+               "00002730\n",
+               refuse, "", "2: repeat mark (*) for 10016 bytes, more than one read holds (10000)",
+               1},
+        HexRow{"repeat_after_a_short_line",
+               "00000000: 0102                                     ..\n"
+               "*\n",
+               refuse, "", "2: repeat mark (*) after no whole line", 1},
+        HexRow{"repeat_at_the_end",
+               "00000000: 0000 0000 0000 0000 0000 0000 0000 0000  ................\n"
+               "*\n",
+               refuse, "", "2: repeat mark (*) with no line after it", 1},
+        HexRow{"words_after_a_dump",
+               "00000000: 0102                                     ..\n"
+               "03 04\n",
+               refuse, "", "2: not a line of the xxd dump", 1},
+        HexRow{"dashes_are_no_format_hex_rule", "-------\n01\n", refuse, "",
+               "1: not a hex digit: '-'", 1},
+        HexRow{"words_after_a_format_hex_header", "   Label: t.bin\n01 02\n", refuse, "",
+               "2: not a line of the Format-Hex dump", 1},
+        HexRow{"control_byte_in_a_dump_after_the_first_block",
+               std::string(4100, '\n') +
+                   "00000000: 0102                                     ..\n"
+                   "00000002: 0304                                     .\x1b\n",
+               refuse, "", "4102: not text: byte 0x1b", 1},
+        HexRow{"dump_shown_without_bad_lines",
+               "00000000: 0102                                     ..\n"
+               "00000004: 0304                                     ..\n"
+               "00000006: 05 06\n"
+               "*\n"
+               "00000006: 0708                                     ..\n",
+               show, "01 02 03 04 07 08",
+               "2: offset 00000004 does not continue the dump, which is at 00000002", 3}),
     testing::NamedByRow());
+
+// A dump's repeated lines go out block by block, also when the text ends
+// before they are all given out.
+TEST(HexText, RepeatsFillBlocksToTheEnd) {
+    const std::string dump =
+        "00000000  00 00 00 00 00 00 00 00  00 00 00 00 00 00 00 00  |................|\n"
+        "*\n"
+        "00002710";
+    for (const std::size_t room : {TraceInput::minimumBlockRoom, TraceInput::defaultBlockRoom}) {
+        MemorySource source(dump);
+        TraceInput input(source, DamagePolicy::refuse, room);
+        const testing::Walk walk = testing::walk(input);
+        EXPECT_EQ(walk.status, InputStatus::end) << reasonOf(input);
+        EXPECT_EQ(walk.fault, "");
+        EXPECT_EQ(walk.records, std::string(driverTraceBufferSize, '\0'));
+    }
+}
 
 struct FormRow {
     std::string name;
@@ -218,6 +367,27 @@ TEST(TraceInputBlocks, PrintAsTheWholeTracePrints) {
                 << entry.path();
         }
     }
+}
+
+std::string recordsOf(const std::string& input) {
+    MemorySource source(input);
+    TraceInput reader(source, DamagePolicy::refuse);
+    const testing::Walk walk = testing::walk(reader);
+    EXPECT_EQ(walk.status, InputStatus::end) << reasonOf(reader);
+    return walk.records;
+}
+
+// The demo sample as each tool dumps it (tests/tracefile/dumps/: xxd and
+// hexdump -C as they print it, the others as their documentation shows
+// them) holds the records of the sample's own listing.
+TEST(HexDumps, OfTheDemoSampleHoldItsRecords) {
+    const std::string sample = recordsOf(readFile(AMBERTAP_SAMPLES "/outgoing_data_call.hex"));
+    std::size_t dumps = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(AMBERTAP_DUMPS)) {
+        EXPECT_TRUE(recordsOf(readFile(entry.path())) == sample) << entry.path();
+        ++dumps;
+    }
+    EXPECT_EQ(dumps, 5u);
 }
 
 TEST(TraceInput, ReportsReadErrorsInEveryForm) {

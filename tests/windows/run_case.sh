@@ -2,7 +2,8 @@
 # One end-to-end case of ambertap.exe under Wine. Each argument is one step,
 # its words separated by spaces, run in order:
 #
-#   control ARG...         stand_in_control.exe ARG...
+#   control ARG...         stand_in_control.exe ARG... (load FILE...: the
+#                          listings FILE of the source tree)
 #   run EXIT OUT ERR ARG...
 #                          ambertap.exe ARG...; its exit code must be EXIT, its
 #                          standard output and error the files OUT and ERR
@@ -35,6 +36,12 @@
 #   trace-to-full EXIT ERR ARG...
 #                          ambertrace.exe ARG... with standard output on a device
 #                          that refuses every write (/dev/full), as `trace`
+#   trace-times COUNT EXIT OUT ERR ARG...
+#                          as `trace`, with OUT COUNT times over the expected
+#                          standard output
+#   fed-session SCENARIO   tests/device/fed_session.sh SCENARIO in the case's
+#                          folder, with ambertrace.exe, ambertap.exe and the
+#                          stand-in's feed under Wine; it must succeed
 #   mount OPTIONS FOLDER   a file system of its own (tmpfs with OPTIONS) on
 #                          FOLDER of the case's folder, until the case ends;
 #                          needs root: otherwise the case is skipped (exit 77)
@@ -43,9 +50,15 @@
 #
 # The programs, the source tree and the Wine session come from the
 # environment: AMBERTAP_EXE, AMBERTRACE_EXE, STAND_IN_CONTROL_EXE,
-# VERSION_INFO_EXE, SOURCE_DIR, WINE_SESSION_PREFIX. Lines are compared without their closing CR,
-# and the build date in the banner is compared as "(DATE)". Arguments are
-# UTF-8 text, which Wine turns into the programs' Unicode command lines.
+# VERSION_INFO_EXE, SOURCE_DIR, WINE_SESSION_PREFIX. Lines are compared
+# without their closing CR, and the build date in the banner is compared as
+# "(DATE)". Arguments are UTF-8 text, which Wine turns into the programs'
+# Unicode command lines.
+#
+# STAND_IN_DRIVER=1 marks a case that uses the session's stand-in driver: its
+# first control or run step must be "control load", which also disarms
+# whatever an earlier case armed, so that no case depends on the one before
+# it (an ambertrace step that reads the driver belongs after the load too).
 set -eu
 export LC_ALL=C.UTF-8
 # Steps are split into words; none of them is a file pattern.
@@ -73,6 +86,8 @@ expected_file() {
         echo any
     elif [ "$1" = - ]; then
         echo /dev/null
+    elif [ "${1#/}" != "$1" ]; then
+        echo "$1"
     else
         echo "$SOURCE_DIR/$1"
     fi
@@ -109,7 +124,14 @@ check_exit() {
 
 step_control() {
     if [ "$1" = load ]; then
-        in_session "$STAND_IN_CONTROL_EXE" load "$SOURCE_DIR/$2"
+        shift
+        listings=
+        for listing in "$@"; do
+            listings="$listings $SOURCE_DIR/$listing"
+        done
+        # The listings' names are split on purpose.
+        # shellcheck disable=SC2086
+        in_session "$STAND_IN_CONTROL_EXE" load $listings
     else
         in_session "$STAND_IN_CONTROL_EXE" "$@"
     fi
@@ -208,6 +230,32 @@ step_trace() {
     check_exit "$expected_exit" "$status"
 }
 
+step_trace_times() {
+    count=$1
+    expected=$(expected_file "$3")
+    : >"$work/times.stdout"
+    while [ "$count" -gt 0 ]; do
+        cat "$expected" >>"$work/times.stdout"
+        count=$((count - 1))
+    done
+    expected_exit=$2
+    expected_stderr=$4
+    shift 4
+    step_trace "$expected_exit" "$work/times.stdout" "$expected_stderr" "$@"
+}
+
+step_fed_session() {
+    echo "fed-session: $1" >&2
+    session="sh $here/wine_session.sh $WINE_SESSION_PREFIX exec"
+    if ! (cd "$work/files" &&
+        AMBERTRACE="$session $AMBERTRACE_EXE" AMBERTAP="$session $AMBERTAP_EXE" \
+            FEED="$session $STAND_IN_CONTROL_EXE feed" SAMPLES="$SOURCE_DIR/samples" \
+            SIGNAL="sh $here/signal_program.sh" \
+            sh "$SOURCE_DIR/tests/device/fed_session.sh" "$@"); then
+        failures=$((failures + 1))
+    fi
+}
+
 step_trace_to() {
     file=$1
     expected_exit=$2
@@ -282,6 +330,25 @@ step_mount() {
     mounts="$mounts $work/files/$2"
 }
 
+# The first step of a driver case that reaches the driver loads its trace.
+check_load_comes_first() {
+    for step in "$@"; do
+        # shellcheck disable=SC2086
+        set -- $step
+        case $1 in
+        control) [ "$2" = load ] && return ;;
+        run | run-shared | run-unwritable) ;;
+        *) continue ;;
+        esac
+        echo "run_case: a case that uses the driver loads a trace first, before: $step" >&2
+        exit 2
+    done
+}
+
+if [ "${STAND_IN_DRIVER:-}" = 1 ]; then
+    check_load_comes_first "$@"
+fi
+
 for step in "$@"; do
     # A step's words are split on purpose.
     # shellcheck disable=SC2086
@@ -296,6 +363,8 @@ for step in "$@"; do
     version) step_version "$@" ;;
     trace) step_trace "$@" ;;
     trace-to) step_trace_to "$@" ;;
+    trace-times) step_trace_times "$@" ;;
+    fed-session) step_fed_session "$@" ;;
     trace-from) step_trace_from "$@" ;;
     mount) step_mount "$@" ;;
     trace-to-full) step_trace_to_full "$@" ;;

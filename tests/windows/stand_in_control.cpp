@@ -1,5 +1,10 @@
 // Prepares the stand-in trace driver for the next run of ambertap.exe:
-//   stand_in_control load FILE        replace the trace with the bytes listed in FILE
+//   stand_in_control load FILE...     replace the trace with the bytes listed in the FILEs
+//                                     and disarm what the requests below armed
+//   stand_in_control feed RATE FILE...
+//                                     append the records listed in the FILEs to the
+//                                     trace, RATE a second, as a driver traces them;
+//                                     returns once all are fed
 //   stand_in_control pend-next-read   complete the next read about 50 ms late
 //   stand_in_control overflow-next-read
 //                                     make the next read report a trace longer than its buffer
@@ -126,17 +131,61 @@ bool sendControl(DWORD code, const void* input, DWORD inputLength) {
     return done != FALSE;
 }
 
-bool loadTrace(const char* path) {
+bool readListings(int count, char** paths, std::vector<std::uint8_t>& bytes) {
+    for (int index = 0; index < count; ++index) {
+        if (!readHexListing(paths[index], bytes)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool loadTrace(int count, char** paths) {
     std::vector<std::uint8_t> bytes;
-    if (!readHexListing(path, bytes)) {
+    if (!readListings(count, paths, bytes)) {
         return false;
     }
     if (bytes.size() > STAND_IN_TRACE_CAPACITY) {
-        std::fprintf(stderr, "stand_in_control: %s holds more than %u bytes\n", path,
+        std::fprintf(stderr, "stand_in_control: the listings hold more than %u bytes\n",
                      STAND_IN_TRACE_CAPACITY);
         return false;
     }
     return sendControl(STAND_IN_LOAD_TRACE, bytes.data(), static_cast<DWORD>(bytes.size()));
+}
+
+// Where each record of `bytes` begins, and where the last one ends.
+std::vector<std::size_t> recordStarts(const std::vector<std::uint8_t>& bytes) {
+    std::vector<std::size_t> starts;
+    std::size_t at = 0;
+    while (bytes.size() - at >= 2 && bytes.size() - at - 2 >= bytes[at + 1]) {
+        starts.push_back(at);
+        at += 2u + bytes[at + 1];
+    }
+    starts.push_back(at);
+    return starts;
+}
+
+// Every few milliseconds the records due by then go to the driver, in one
+// request, so that the rate holds whatever the timer's grain.
+bool feedTrace(const char* rateText, int count, char** paths) {
+    const double rate = std::strtod(rateText, nullptr);
+    std::vector<std::uint8_t> bytes;
+    if (rate <= 0 || !readListings(count, paths, bytes)) {
+        return false;
+    }
+    const std::vector<std::size_t> starts = recordStarts(bytes);
+    const std::size_t records = starts.size() - 1;
+    const DWORD began = GetTickCount();
+    for (std::size_t fed = 0; fed < records; Sleep(2)) {
+        const double elapsed = static_cast<double>(GetTickCount() - began) / 1000.0;
+        const std::size_t due = std::min(records, static_cast<std::size_t>(elapsed * rate) + 1);
+        if (due > fed && !sendControl(STAND_IN_APPEND_RECORDS, bytes.data() + starts[fed],
+                                      static_cast<DWORD>(starts[due] - starts[fed]))) {
+            return false;
+        }
+        fed = due;
+    }
+    return true;
 }
 
 bool failNextRequest(const char* statusText) {
@@ -152,8 +201,10 @@ bool failNextRequest(const char* statusText) {
 
 int usage() {
     std::fputs(
-        "Use: stand_in_control load FILE | pend-next-read | overflow-next-read | fail-next STATUS\n"
-        "  load FILE            replace the driver's trace with the bytes of a hex listing\n"
+        "Use: stand_in_control load FILE... | feed RATE FILE... | pend-next-read |\n"
+        "       overflow-next-read | fail-next STATUS\n"
+        "  load FILE...         replace the driver's trace with the bytes of hex listings\n"
+        "  feed RATE FILE...    append the records of hex listings, RATE a second\n"
         "  pend-next-read       complete the next read about 50 ms later\n"
         "  overflow-next-read   make the next read that the trace does not fit copy what\n"
         "                       fits and complete with STATUS_BUFFER_OVERFLOW\n"
@@ -165,8 +216,11 @@ int usage() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 3 && std::strcmp(argv[1], "load") == 0) {
-        return loadTrace(argv[2]) ? 0 : 1;
+    if (argc >= 3 && std::strcmp(argv[1], "load") == 0) {
+        return loadTrace(argc - 2, argv + 2) ? 0 : 1;
+    }
+    if (argc >= 4 && std::strcmp(argv[1], "feed") == 0) {
+        return feedTrace(argv[2], argc - 3, argv + 3) ? 0 : 1;
     }
     if (argc == 2 && std::strcmp(argv[1], "pend-next-read") == 0) {
         return sendControl(STAND_IN_PEND_NEXT_READ, nullptr, 0) ? 0 : 1;

@@ -61,6 +61,15 @@ use_shape() {
     loader=$(loader_for "$1")
 }
 
+# The machine field of a PE file's header (014c: 32-bit x86), or nothing for
+# a name that is no file, such as one of Wine's own programs.
+pe_machine() {
+    if [ -f "$1" ]; then
+        header=$(od -An -t u4 -j 60 -N 4 "$1" | tr -d ' ')
+        od -An -t x2 -j $((header + 4)) -N 2 "$1" | tr -d ' '
+    fi
+}
+
 # The shape that the prefix was made with, as Wine records it.
 prefix_shape() {
     if [ ! -f "$prefix/system.reg" ]; then
@@ -119,6 +128,13 @@ load-driver)
 exec)
     shape=$(prefix_shape)
     use_shape "$shape"
+    # A 32-bit program in a 64-bit prefix is a WoW64 process however it is
+    # started: the 64-bit loader hands it on to the 32-bit one through
+    # start.exe, a 64-bit Wine process more for every run, which waits for it.
+    # Started under the 32-bit loader it is the same process, at once.
+    if [ "$shape" = win64 ] && [ "$(pe_machine "$1")" = 014c ]; then
+        loader=$(loader_for win32)
+    fi
     exec "$loader" "$@"
     ;;
 stop)

@@ -10,12 +10,16 @@
 #define TRACE_READ_CODE 100u
 #define TRACE_CLEAR_CODE 101u
 
-/* Test-only requests. LOAD_TRACE replaces the trace with the input bytes;
+/* Test-only requests. LOAD_TRACE replaces the trace with the input bytes
+ * and disarms the three below;
  * PEND_NEXT_READ makes the next read complete about 50 ms after it was
  * issued; OVERFLOW_NEXT_READ makes the next read, when the trace is longer
  * than its buffer, copy what fits and complete with STATUS_BUFFER_OVERFLOW;
  * FAIL_NEXT_REQUEST makes the next read or clear fail with the NTSTATUS given
- * as a 4-byte input. */
+ * as a 4-byte input; APPEND_RECORDS appends the whole records of the input
+ * to the trace, as the driver traces messages while a program reads, and
+ * drops each that the trace has no room for, as a driver whose buffer is
+ * full stops tracing. */
 #define STAND_IN_LOAD_TRACE CTL_CODE(FILE_DEVICE_UNKNOWN, 0x800, METHOD_BUFFERED, FILE_ANY_ACCESS)
 #define STAND_IN_PEND_NEXT_READ \
     CTL_CODE(FILE_DEVICE_UNKNOWN, 0x801, METHOD_BUFFERED, FILE_ANY_ACCESS)
@@ -23,6 +27,8 @@
     CTL_CODE(FILE_DEVICE_UNKNOWN, 0x802, METHOD_BUFFERED, FILE_ANY_ACCESS)
 #define STAND_IN_OVERFLOW_NEXT_READ \
     CTL_CODE(FILE_DEVICE_UNKNOWN, 0x803, METHOD_BUFFERED, FILE_ANY_ACCESS)
+#define STAND_IN_APPEND_RECORDS \
+    CTL_CODE(FILE_DEVICE_UNKNOWN, 0x804, METHOD_BUFFERED, FILE_ANY_ACCESS)
 
 /* The most trace bytes the driver holds. */
 #define STAND_IN_TRACE_CAPACITY 65536u

@@ -1,9 +1,9 @@
 /* A stand-in for the adapter driver's trace interface, loaded by Wine as a
  * kernel-driver service so that ambertap.exe is tested against a real device
  * object. It creates \Device\OV7100D, reachable as \\.\OV7100D, holds the
- * trace bytes that a test loads, answers the read and clear requests, and on
- * request delays the next read, makes it report a trace longer than its
- * buffer, or fails the next read or clear. */
+ * trace bytes that a test loads or appends while a program reads, answers
+ * the read and clear requests, and on request delays the next read, makes it
+ * report a trace longer than its buffer, or fails the next read or clear. */
 #include <ntddk.h>
 
 #include "stand_in_codes.h"
@@ -143,6 +143,9 @@ static NTSTATUS clearTrace(PIRP irp) {
     return completeRequest(irp, STATUS_SUCCESS, 0);
 }
 
+/* A load starts a test afresh: besides the trace, it disarms whatever an
+ * earlier test armed and did not use, so that no test depends on the one
+ * before it. */
 static NTSTATUS loadTrace(PIRP irp) {
     KIRQL irql;
     ULONG length = inputLength(irp);
@@ -154,8 +157,31 @@ static NTSTATUS loadTrace(PIRP irp) {
         RtlCopyMemory(trace.bytes, irp->AssociatedIrp.SystemBuffer, length);
     }
     trace.length = length;
+    trace.pendNextRead = FALSE;
+    trace.overflowNextRead = FALSE;
+    trace.failNextRequest = FALSE;
     KeReleaseSpinLock(&trace.lock, irql);
     return completeRequest(irp, STATUS_SUCCESS, 0);
+}
+
+/* Appends each whole record of the input that the trace has room for: a
+ * direction byte, a length byte, that many message bytes. */
+static NTSTATUS appendRecords(PIRP irp) {
+    KIRQL irql;
+    const UCHAR* input = irp->AssociatedIrp.SystemBuffer;
+    ULONG length = inputLength(irp);
+    ULONG at = 0;
+    KeAcquireSpinLock(&trace.lock, &irql);
+    while (length - at >= 2 && length - at - 2 >= input[at + 1]) {
+        ULONG size = 2u + input[at + 1];
+        if (STAND_IN_TRACE_CAPACITY - trace.length >= size) {
+            RtlCopyMemory(trace.bytes + trace.length, input + at, size);
+            trace.length += size;
+        }
+        at += size;
+    }
+    KeReleaseSpinLock(&trace.lock, irql);
+    return completeRequest(irp, at == length ? STATUS_SUCCESS : STATUS_INVALID_PARAMETER, 0);
 }
 
 /* Arms one of the switches that the next read takes. */
@@ -196,6 +222,8 @@ static NTSTATUS NTAPI dispatchControl(PDEVICE_OBJECT device, PIRP irp) {
             return armNextRead(irp, &trace.overflowNextRead);
         case STAND_IN_FAIL_NEXT_REQUEST:
             return failNextRequest(irp);
+        case STAND_IN_APPEND_RECORDS:
+            return appendRecords(irp);
         default:
             return completeRequest(irp, STATUS_INVALID_DEVICE_REQUEST, 0);
     }
