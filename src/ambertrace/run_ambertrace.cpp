@@ -13,11 +13,16 @@ namespace ambertap {
 
 namespace {
 
+RecordFilter filterOf(const CommandLine& line) {
+    // The command line holds each within its bounds.
+    return {static_cast<std::uint16_t>(line.appl), static_cast<std::uint8_t>(line.controller)};
+}
+
 // The findings, a summary line that counts them, and an exit code that says
 // whether there was an error among them.
 int checkTraces(const CommandLine& line, DeviceSystem& system, const Streams& streams) {
     CheckView view(streams.out);
-    RecordPipeline pipeline({&view});
+    RecordPipeline pipeline({&view}, filterOf(line));
     const int exitCode =
         viewTraces(line.files, InputChoices{line.damaged, false}, pipeline, system, streams);
     const CheckCounts& counts = view.counts();
@@ -35,7 +40,7 @@ int checkTraces(const CommandLine& line, DeviceSystem& system, const Streams& st
 // but in JSON.
 int viewTraces(const CommandLine& line, std::unique_ptr<RecordSink> view, DeviceSystem& system,
                const Streams& streams) {
-    RecordPipeline pipeline({view.get()});
+    RecordPipeline pipeline({view.get()}, filterOf(line));
     return viewTraces(line.files, InputChoices{line.damaged, !line.json}, pipeline, system,
                       streams);
 }

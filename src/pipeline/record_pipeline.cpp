@@ -2,9 +2,34 @@
 
 #include <utility>
 
+#include "byte_reader.h"
+#include "capi_message.h"
+#include "capi_vocabulary.h"
+#include "line_writer.h"
+
 namespace ambertap {
 
-RecordPipeline::RecordPipeline(std::vector<RecordSink*> sinks) : sinks_(std::move(sinks)) {
+bool RecordFilter::keeps(ByteView record) const {
+    if (applId == 0 && controller == 0) {
+        return true;
+    }
+    if (!holdsMessage(record)) {
+        return false;
+    }
+    // What the reader would mark as cut goes nowhere: a value it cannot read
+    // is 0, which no filter keeps.
+    char unused[8];
+    LineWriter cutMark(unused, sizeof unused);
+    ByteReader message(messageOfRecord(record), cutMark);
+    return (applId == 0 || message.u16(CapiMessage::applId) == applId) &&
+           (controller == 0 ||
+            CapiAddress::controllerOf(message.u32(CapiMessage::firstParameter)) == controller);
+}
+
+RecordPipeline::RecordPipeline(std::vector<RecordSink*> sinks, RecordFilter filter)
+    : sinks_(std::move(sinks)),
+      filter_(filter),
+      filtered_(filter.applId != 0 || filter.controller != 0) {
     for (const RecordSink* sink : sinks_) {
         const RecordNeeds needs = sink->needs();
         needs_.line = needs_.line || needs.line;
@@ -29,6 +54,10 @@ int RecordPipeline::records(std::span<const std::uint8_t> block, std::uint64_t o
     record.seenAt = seenAt;
     record.precision = precision;
     for (RecordCursor cursor(block); !cursor.atEnd(); cursor.next()) {
+        record.index = ++index_;
+        if (filtered_ && !filter_.keeps(cursor.record())) {
+            continue;
+        }
         record.offset = offset + cursor.offset();
         if (const int error = hand(cursor, record); error != 0) {
             return error;
@@ -61,7 +90,6 @@ int RecordPipeline::endTrace() {
 }
 
 int RecordPipeline::hand(const RecordCursor& cursor, TracedRecord& record) {
-    record.index = ++index_;
     record.bytes = cursor.record();
     if (needs_.line) {
         record.line = {line_, formatTraceRecord(cursor.rest(), line_, traceLineRoom)};

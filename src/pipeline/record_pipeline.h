@@ -17,15 +17,27 @@
 
 namespace ambertap {
 
+// The messages of one application or one controller, as people filter a
+// long capture; 0 keeps any. A record that does not hold what a filter asks
+// about (a cut message, a record of no message) is not kept.
+struct RecordFilter {
+    std::uint16_t applId = 0;
+    std::uint8_t controller = 0;  // the address's controller, internal or external
+
+    bool keeps(ByteView record) const;
+};
+
 class RecordPipeline {
   public:
-    explicit RecordPipeline(std::vector<RecordSink*> sinks);
+    explicit RecordPipeline(std::vector<RecordSink*> sinks, RecordFilter filter = {});
     RecordPipeline(const RecordPipeline&) = delete;
     RecordPipeline& operator=(const RecordPipeline&) = delete;
 
     // Each returns 0, or the first error a sink returned, where it stopped.
 
     // A new trace: its records count from 1, and no B protocols are in force.
+    // Records that the filter does not keep count all the same, so that each
+    // record handed keeps its number in the trace; they go to no sink.
     int beginTrace(const TraceSource& trace);
     // The records of `block`, whose first byte lies at `offset` among the
     // trace's record bytes: whole records, but for a cut one where the trace
@@ -41,6 +53,8 @@ class RecordPipeline {
     int hand(const RecordCursor& cursor, TracedRecord& record);
 
     std::vector<RecordSink*> sinks_;
+    RecordFilter filter_;
+    bool filtered_;
     RecordNeeds needs_;
     std::uint64_t index_ = 0;
     ProtocolTracker protocols_;

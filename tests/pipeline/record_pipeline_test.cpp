@@ -315,5 +315,44 @@ TEST(RecordPipeline, TellsWhatAMessagePutInForce) {
     EXPECT_EQ(sink.records[1].index, 2u);
 }
 
+// Get LISTEN_CONF of application 1 and 2 on controller 1, of application 1
+// on the external controller 127, a record of another direction, and a
+// LISTEN_CONF of application 1 cut before its address.
+const std::string mixedTrace = bytesOf(
+    "02 0e 0e 00 01 00 05 81 01 00 01 00 00 00 00 00 "
+    "02 0e 0e 00 02 00 05 81 01 00 01 00 00 00 00 00 "
+    "02 0e 0e 00 01 00 05 81 01 00 ff 00 00 00 00 00 "
+    "07 0e 0e 00 01 00 05 81 01 00 01 00 00 00 00 00 "
+    "02 0e 0e 00 01 00 05 81 01 00");
+
+struct FilterRow {
+    const char* name;
+    RecordFilter filter;
+    std::vector<std::uint64_t> kept;  // the indexes of the records handed
+};
+
+const FilterRow filterRows[] = {
+    {"NoneKeepsEveryRecord", {}, {1, 2, 3, 4, 5}},      {"OneApplication", {2, 0}, {2}},
+    {"AnApplicationOfACutMessage", {1, 0}, {1, 3, 5}},  {"OneController", {0, 1}, {1, 2}},
+    {"AnExternalControllerByItsNumber", {0, 127}, {3}}, {"BothAtOnce", {1, 1}, {1}},
+    {"NothingOfAnotherApplication", {9, 0}, {}},
+};
+
+class EachFilter : public ::testing::TestWithParam<FilterRow> {};
+
+TEST_P(EachFilter, HandsWhatItKeepsWithTheirNumbersInTheTrace) {
+    CountingSink sink({true, true});
+    RecordPipeline pipeline({&sink}, GetParam().filter);
+    feed(InputRow{"", Feed::driverRead, mixedTrace, SIZE_MAX, 0, 0, 0}, pipeline);
+    std::vector<std::uint64_t> kept;
+    for (const TracedRecord& record : sink.records) {
+        kept.push_back(record.index);
+        EXPECT_EQ(record.offset, 16 * (record.index - 1));
+    }
+    EXPECT_EQ(kept, GetParam().kept);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, EachFilter, ::testing::ValuesIn(filterRows), testing::NamedByRow());
+
 }  // namespace
 }  // namespace ambertap
