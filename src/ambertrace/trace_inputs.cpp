@@ -7,7 +7,7 @@
 #include "block_output.h"
 #include "driver_trace.h"
 #include "file_system.h"
-#include "record_views.h"
+#include "record_pipeline.h"
 #include "trace_device.h"
 #include "trace_input.h"
 
@@ -21,19 +21,18 @@ void reportUnwritable(int error, std::FILE* err) {
     std::fprintf(err, "ambertrace: standard output: cannot write: %s\n", std::strerror(error));
 }
 
-int viewDriverTrace(TraceView& view, DeviceSystem& system, const Streams& streams) {
+int viewDriverTrace(RecordPipeline& pipeline, DeviceSystem& system, const Streams& streams) {
     const auto trace = std::make_unique<DriverTrace>();
     if (!readDriverTrace(system, *trace, streams.err)) {
         return traceExitFailure;
     }
     const TraceSource source{traceDeviceName, false, nullptr};
-    int error = view.beginTrace(source);
+    int error = pipeline.beginTrace(source);
     if (error == 0) {
-        view.seenAt(trace->readAt, TimePrecision::milliseconds);
-        error = view.show(trace->bytes(), 0);
+        error = pipeline.records(trace->bytes(), 0, trace->readAt, TimePrecision::milliseconds);
     }
     if (error == 0) {
-        error = view.endTrace();
+        error = pipeline.endTrace();
     }
     if (error != 0) {
         reportUnwritable(error, streams.err);
@@ -105,29 +104,17 @@ void noteTraceFileFacts(const std::string& name, const TraceInput& input, std::F
     }
 }
 
-int showEvent(InputStatus status, const RecordBlock& block, const TraceInput& input,
-              TraceView& view) {
-    if (status == InputStatus::gap) {
-        return view.gap(input.gap());
-    }
-    view.seenAt(block.seenAt, block.precision);
-    return view.show({block.data, block.size}, block.offset);
-}
-
 // Damage told before the records (a trace file's, a capture's header) is not
 // told again after them.
-InputOutcome showBlocks(const std::string& name, TraceInput& input, TraceView& view,
+InputOutcome showBlocks(const std::string& name, TraceInput& input, RecordPipeline& pipeline,
                         bool damageTold, std::FILE* err) {
-    RecordBlock block;
-    InputStatus status = InputStatus::ready;
-    while ((status = input.next(block)) == InputStatus::ready || status == InputStatus::gap) {
-        if (const int error = showEvent(status, block, input, view); error != 0) {
-            reportUnwritable(error, err);
-            return InputOutcome::unwritable;
-        }
+    const FeedOutcome fed = feedInput(input, pipeline);
+    if (fed.writeError != 0) {
+        reportUnwritable(fed.writeError, err);
+        return InputOutcome::unwritable;
     }
-    if (status != InputStatus::end) {
-        return reportFailure(name, status, input, err);
+    if (fed.status != InputStatus::end) {
+        return reportFailure(name, fed.status, input, err);
     }
     if (input.shownDespiteDamage()) {
         if (!damageTold) {
@@ -149,7 +136,7 @@ SavedTraceFacts savedTraceFacts(const TraceFileFacts& facts) {
             facts.recordBytes};
 }
 
-InputOutcome showSource(const std::string& name, ByteSource& source, TraceView& view,
+InputOutcome showSource(const std::string& name, ByteSource& source, RecordPipeline& pipeline,
                         const InputOptions& options, std::FILE* err) {
     TraceInput input(source, options.damaged ? DamagePolicy::show : DamagePolicy::refuse);
     if (const InputStatus status = input.start(); status != InputStatus::ready) {
@@ -161,30 +148,31 @@ InputOutcome showSource(const std::string& name, ByteSource& source, TraceView& 
     }
     const SavedTraceFacts facts = savedTraceFacts(input.facts());
     const bool traceFile = input.form() == InputForm::traceFile;
-    const TraceSource trace{name.c_str(), options.oneOfSeveral, traceFile ? &facts : nullptr};
-    if (const int error = view.beginTrace(trace); error != 0) {
+    const TraceSource trace{name.c_str(), options.oneOfSeveral, traceFile ? &facts : nullptr,
+                            input.form() == InputForm::capture};
+    if (const int error = pipeline.beginTrace(trace); error != 0) {
         reportUnwritable(error, err);
         return InputOutcome::unwritable;
     }
-    const InputOutcome outcome = showBlocks(name, input, view, damageTold, err);
+    const InputOutcome outcome = showBlocks(name, input, pipeline, damageTold, err);
     if (outcome == InputOutcome::unwritable) {
         return outcome;
     }
     noteTraceFileFacts(name, input, err);
     // What the trace held is still worth its view when the input failed.
-    if (const int error = view.endTrace(); error != 0) {
+    if (const int error = pipeline.endTrace(); error != 0) {
         reportUnwritable(error, err);
         return InputOutcome::unwritable;
     }
     return outcome;
 }
 
-InputOutcome showInput(const std::string& name, TraceView& view, const InputOptions& options,
-                       const Streams& streams) {
+InputOutcome showInput(const std::string& name, RecordPipeline& pipeline,
+                       const InputOptions& options, const Streams& streams) {
     if (name == standardStream) {
         useBinaryMode(streams.in);
         FileByteSource source(streams.in);
-        return showSource(name, source, view, options, streams.err);
+        return showSource(name, source, pipeline, options, streams.err);
     }
     SystemError error;
     std::FILE* file = openForReading(name.c_str(), error);
@@ -194,17 +182,17 @@ InputOutcome showInput(const std::string& name, TraceView& view, const InputOpti
         return InputOutcome::failed;
     }
     FileByteSource source(file);
-    const InputOutcome outcome = showSource(name, source, view, options, streams.err);
+    const InputOutcome outcome = showSource(name, source, pipeline, options, streams.err);
     std::fclose(file);
     return outcome;
 }
 
 }  // namespace
 
-int viewTraces(const std::vector<std::string>& files, const InputChoices& choices, TraceView& view,
-               DeviceSystem& system, const Streams& streams) {
+int viewTraces(const std::vector<std::string>& files, const InputChoices& choices,
+               RecordPipeline& pipeline, DeviceSystem& system, const Streams& streams) {
     if (files.empty()) {
-        return viewDriverTrace(view, system, streams);
+        return viewDriverTrace(pipeline, system, streams);
     }
     int exitCode = traceExitSuccess;
     const InputOptions options{choices.damaged, files.size() > 1};
@@ -216,7 +204,7 @@ int viewTraces(const std::vector<std::string>& files, const InputChoices& choice
                 return traceExitFailure;
             }
         }
-        const InputOutcome outcome = showInput(name, view, options, streams);
+        const InputOutcome outcome = showInput(name, pipeline, options, streams);
         if (outcome == InputOutcome::unwritable) {
             return traceExitFailure;
         }

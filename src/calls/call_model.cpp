@@ -170,13 +170,10 @@ std::optional<NcciState> ncciBeginning(std::uint16_t commandWord, bool accepted)
 
 // ---- The one entry ----
 
-void CallModel::add(ByteView record, std::uint64_t index) {
-    if (!holdsMessage(record)) {
-        return;
+void CallModel::add(const TracedRecord& record) {
+    if (record.message != nullptr) {
+        take(*record.message, record.index, record.putInForce);
     }
-    decodeMessage(messageOfRecord(record), protocols_, decoded_);
-    protocols_.takeNote(decoded_);
-    take(decoded_, index, protocols_.putInForceByLastNote());
 }
 
 void CallModel::take(const DecodedMessage& decoded, std::uint64_t index,

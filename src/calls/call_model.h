@@ -20,6 +20,7 @@
 #include "decoded_message.h"
 #include "findings.h"
 #include "protocol_tracker.h"
+#include "traced_record.h"
 
 namespace ambertap {
 
@@ -173,11 +174,9 @@ class CallModel {
     CallModel(const CallModel&) = delete;
     CallModel& operator=(const CallModel&) = delete;
 
-    // Takes the record at the start of `record`: its direction byte, length
-    // byte and message. `record` may end with the record or run on to the end
-    // of the trace data, and the data may cut the record. `index` counts the
-    // records of the trace from 1. Pass every record of one trace, in order.
-    void add(ByteView record, std::uint64_t index);
+    // Takes one record, with its message decoded by the record pipeline.
+    // Pass every record of one trace, in order.
+    void add(const TracedRecord& record);
 
     // A gap of a capture after the records taken so far. A kind this program
     // does not know counts as certain.
@@ -304,8 +303,6 @@ class CallModel {
                 std::optional<TraceGap> acrossGap = std::nullopt);
 
     CallModelListener& listener_;
-    ProtocolTracker protocols_;
-    DecodedMessage decoded_;
     std::uint64_t lastRecord_ = 0;
     std::uint64_t callsBegun_ = 0;
     std::vector<TraceGap> gaps_;

@@ -257,6 +257,29 @@ const ScriptCase scriptCases[] = {
      "assert want is None\n"
      "print(\"ok\")'",
      0, "ok\n", ""},
+    // One application's or one controller's messages, from files and from
+    // the driver: of the four sample calls one after the other, application
+    // 3's are busy_callee's, and another application's fault is not found.
+    {"show_one_application",
+     "cat \"$SAMPLES\"/*.hex | $AMBERTRACE show --appl 3 - >o && $AMBERTRACE show "
+     "\"$SAMPLES/busy_callee.hex\" | cmp - o && $AMBERTRACE show --appl 3 --controller 2 - "
+     "<\"$SAMPLES/busy_callee.hex\" | wc -l",
+     0, "0\n", "", "o\n"},
+    {"show_one_controller_of_the_driver",
+     "$AMBERTRACE show --json --controller 127 | cut -d, -f1-3", 0,
+     "{\"type\":\"record\",\"index\":3,\"offset\":53\n"
+     "{\"type\":\"record\",\"index\":4,\"offset\":81\n",
+     ""},
+    {"calls_of_one_controller", "$AMBERTRACE calls --controller 1", 0,
+     "application 1, controller 1: messages of no call (records 1-2)\n"
+     "  LISTEN_REQ: 1 (record 1)\n"
+     "  LISTEN_CONF: 1 (record 2)\n",
+     ""},
+    {"check_of_another_application",
+     "$AMBERTRACE check --appl 1 \"$TRACES/unanswered_data_b3_ind.hex\" | cut -d: -f2-3; "
+     "$AMBERTRACE check --appl 2 \"$TRACES/unanswered_data_b3_ind.hex\"",
+     0, "1: note\n15: error\n",
+     "ambertrace: 1 error, 0 warnings, 1 note\nambertrace: 0 errors, 0 warnings, 0 notes\n"},
     {"usage_error", "$AMBERTRACE show --clear", 1, "",
      "ambertrace: show: unknown option '--clear' (see 'ambertrace show --help')\n"},
     {"version", "$AMBERTRACE --version", 0, "ambertrace " AMBERTAP_VERSION "\n", ""},
