@@ -220,7 +220,7 @@ class Views {
           json_(makeShowView(viewLine(false, false, true), jsonOut_.stream())),
           calls_(makeCallsView(viewLine(false, false, false), callsOut_.stream())),
           callsJson_(makeCallsView(viewLine(false, false, true), callsJsonOut_.stream())),
-          check_(findingsOut_.stream()),
+          check_(findingsOut_.stream(), CheckFormat::text),
           pipeline_({lines_.get(), hex_.get(), full_.get(), json_.get(), calls_.get(),
                      callsJson_.get(), &check_}) {}
 
