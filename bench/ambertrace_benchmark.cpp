@@ -1,7 +1,8 @@
 // How long ambertrace's commands take for a long stream of bare records, read
 // from a file block by block: `show` against the walker on the same bytes in
 // memory, its views of every parameter against its lines, and `calls` and
-// `check` against those views.
+// `check` against those views; on two streams: a call and a message of every
+// kind, and the four sample calls, a realistic mix.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
@@ -30,14 +31,26 @@ std::vector<Bytes> sampleRecords() {
     return records;
 }
 
+// The four sample calls, one after the other.
+std::vector<Bytes> sampleCalls() {
+    std::vector<Bytes> records;
+    for (const char* call :
+         {"outgoing_data_call", "incoming_voice_call", "busy_callee", "fax_breaks_off"}) {
+        const std::vector<Bytes> some = ambertap::bench::recordsOfListing(
+            (std::string(AMBERTAP_SAMPLES) + "/" + call + ".hex").c_str());
+        records.insert(records.end(), some.begin(), some.end());
+    }
+    return records;
+}
+
 struct Stream {
     Bytes bytes;
     std::string path;
 
-    Stream()
-        : bytes(ambertap::bench::repeatedRecords(sampleRecords(), streamSize)),
+    Stream(const std::vector<Bytes>& records, const char* name)
+        : bytes(ambertap::bench::repeatedRecords(records, streamSize)),
           path(std::string(std::getenv("TMPDIR") != nullptr ? std::getenv("TMPDIR") : "/tmp") +
-               "/ambertrace_show_benchmark.bin") {
+               "/ambertrace_" + name + "_benchmark.bin") {
         std::FILE* file = std::fopen(path.c_str(), "wb");
         std::fwrite(bytes.data(), 1, bytes.size(), file);
         std::fclose(file);
@@ -46,7 +59,12 @@ struct Stream {
 };
 
 const Stream& stream() {
-    static const Stream made;
+    static const Stream made(sampleRecords(), "show");
+    return made;
+}
+
+const Stream& callsStream() {
+    static const Stream made(sampleCalls(), "calls");
     return made;
 }
 
@@ -64,8 +82,7 @@ BENCHMARK(InMemoryWalk)->Unit(benchmark::kMillisecond);
 
 // `ambertrace COMMAND OPTIONS... FILE` with its output discarded.
 void runOnStream(benchmark::State& state, const char* command,
-                 std::initializer_list<const char*> options) {
-    const Stream& made = stream();
+                 std::initializer_list<const char*> options, const Stream& made) {
     std::vector<const char*> arguments{"ambertrace", command};
     arguments.insert(arguments.end(), options);
     arguments.push_back(made.path.c_str());
@@ -82,29 +99,35 @@ void runOnStream(benchmark::State& state, const char* command,
     state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(made.bytes.size()));
 }
 
-void ShowLines(benchmark::State& state) {
-    runOnStream(state, "show", {});
+// Each command on each stream: Lines/0 is the call and every kind, Lines/1
+// the sample calls.
+const Stream& streamOf(const benchmark::State& state) {
+    return state.range(0) == 0 ? stream() : callsStream();
 }
-BENCHMARK(ShowLines)->Unit(benchmark::kMillisecond);
+
+void ShowLines(benchmark::State& state) {
+    runOnStream(state, "show", {}, streamOf(state));
+}
+BENCHMARK(ShowLines)->Unit(benchmark::kMillisecond)->Arg(0)->Arg(1);
 
 void ShowFull(benchmark::State& state) {
-    runOnStream(state, "show", {"--full"});
+    runOnStream(state, "show", {"--full"}, streamOf(state));
 }
-BENCHMARK(ShowFull)->Unit(benchmark::kMillisecond);
+BENCHMARK(ShowFull)->Unit(benchmark::kMillisecond)->Arg(0)->Arg(1);
 
 void ShowJson(benchmark::State& state) {
-    runOnStream(state, "show", {"--json"});
+    runOnStream(state, "show", {"--json"}, streamOf(state));
 }
-BENCHMARK(ShowJson)->Unit(benchmark::kMillisecond);
+BENCHMARK(ShowJson)->Unit(benchmark::kMillisecond)->Arg(0)->Arg(1);
 
 void Calls(benchmark::State& state) {
-    runOnStream(state, "calls", {});
+    runOnStream(state, "calls", {}, streamOf(state));
 }
-BENCHMARK(Calls)->Unit(benchmark::kMillisecond);
+BENCHMARK(Calls)->Unit(benchmark::kMillisecond)->Arg(0)->Arg(1);
 
 void Check(benchmark::State& state) {
-    runOnStream(state, "check", {});
+    runOnStream(state, "check", {}, streamOf(state));
 }
-BENCHMARK(Check)->Unit(benchmark::kMillisecond);
+BENCHMARK(Check)->Unit(benchmark::kMillisecond)->Arg(0)->Arg(1);
 
 }  // namespace

@@ -9,22 +9,24 @@
 // printable ASCII, one a record, and one finding a line for each it counts.
 // Sanitizers catch any read or write outside a buffer.
 //
-// A run costs what its input costs: the views, the call model and the
-// streams they write to are made once and reset for each input, and the
-// views take the first records of an input only (mostRecordsThroughViews).
+// The views sit on the record pipeline, as they do in the program. A run
+// costs what its input costs: the pipeline, its views and the streams they
+// write to are made once and begin a new trace for each input, and the views
+// take the first records of an input only (mostRecordsThroughViews).
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 
-#include "call_views.h"
-#include "message_views.h"
+#include "call_commands.h"
+#include "record_cursor.h"
+#include "record_pipeline.h"
+#include "record_views.h"
 #include "trace_input.h"
 #include "trace_walker.h"
 
@@ -175,17 +177,11 @@ UNGUIDED std::size_t checkJsonLines(std::string_view text, std::string_view star
 UNGUIDED void checkFindings(std::string_view text, const CheckCounts& counts) {
     constexpr std::string_view fileName = "trace:";
     std::uint64_t lines = 0;
-    std::uint64_t lastRecord = 0;
     for (std::size_t at = 0; at < text.size(); at = text.find('\n', at) + 1) {
         if (text.size() - at < fileName.size() ||
             std::memcmp(text.data() + at, fileName.data(), fileName.size()) != 0) {
             fail("a finding begins with the file's name", text.substr(at));
         }
-        const std::uint64_t record = std::strtoull(text.data() + at + fileName.size(), nullptr, 10);
-        if (record < lastRecord) {
-            fail("findings come in record order", text.substr(at));
-        }
-        lastRecord = record;
         ++lines;
     }
     if (lines != counts.errors + counts.warnings + counts.notes) {
@@ -194,95 +190,118 @@ UNGUIDED void checkFindings(std::string_view text, const CheckCounts& counts) {
     checkText(text);
 }
 
-// Every view of ambertrace, fed the first records of a trace block by block:
-// the lines, the full and JSON views, and the call model with `calls` and
-// `check`.
+// Lines of `text` that begin with `start`.
+UNGUIDED std::size_t linesBeginning(std::string_view text, std::string_view start) {
+    std::size_t lines = 0;
+    for (std::size_t at = 0; at < text.size(); at = text.find('\n', at) + 1) {
+        lines += text.compare(at, start.size(), start) == 0 ? 1u : 0u;
+    }
+    return lines;
+}
+
+CommandLine viewLine(bool hex, bool full, bool json) {
+    CommandLine line;
+    line.hex = hex;
+    line.full = full;
+    line.json = json;
+    line.time = hex;
+    return line;
+}
+
+// Every view of ambertrace on one record pipeline, fed the first records of
+// a trace block by block and its gaps, as the commands feed them: the lines,
+// the hex, full and JSON views, and the call model with `calls` and `check`.
 class Views {
   public:
-    void start() {
+    Views()
+        : lines_(makeShowView(viewLine(false, false, false), linesOut_.stream())),
+          hex_(makeShowView(viewLine(true, false, false), hexOut_.stream())),
+          full_(makeShowView(viewLine(false, true, false), fullOut_.stream())),
+          json_(makeShowView(viewLine(false, false, true), jsonOut_.stream())),
+          calls_(makeCallsView(viewLine(false, false, false), callsOut_.stream())),
+          callsJson_(makeCallsView(viewLine(false, false, true), callsJsonOut_.stream())),
+          check_(findingsOut_.stream(), CheckFormat::text),
+          pipeline_({lines_.get(), hex_.get(), full_.get(), json_.get(), calls_.get(),
+                     callsJson_.get(), &check_}) {}
+
+    void start(bool capture) {
         records_ = 0;
-        fullProtocols_ = ProtocolTracker{};
-        jsonProtocols_ = ProtocolTracker{};
-        callViews_.emplace(calls_.stream(), callsJson_.stream(), checked_.stream());
-        model_.emplace(*callViews_);
+        counted_ = check_.counts();
+        expectWritten(pipeline_.beginTrace(TraceSource{"trace", false, nullptr, capture}));
     }
 
     void take(const RecordBlock& block) {
-        const std::uint8_t* const end = block.data + block.size;
-        const std::uint8_t* at = block.data;
-        while (at < end && records_ < mostRecordsThroughViews) {
-            const ByteView record{at, end};
-            char line[traceLineRoom];
-            const std::string_view text(line, formatTraceRecord(record, line, traceLineRoom));
+        RecordCursor records({block.data, block.size});
+        for (; !records.atEnd() && records_ < mostRecordsThroughViews; records.next()) {
             ++records_;
-            const std::uint64_t offset = block.offset + static_cast<std::uint64_t>(at - block.data);
-            if (writeFullRecord(record, text, fullProtocols_, full_.stream()) != 0 ||
-                writeJsonRecord(record, records_, offset, text, nullptr, jsonProtocols_,
-                                json_.stream()) != 0) {
-                fail("a memory stream takes every write");
-            }
-            model_->add(record, records_);
-            at += recordSize(record);
         }
-        const auto taken = static_cast<std::size_t>(at - block.data);
-        if (taken > 0 && printTraceRecords(block.data, taken, nowhere()) != 0) {
+        if (records.offset() == 0) {
+            return;
+        }
+        expectWritten(pipeline_.records({block.data, records.offset()}, block.offset, block.seenAt,
+                                        block.precision));
+        if (printTraceRecords(block.data, records.offset(), nowhere()) != 0) {
             fail("printing to /dev/null succeeds");
         }
-        callViews_->findings.settle(model_->settledBefore());
     }
 
-    void gap(const CaptureGap& gap) { model_->addGap(gap); }
+    void gap(const CaptureGap& gap) {
+        ++gaps_;
+        expectWritten(pipeline_.gap(gap));
+    }
 
     // Checks what the views wrote. What the run allocated is freed before it
     // ends, so that libFuzzer sees as many frees as allocations and looks for
     // a leak only where there is one.
     void end() {
-        checkText(full_.text());
-        if (checkJsonLines(json_.text(), "{\"type\":\"record\",") != records_) {
-            fail("one JSON line a record");
+        expectWritten(pipeline_.endTrace());
+        checkText(linesOut_.text());
+        checkText(hexOut_.text());
+        checkText(fullOut_.text());
+        const std::string_view json = jsonOut_.text();
+        checkJsonLines(json, "{\"type\":\"");
+        if (linesBeginning(json, "{\"type\":\"record\",") != records_ ||
+            linesBeginning(json, "{\"type\":\"gap\",") != gaps_) {
+            fail("one JSON line a record and one a gap", json);
         }
-        model_->finish();
-        if (callViews_->text.finish(*model_) != 0 || callViews_->json.finish(*model_) != 0 ||
-            callViews_->findings.finish() != 0) {
-            fail("a memory stream takes every write");
-        }
-        checkText(calls_.text());
-        checkJsonLines(callsJson_.text(), "{\"type\":\"");
-        checkFindings(checked_.text(), callViews_->findings.counts());
-        model_.reset();
-        callViews_.reset();
-        for (Captured* captured : {&full_, &json_, &calls_, &callsJson_, &checked_}) {
+        checkText(callsOut_.text());
+        checkJsonLines(callsJsonOut_.text(), "{\"type\":\"");
+        const CheckCounts& counts = check_.counts();
+        checkFindings(findingsOut_.text(), CheckCounts{counts.errors - counted_.errors,
+                                                       counts.warnings - counted_.warnings,
+                                                       counts.notes - counted_.notes});
+        for (Captured* captured : {&linesOut_, &hexOut_, &fullOut_, &jsonOut_, &callsOut_,
+                                   &callsJsonOut_, &findingsOut_}) {
             captured->clear();
         }
+        gaps_ = 0;
     }
 
   private:
-    std::uint64_t records_ = 0;
-    ProtocolTracker fullProtocols_;
-    ProtocolTracker jsonProtocols_;
-    Captured full_;
-    Captured json_;
-    Captured calls_;
-    Captured callsJson_;
-    Captured checked_;
-    // The views of the call model, told at once of what it hands out.
-    struct CallViews final : CallModelListener {
-        CallViews(std::FILE* calls, std::FILE* callsJson, std::FILE* checked)
-            : text{CallsFormat::text, nullptr, calls},
-              json{CallsFormat::json, "trace", callsJson},
-              findings{"trace", checked} {}
-        void takeCall(const Call& call) override {
-            text.takeCall(call);
-            json.takeCall(call);
+    static void expectWritten(int error) {
+        if (error != 0) {
+            fail("a memory stream takes every write");
         }
-        void takeFinding(const Finding& finding) override { findings.takeFinding(finding); }
+    }
 
-        CallsWriter text;
-        CallsWriter json;
-        FindingsWriter findings;
-    };
-    std::optional<CallViews> callViews_;
-    std::optional<CallModel> model_;
+    Captured linesOut_;
+    Captured hexOut_;
+    Captured fullOut_;
+    Captured jsonOut_;
+    Captured callsOut_;
+    Captured callsJsonOut_;
+    Captured findingsOut_;
+    std::unique_ptr<RecordSink> lines_;
+    std::unique_ptr<RecordSink> hex_;
+    std::unique_ptr<RecordSink> full_;
+    std::unique_ptr<RecordSink> json_;
+    std::unique_ptr<RecordSink> calls_;
+    std::unique_ptr<RecordSink> callsJson_;
+    CheckView check_;
+    RecordPipeline pipeline_;
+    std::uint64_t records_ = 0;
+    std::uint64_t gaps_ = 0;
+    CheckCounts counted_;
 };
 
 }  // namespace
@@ -306,10 +325,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const DamagePolicy policy = (data[1] & 1) != 0 ? DamagePolicy::show : DamagePolicy::refuse;
     const std::span<const std::uint8_t> bytes(data + 2, size - 2);
 
-    static Views views;
-    views.start();
     PieceSource source(bytes, piece);
     TraceInput input(source, policy, room);
+    static Views views;
+    views.start(input.start() == InputStatus::ready && input.form() == InputForm::capture);
     RecordBlock block;
     InputStatus status;
     std::uint64_t offset = 0;

@@ -10,20 +10,21 @@
 #include "call_model.h"
 #include "call_views.h"
 #include "command_line.h"
-#include "record_views.h"
+#include "record_sink.h"
 
 namespace ambertap {
 
 // Every call of each trace, in text or as JSON Lines.
-std::unique_ptr<TraceView> makeCallsView(const CommandLine& line, std::FILE* out);
+std::unique_ptr<RecordSink> makeCallsView(const CommandLine& line, std::FILE* out);
 
 // The findings of each trace, one a line, counted over all of them.
-class CheckView final : public TraceView {
+class CheckView final : public RecordSink {
   public:
     CheckView(std::FILE* out, CheckFormat format) : out_(out), format_(format) {}
 
+    RecordNeeds needs() const override { return {false, true}; }
     int beginTrace(const TraceSource& trace) override;
-    int show(std::span<const std::uint8_t> block, std::uint64_t offset) override;
+    int record(const TracedRecord& record) override;
     int gap(const CaptureGap& gap) override;
     int endTrace() override;
 
@@ -34,7 +35,6 @@ class CheckView final : public TraceView {
     CheckFormat format_;
     std::unique_ptr<FindingsWriter> writer_;
     std::unique_ptr<CallModel> model_;
-    std::uint64_t index_ = 0;
     CheckCounts counts_;
 };
 

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdio>
 
+#include "capi_vocabulary.h"
 #include "capture_file.h"
 #include "capture_session.h"
 
@@ -43,6 +44,21 @@ const NumberOption recordsNumber{&CommandLine::records, 1, UINT64_MAX, "records"
 const NumberOption clearAtNumber{&CommandLine::clearAt, 1, largestTraceRead, "bytes"};
 const NumberOption widthNumber{&CommandLine::width, 40, 1000, "columns"};
 const Option maskNumbersOption{"mask-numbers", '\0', &CommandLine::maskNumbers};
+const NumberOption applNumber{&CommandLine::appl, 1, UINT16_MAX, "application ID"};
+const NumberOption controllerNumber{&CommandLine::controller, 1, CapiAddress::controllerMask,
+                                    "controller"};
+const Option applOption{"appl", '\0', nullptr, &applNumber};
+const Option controllerOption{"controller", '\0', nullptr, &controllerNumber};
+
+// The help of the options above, for each command that takes them.
+std::string withFilterHelp(std::string_view before, std::string_view after) {
+    return std::string(before) +
+           "  --appl N      only the messages of application N (their ApplID)\n"
+           "  --controller N\n"
+           "                only the messages of controller N, internal or external;\n"
+           "                the records kept keep their numbers in the trace\n" +
+           std::string(after);
+}
 
 std::string recordHelp() {
     char text[2048];
@@ -101,23 +117,27 @@ const std::array<CommandEntry, 5> commands{{
       {"full", '\0', &CommandLine::full},
       {"json", '\0', &CommandLine::json},
       {"time", '\0', &CommandLine::time},
-      {"damaged", '\0', &CommandLine::damaged}},
-     "usage: ambertrace show [--hex | --full | --json] [--time] [--damaged] [FILE...]\n"
-     "\n"
-     "Prints each message of a trace as one line, as ambertap prints it. Each FILE\n"
-     "is a saved trace file or capture, the hex text of a trace (as in a mail), or\n"
-     "the bare records as the driver returns them; - reads standard input. Without\n"
-     "FILE, reads the driver's trace once, without clearing it. Where a capture may\n"
-     "have missed messages, a line of its own begins with -- gap.\n"
-     "\n"
-     "  --hex         each record's bytes in hex under its line\n"
-     "  --full        every parameter of each message under its line, named\n"
-     "  --json        every record as one JSON object a line (JSON Lines), with\n"
-     "                every parameter under its key\n"
-     "  --time        the time each record was first seen (UTC) before its line;\n"
-     "                ? for what the input does not tell\n"
-     "  --damaged     show a damaged or cut trace file all the same (exit code 2)\n"
-     "  -h, --help    show this help\n"},
+      {"damaged", '\0', &CommandLine::damaged},
+      applOption,
+      controllerOption},
+     withFilterHelp(
+         "usage: ambertrace show [--hex | --full | --json] [--time] [--damaged]\n"
+         "                       [--appl N] [--controller N] [FILE...]\n"
+         "\n"
+         "Prints each message of a trace as one line, as ambertap prints it. Each FILE\n"
+         "is a saved trace file or capture, the hex text of a trace (as in a mail), or\n"
+         "the bare records as the driver returns them; - reads standard input. Without\n"
+         "FILE, reads the driver's trace once, without clearing it. Where a capture may\n"
+         "have missed messages, a line of its own begins with -- gap.\n"
+         "\n"
+         "  --hex         each record's bytes in hex under its line\n"
+         "  --full        every parameter of each message under its line, named\n"
+         "  --json        every record as one JSON object a line (JSON Lines), with\n"
+         "                every parameter under its key\n"
+         "  --time        the time each record was first seen (UTC) before its line;\n"
+         "                ? for what the input does not tell\n"
+         "  --damaged     show a damaged or cut trace file all the same (exit code 2)\n",
+         "  -h, --help    show this help\n")},
     {AmbertraceCommand::calls,
      "calls",
      {helpOption,
@@ -125,44 +145,52 @@ const std::array<CommandEntry, 5> commands{{
       {"damaged", '\0', &CommandLine::damaged},
       {"ladder", '\0', &CommandLine::ladder},
       {"width", '\0', nullptr, &widthNumber},
-      maskNumbersOption},
-     "usage: ambertrace calls [--json | --ladder [--width N] [--mask-numbers]] [--damaged]\n"
-     "                        [FILE...]\n"
-     "\n"
-     "Groups each trace into its calls, in the order they begin: for each, its PLCI\n"
-     "and controller, which way it went, its service and numbers, its B protocols,\n"
-     "how it was answered and connected, its B3 connections with their data, how\n"
-     "it ended and why, and the records it spans. Messages of no call follow, by\n"
-     "application and controller. The inputs are those of show.\n"
-     "\n"
-     "  --json        one JSON object a call (JSON Lines)\n"
-     "  --ladder      each call as a ladder diagram in text, one message a line, a\n"
-     "                run of DATA_B3 folded into one line; records of a trace are\n"
-     "                read twice (standard input is copied to a temporary file)\n"
-     "  --width N     the ladder's columns, 40 to 1000 (default: the terminal's,\n"
-     "                or 100 when the output is not a terminal)\n"
-     "  --mask-numbers  every digit of party numbers and subaddresses but the last\n"
-     "                two shown as x, their count kept\n"
-     "  --damaged     read a damaged or cut trace file all the same (exit code 2)\n"
-     "  -h, --help    show this help\n"},
+      maskNumbersOption,
+      applOption,
+      controllerOption},
+     withFilterHelp(
+         "usage: ambertrace calls [--json | --ladder [--width N] [--mask-numbers]] [--damaged]\n"
+         "                        [--appl N] [--controller N] [FILE...]\n"
+         "\n"
+         "Groups each trace into its calls, in the order they begin: for each, its PLCI\n"
+         "and controller, which way it went, its service and numbers, its B protocols,\n"
+         "how it was answered and connected, its B3 connections with their data, how\n"
+         "it ended and why, and the records it spans. Messages of no call follow, by\n"
+         "application and controller. The inputs are those of show.\n"
+         "\n"
+         "  --json        one JSON object a call (JSON Lines)\n"
+         "  --ladder      each call as a ladder diagram in text, one message a line, a\n"
+         "                run of DATA_B3 folded into one line; each trace is read twice\n"
+         "                or more (standard input is copied to a temporary file first)\n"
+         "  --width N     the ladder's columns, 40 to 1000 (default: the terminal's,\n"
+         "                or 100 when the output is not a terminal)\n"
+         "  --mask-numbers  every digit of party numbers and subaddresses but the last\n"
+         "                two shown as x, their count kept\n"
+         "  --damaged     read a damaged or cut trace file all the same (exit code 2)\n",
+         "  -h, --help    show this help\n")},
     {AmbertraceCommand::check,
      "check",
-     {helpOption, {"json", '\0', &CommandLine::json}, {"damaged", '\0', &CommandLine::damaged}},
-     "usage: ambertrace check [--json] [--damaged] [FILE...]\n"
-     "\n"
-     "Points out what the applications did wrong in each trace, one finding a line,\n"
-     "as FILE:RECORD: error: ... (or warning:, note:), where RECORD counts the\n"
-     "trace's records from 1. A trace is a window: only what it proves is an error\n"
-     "or a warning; what may still be answered after its end is a note. A summary\n"
-     "line on standard error counts them. The inputs are those of show.\n"
-     "\n"
-     "Exit codes: 0 no error (warnings and notes may be), 1 a usage error, 2 an\n"
-     "input that cannot be read, 3 at least one error.\n"
-     "\n"
-     "  --json        one JSON object a finding (JSON Lines), with its kind, address\n"
-     "                and the records that prove it, then one with the counts\n"
-     "  --damaged     read a damaged or cut trace file all the same (exit code 2)\n"
-     "  -h, --help    show this help\n"},
+     {helpOption,
+      {"json", '\0', &CommandLine::json},
+      {"damaged", '\0', &CommandLine::damaged},
+      applOption,
+      controllerOption},
+     withFilterHelp(
+         "usage: ambertrace check [--json] [--damaged] [--appl N] [--controller N] [FILE...]\n"
+         "\n"
+         "Points out what the applications did wrong in each trace, one finding a line,\n"
+         "as FILE:RECORD: error: ... (or warning:, note:), where RECORD counts the\n"
+         "trace's records from 1. A trace is a window: only what it proves is an error\n"
+         "or a warning; what may still be answered after its end is a note. A summary\n"
+         "line on standard error counts them. The inputs are those of show.\n"
+         "\n"
+         "Exit codes: 0 no error (warnings and notes may be), 1 a usage error, 2 an\n"
+         "input that cannot be read, 3 at least one error.\n"
+         "\n"
+         "  --json        one JSON object a finding (JSON Lines), with its kind, address\n"
+         "                and the records that prove it, then one with the counts\n"
+         "  --damaged     read a damaged or cut trace file all the same (exit code 2)\n",
+         "  -h, --help    show this help\n")},
 }};
 
 constexpr std::string_view generalHelp =

@@ -33,6 +33,10 @@ struct CommandLine {
     std::uint64_t duration = 0;
     std::uint64_t records = 0;
     std::uint64_t clearAt = 0;
+    // show, calls, check: keep only the messages of this application (ApplID)
+    // and of this controller (0: all).
+    std::uint64_t appl = 0;
+    std::uint64_t controller = 0;
     std::vector<std::string> files;
     std::string usageError;  // one line, empty when the command line is sound
 };

@@ -4,12 +4,11 @@
 #include <cstring>
 #include <memory>
 
-#include "byte_reader.h"
 #include "file_system.h"
 #include "ladder_builder.h"
+#include "record_pipeline.h"
 #include "text_ladder.h"
 #include "trace_inputs.h"
-#include "trace_walker.h"
 
 namespace ambertap {
 
@@ -19,36 +18,27 @@ constexpr std::size_t widthOffTerminal = 100;
 
 // Feeds each pass's records to a ladder builder of its input, and its
 // diagrams to `out`.
-class LadderView : public PassingView {
+class LadderView : public RecordSink, public InputPasses {
   public:
-    LadderView(bool maskNumbers, DiagramOutput& out) : maskNumbers_(maskNumbers), out_(out) {}
+    explicit LadderView(DiagramOutput& out) : out_(out) {}
+
+    RecordNeeds needs() const override { return {true, true}; }
 
     int beginTrace(const TraceSource& trace) override {
         if (!again_) {
             ++input_;
-            builder_ = std::make_unique<LadderBuilder>(input_, maskNumbers_);
-            const int error = beginInput(trace, *builder_);
-            if (error != 0) {
+            builder_ = std::make_unique<LadderBuilder>(input_);
+            if (const int error = beginInput(trace, *builder_); error != 0) {
                 return error;
             }
         }
         again_ = false;
-        index_ = 0;
-        builder_->beginPass(out_);
+        builder_->beginPass(out_, trace.capture);
         return 0;
     }
 
-    void seenAt(std::int64_t seenAt, TimePrecision precision) override {
-        seenAt_ = seenAt;
-        precision_ = precision;
-    }
-
-    int show(std::span<const std::uint8_t> block, std::uint64_t) override {
-        const std::uint8_t* const end = block.data() + block.size();
-        for (ByteView record{block.data(), end}; record.size() > 0;) {
-            builder_->record({++index_, record, seenAt_, precision_});
-            record.begin += recordSize(record);
-        }
+    int record(const TracedRecord& record) override {
+        builder_->record(record);
         return 0;
     }
 
@@ -72,21 +62,17 @@ class LadderView : public PassingView {
     virtual int endInput(const LadderBuilder& builder) = 0;
 
   private:
-    bool maskNumbers_;
     DiagramOutput& out_;
     std::unique_ptr<LadderBuilder> builder_;
     std::size_t input_ = 0;
     bool again_ = false;
-    std::uint64_t index_ = 0;
-    std::int64_t seenAt_ = 0;
-    TimePrecision precision_ = TimePrecision::none;
 };
 
 // The text ladders of each input, after "==> FILE <==" where there are several.
 class TextLadderView final : public LadderView, private DiagramOutput {
   public:
     TextLadderView(const CommandLine& line, std::FILE* out)
-        : LadderView(line.maskNumbers, *this), out_(out), width_(ladderWidth(line, out)) {}
+        : LadderView(static_cast<DiagramOutput&>(*this)), out_(out), width_(ladderWidth(line, out)) {}
 
   private:
     void diagram(const ladder::Diagram& diagram) override { ladder_->write(diagram); }
@@ -133,7 +119,11 @@ std::size_t ladderWidth(const CommandLine& line, std::FILE* out) {
 
 int ladderTraces(const CommandLine& line, DeviceSystem& system, const Streams& streams) {
     TextLadderView view(line, streams.out);
-    return viewTracesInPasses(line.files, InputChoices{line.damaged, false}, view, system, streams);
+    const RecordFilter filter{static_cast<std::uint16_t>(line.appl),
+                              static_cast<std::uint8_t>(line.controller)};
+    RecordPipeline pipeline({&view}, filter, line.maskNumbers);
+    return viewTracesInPasses(line.files, InputChoices{line.damaged, false}, pipeline, view, system,
+                              streams);
 }
 
 }  // namespace ambertap

@@ -1,11 +1,14 @@
 #include "record_views.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "block_output.h"
-#include "byte_reader.h"
-#include "protocol_tracker.h"
+#include "line_writer.h"
+#include "message_views.h"
+#include "record_output.h"
 #include "trace_walker.h"
+#include "utc_time.h"
 
 namespace ambertap {
 
@@ -14,13 +17,17 @@ namespace {
 // The time column of `show --time`, and the space after it.
 constexpr std::size_t timeColumn = utcTimeWidth + 1;
 // The longest gap line: its words, two times and a count of reads.
-constexpr int gapLineRoom = 256;
+constexpr std::size_t gapLineRoom = 256;
+
+std::int64_t readsApart(const CaptureGap& gap) {
+    return std::int64_t{gap.readAfter} - std::int64_t{gap.readBefore};
+}
 
 // "-- gap (certain) 2026-12-10 14:03:07.215 to 2026-12-10 14:03:07.315, 1 read
 // apart: " and what the kind means, on a line of its own.
-int writeGapLine(const CaptureGap& gap, std::FILE* out) {
-    char text[gapLineRoom];
-    LineWriter line(text, gapLineRoom);
+template <typename Output>
+void writeGapLine(const CaptureGap& gap, Output& output) {
+    LineWriter line(output.lineSpace(gapLineRoom), gapLineRoom);
     const GapKindText* kind = gapKindText(gap.kind);
     line.text("-- gap (");
     if (kind != nullptr) {
@@ -33,7 +40,7 @@ int writeGapLine(const CaptureGap& gap, std::FILE* out) {
     writeUtcTime(gap.from, TimePrecision::milliseconds, line);
     line.text(" to ");
     writeUtcTime(gap.to, TimePrecision::milliseconds, line);
-    const std::int64_t apart = std::int64_t{gap.readAfter} - std::int64_t{gap.readBefore};
+    const std::int64_t apart = readsApart(gap);
     line.text(", ");
     line.decimal(apart);
     line.text(apart == 1 ? " read apart" : " reads apart");
@@ -41,182 +48,168 @@ int writeGapLine(const CaptureGap& gap, std::FILE* out) {
         line.text(": ");
         line.text(kind->meaning);
     }
-    line.character('\n');
-    const int error = writeBytes(out, text, line.length());
-    return error != 0 ? error : flushStream(out);
+    output.endLine(line.length());
 }
 
-// Ambertap's lines, exactly.
-class LinesView final : public TraceView {
+// {"type":"gap","kind":"certain","from":"2026-12-10 14:03:07.215","to":...,
+// "readsApart":1}, with the kind's number for a kind this program does not know.
+void writeJsonGap(const CaptureGap& gap, const char* file, RecordOutput& output) {
+    LineWriter text(output.lineSpace(gapLineRoom), gapLineRoom);
+    JsonLine json(text);
+    json.beginObject();
+    json.key("type");
+    json.string(std::string_view("gap"));
+    if (file != nullptr) {
+        json.key("file");
+        json.string(std::string_view(file));
+    }
+    json.key("kind");
+    if (const GapKindText* kind = gapKindText(gap.kind)) {
+        json.string(std::string_view(kind->word));
+    } else {
+        json.number(gap.kind);
+    }
+    json.key("from");
+    writeSeenAt(gap.from, TimePrecision::milliseconds, json);
+    json.key("to");
+    writeSeenAt(gap.to, TimePrecision::milliseconds, json);
+    json.key("readsApart");
+    json.number(readsApart(gap));
+    json.endObject();
+    output.endLine(text.length());
+}
+
+// 0, or the error of the write that failed the output.
+template <typename Output>
+int failureOf(Output& output) {
+    return output.failed() ? output.writeOut() : 0;
+}
+
+// The views write whole lines into a block that goes out as it fills, and
+// whatever is left once the pipeline has handed all it has for now; a gap
+// goes out at once, on a line of its own.
+template <typename Output>
+class BlockView : public RecordSink {
   public:
-    explicit LinesView(std::FILE* out) : out_(out) {}
+    BlockView(std::FILE* out, bool timed) : output_(out), timed_(timed) {}
 
-    int show(std::span<const std::uint8_t> block, std::uint64_t) override {
-        return printTraceRecords(block.data(), block.size(), out_);
+    int gap(const CaptureGap& gap) override {
+        writeGapLine(gap, output_);
+        return output_.finish();
     }
-    int gap(const CaptureGap& gap) override { return writeGapLine(gap, out_); }
-
-  private:
-    std::FILE* out_;
-};
-
-// The views that show records one by one, with each record's line, and with
-// `timed` the time it was first seen before it.
-class EachRecordView : public TraceView {
-  public:
-    explicit EachRecordView(bool timed = false) : timed_(timed) {}
-
-    void seenAt(std::int64_t seenAt, TimePrecision precision) override {
-        seenAt_ = seenAt;
-        precision_ = precision;
-    }
-
-    int show(std::span<const std::uint8_t> block, std::uint64_t offset) override {
-        const ByteView bytes{block.data(), block.data() + block.size()};
-        for (ByteView record = bytes; record.size() > 0;) {
-            const std::size_t size = recordSize(record);
-            char line[timeColumn + traceLineRoom];
-            const std::size_t time = timed_ ? writeTime(line) : 0;
-            const std::size_t length = time + formatTraceRecord(record, line + time, traceLineRoom);
-            ++index_;
-            const std::uint64_t at =
-                offset + static_cast<std::uint64_t>(record.begin - bytes.begin);
-            if (const int error = showRecord(ByteView{record.begin, record.begin + size},
-                                             std::string_view(line, length), index_, at);
-                error != 0) {
-                return error;
-            }
-            record.begin += size;
-        }
-        return flushStream(out());
-    }
+    int flush() override { return output_.finish(); }
+    int endTrace() override { return output_.finish(); }
 
   protected:
-    void restartCount() { index_ = 0; }
-
-  private:
-    std::size_t writeTime(char* line) const {
-        LineWriter time(line, static_cast<int>(timeColumn + 1));
-        writeUtcTime(seenAt_, precision_, time);
-        time.character(' ');
-        return time.length();
+    // The record's line as the view shows it: with `--time`, after the time
+    // the record was first seen.
+    std::string_view shownLine(const TracedRecord& record) {
+        if (!timed_) {
+            return record.line;
+        }
+        LineWriter line(timedLine_, sizeof timedLine_);
+        writeUtcTime(record.seenAt, record.precision, line);
+        line.append(' ', record.line);
+        return {timedLine_, line.length()};
     }
 
-    virtual std::FILE* out() const = 0;
-    // Returns 0, or the C library's error number of a failed write.
-    virtual int showRecord(ByteView record, std::string_view line, std::uint64_t index,
-                           std::uint64_t offset) = 0;
+    Output output_;
 
+  private:
     bool timed_;
-    std::int64_t seenAt_ = 0;
-    TimePrecision precision_ = TimePrecision::none;
-    std::uint64_t index_ = 0;
+    char timedLine_[timeColumn + traceLineRoom];
 };
 
-// Ambertap's lines, each after the time its record was first seen.
-class TimedLinesView final : public EachRecordView {
+using LinesOutput = FixedBlockOutput<16 * 1024>;
+
+// Ambertap's lines, exactly, each after its time with `--time`.
+class LinesView final : public BlockView<LinesOutput> {
   public:
-    explicit TimedLinesView(std::FILE* out) : EachRecordView(true), out_(out) {}
+    using BlockView::BlockView;
 
-    int gap(const CaptureGap& gap) override { return writeGapLine(gap, out_); }
+    RecordNeeds needs() const override { return {true, false}; }
 
-  private:
-    std::FILE* out() const override { return out_; }
-
-    // The line, its newline, and the room's terminator.
-    int showRecord(ByteView, std::string_view line, std::uint64_t, std::uint64_t) override {
-        char text[timeColumn + traceLineRoom + 1];
-        LineWriter lines(text, sizeof text);
-        lines.append(line, '\n');
-        return writeBytes(out_, text, lines.length());
+    int record(const TracedRecord& record) override {
+        const std::string_view line = shownLine(record);
+        std::memcpy(output_.lineSpace(line.size() + 1), line.data(), line.size());
+        output_.endLine(line.size());
+        return failureOf(output_);
     }
-
-    std::FILE* out_;
 };
 
 // Each line, then its record's bytes, sixteen to a line, indented.
-class HexView final : public EachRecordView {
+class HexView final : public BlockView<LinesOutput> {
   public:
-    HexView(std::FILE* out, bool timed) : EachRecordView(timed), out_(out) {}
+    using BlockView::BlockView;
 
-    int gap(const CaptureGap& gap) override { return writeGapLine(gap, out_); }
+    RecordNeeds needs() const override { return {true, false}; }
+
+    int record(const TracedRecord& record) override {
+        LineWriter lines(output_.lineSpace(recordRoom), recordRoom);
+        lines.text(shownLine(record));
+        const ByteView bytes = record.bytes;
+        for (const std::uint8_t* at = bytes.begin; at < bytes.end; at += bytesPerLine) {
+            const std::size_t count =
+                std::min(bytesPerLine, static_cast<std::size_t>(bytes.end - at));
+            lines.append("\n   ", SpacedHexBytes{{at, count}});
+        }
+        output_.endLine(lines.length());
+        return failureOf(output_);
+    }
 
   private:
     static constexpr std::size_t bytesPerLine = 16;
-
-    std::FILE* out() const override { return out_; }
-
     // The line and every hex line of the longest record, with their line ends.
     static constexpr std::size_t recordRoom =
         timeColumn + traceLineRoom + (257 / bytesPerLine + 1) * (3 + 3 * bytesPerLine + 1);
-
-    int showRecord(ByteView record, std::string_view line, std::uint64_t, std::uint64_t) override {
-        char text[recordRoom];
-        LineWriter lines(text, sizeof text);
-        lines.append(line, '\n');
-        for (const std::uint8_t* at = record.begin; at < record.end; at += bytesPerLine) {
-            const std::size_t count =
-                std::min(bytesPerLine, static_cast<std::size_t>(record.end - at));
-            lines.append("   ", SpacedHexBytes{{at, count}}, '\n');
-        }
-        return writeBytes(out_, text, lines.length());
-    }
-
-    std::FILE* out_;
 };
 
 // Each line, then every parameter of its message, named.
-class FullView final : public EachRecordView {
+class FullView final : public BlockView<RecordOutput> {
   public:
-    FullView(std::FILE* out, bool timed) : EachRecordView(timed), out_(out) {}
+    using BlockView::BlockView;
 
-    int gap(const CaptureGap& gap) override { return writeGapLine(gap, out_); }
+    RecordNeeds needs() const override { return {true, true}; }
 
-    int beginTrace(const TraceSource&) override {
-        restartCount();
-        protocols_ = ProtocolTracker{};
-        return 0;
+    int record(const TracedRecord& record) override {
+        writeFullRecord(record, shownLine(record), output_);
+        return failureOf(output_);
     }
-
-  private:
-    std::FILE* out() const override { return out_; }
-
-    int showRecord(ByteView record, std::string_view line, std::uint64_t, std::uint64_t) override {
-        return writeFullRecord(record, line, protocols_, out_);
-    }
-
-    std::FILE* out_;
-    ProtocolTracker protocols_;
 };
 
-// One JSON object a record, after one for a saved trace file's own facts.
-class JsonView final : public EachRecordView {
+// One JSON object a record, after one for a saved trace file's own facts,
+// and one a gap of a capture.
+class JsonView final : public BlockView<RecordOutput> {
   public:
-    explicit JsonView(std::FILE* out) : out_(out) {}
+    explicit JsonView(std::FILE* out) : BlockView(out, false) {}
+
+    RecordNeeds needs() const override { return {true, true}; }
 
     int beginTrace(const TraceSource& trace) override {
-        restartCount();
-        protocols_ = ProtocolTracker{};
-        file_ = trace.oneOfSeveral ? trace.name : nullptr;
-        return trace.facts != nullptr ? writeJsonTrace(*trace.facts, file_, out_) : 0;
+        place_ = {trace.oneOfSeveral ? trace.name : nullptr, trace.capture};
+        if (trace.facts != nullptr) {
+            writeJsonTrace(*trace.facts, place_.file, output_);
+        }
+        return failureOf(output_);
+    }
+
+    int record(const TracedRecord& record) override {
+        writeJsonRecord(record, place_, output_);
+        return failureOf(output_);
+    }
+
+    int gap(const CaptureGap& gap) override {
+        writeJsonGap(gap, place_.file, output_);
+        return output_.finish();
     }
 
   private:
-    std::FILE* out() const override { return out_; }
-
-    int showRecord(ByteView record, std::string_view line, std::uint64_t index,
-                   std::uint64_t offset) override {
-        return writeJsonRecord(record, index, offset, line, file_, protocols_, out_);
-    }
-
-    std::FILE* out_;
-    const char* file_ = nullptr;
-    ProtocolTracker protocols_;
+    JsonRecordPlace place_;
 };
 
 }  // namespace
 
-std::unique_ptr<TraceView> makeShowView(const CommandLine& line, std::FILE* out) {
+std::unique_ptr<RecordSink> makeShowView(const CommandLine& line, std::FILE* out) {
     if (line.json) {
         return std::make_unique<JsonView>(out);
     }
@@ -226,10 +219,7 @@ std::unique_ptr<TraceView> makeShowView(const CommandLine& line, std::FILE* out)
     if (line.hex) {
         return std::make_unique<HexView>(out, line.time);
     }
-    if (line.time) {
-        return std::make_unique<TimedLinesView>(out);
-    }
-    return std::make_unique<LinesView>(out);
+    return std::make_unique<LinesView>(out, line.time);
 }
 
 }  // namespace ambertap

@@ -7,6 +7,7 @@
 #include "command_line.h"
 #include "ladder_commands.h"
 #include "record_command.h"
+#include "record_pipeline.h"
 #include "record_views.h"
 #include "save_command.h"
 #include "trace_inputs.h"
@@ -15,12 +16,19 @@ namespace ambertap {
 
 namespace {
 
+RecordFilter filterOf(const CommandLine& line) {
+    // The command line holds each within its bounds.
+    return {static_cast<std::uint16_t>(line.appl), static_cast<std::uint8_t>(line.controller)};
+}
+
 // The findings, a summary line that counts them (and in JSON a summary
 // object after them), and an exit code that says whether there was an error
 // among them.
 int checkTraces(const CommandLine& line, DeviceSystem& system, const Streams& streams) {
     CheckView view(streams.out, line.json ? CheckFormat::json : CheckFormat::text);
-    int exitCode = viewTraces(line.files, InputChoices{line.damaged, false}, view, system, streams);
+    RecordPipeline pipeline({&view}, filterOf(line));
+    int exitCode =
+        viewTraces(line.files, InputChoices{line.damaged, false}, pipeline, system, streams);
     const CheckCounts& counts = view.counts();
     if (line.json) {
         if (const int error = writeCheckSummaryJson(counts, streams.out); error != 0) {
@@ -37,6 +45,15 @@ int checkTraces(const CommandLine& line, DeviceSystem& system, const Streams& st
         return traceExitErrorsFound;
     }
     return exitCode;
+}
+
+// Each input through one view, with "==> FILE <==" before each of several
+// but in JSON.
+int viewTraces(const CommandLine& line, std::unique_ptr<RecordSink> view, DeviceSystem& system,
+               const Streams& streams) {
+    RecordPipeline pipeline({view.get()}, filterOf(line));
+    return viewTraces(line.files, InputChoices{line.damaged, !line.json}, pipeline, system,
+                      streams);
 }
 
 }  // namespace
@@ -63,14 +80,12 @@ int runAmbertrace(int argumentCount, const char* const* argumentVector, DeviceSy
         case AmbertraceCommand::record:
             return recordTrace(line, system, streams);
         case AmbertraceCommand::show:
-            return viewTraces(line.files, InputChoices{line.damaged, !line.json},
-                              *makeShowView(line, streams.out), system, streams);
+            return viewTraces(line, makeShowView(line, streams.out), system, streams);
         case AmbertraceCommand::calls:
             if (line.ladder) {
                 return ladderTraces(line, system, streams);
             }
-            return viewTraces(line.files, InputChoices{line.damaged, !line.json},
-                              *makeCallsView(line, streams.out), system, streams);
+            return viewTraces(line, makeCallsView(line, streams.out), system, streams);
         case AmbertraceCommand::check:
             return checkTraces(line, system, streams);
         case AmbertraceCommand::none:

@@ -9,6 +9,7 @@
 #include "capture_file.h"
 #include "driver_trace.h"
 #include "file_system.h"
+#include "record_cursor.h"
 #include "trace_device.h"
 #include "trace_file.h"
 #include "trace_input.h"

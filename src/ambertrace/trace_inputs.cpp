@@ -9,7 +9,7 @@
 #include "block_output.h"
 #include "driver_trace.h"
 #include "file_system.h"
-#include "record_views.h"
+#include "record_pipeline.h"
 #include "trace_device.h"
 #include "trace_input.h"
 
@@ -35,19 +35,18 @@ void reportUnwritable(int error, std::FILE* err) {
     tell(err, "ambertrace: standard output: cannot write: %s\n", std::strerror(error));
 }
 
-int viewDriverTrace(TraceView& view, DeviceSystem& system, const Streams& streams) {
+int viewDriverTrace(RecordPipeline& pipeline, DeviceSystem& system, const Streams& streams) {
     const auto trace = std::make_unique<DriverTrace>();
     if (!readDriverTrace(system, *trace, streams.err)) {
         return traceExitFailure;
     }
     const TraceSource source{traceDeviceName, false, nullptr};
-    int error = view.beginTrace(source);
+    int error = pipeline.beginTrace(source);
     if (error == 0) {
-        view.seenAt(trace->readAt, TimePrecision::milliseconds);
-        error = view.show(trace->bytes(), 0);
+        error = pipeline.records(trace->bytes(), 0, trace->readAt, TimePrecision::milliseconds);
     }
     if (error == 0) {
-        error = view.endTrace();
+        error = pipeline.endTrace();
     }
     if (error != 0) {
         reportUnwritable(error, streams.err);
@@ -119,29 +118,17 @@ void noteTraceFileFacts(const std::string& name, const TraceInput& input, std::F
     }
 }
 
-int showEvent(InputStatus status, const RecordBlock& block, const TraceInput& input,
-              TraceView& view) {
-    if (status == InputStatus::gap) {
-        return view.gap(input.gap());
-    }
-    view.seenAt(block.seenAt, block.precision);
-    return view.show({block.data, block.size}, block.offset);
-}
-
 // Damage told before the records (a trace file's, a capture's header) is not
 // told again after them.
-InputOutcome showBlocks(const std::string& name, TraceInput& input, TraceView& view,
+InputOutcome showBlocks(const std::string& name, TraceInput& input, RecordPipeline& pipeline,
                         bool damageTold, std::FILE* err, std::FILE* writeErr) {
-    RecordBlock block;
-    InputStatus status = InputStatus::ready;
-    while ((status = input.next(block)) == InputStatus::ready || status == InputStatus::gap) {
-        if (const int error = showEvent(status, block, input, view); error != 0) {
-            reportUnwritable(error, writeErr);
-            return InputOutcome::unwritable;
-        }
+    const FeedOutcome fed = feedInput(input, pipeline);
+    if (fed.writeError != 0) {
+        reportUnwritable(fed.writeError, writeErr);
+        return InputOutcome::unwritable;
     }
-    if (status != InputStatus::end) {
-        return reportFailure(name, status, input, err);
+    if (fed.status != InputStatus::end) {
+        return reportFailure(name, fed.status, input, err);
     }
     if (input.shownDespiteDamage()) {
         if (!damageTold) {
@@ -163,7 +150,7 @@ SavedTraceFacts savedTraceFacts(const TraceFileFacts& facts) {
             facts.recordBytes};
 }
 
-InputOutcome showSource(const std::string& name, ByteSource& source, TraceView& view,
+InputOutcome showSource(const std::string& name, ByteSource& source, RecordPipeline& pipeline,
                         const InputOptions& options, std::FILE* err, std::FILE* writeErr) {
     TraceInput input(source, options.damaged ? DamagePolicy::show : DamagePolicy::refuse);
     if (const InputStatus status = input.start(); status != InputStatus::ready) {
@@ -175,30 +162,31 @@ InputOutcome showSource(const std::string& name, ByteSource& source, TraceView& 
     }
     const SavedTraceFacts facts = savedTraceFacts(input.facts());
     const bool traceFile = input.form() == InputForm::traceFile;
-    const TraceSource trace{name.c_str(), options.oneOfSeveral, traceFile ? &facts : nullptr};
-    if (const int error = view.beginTrace(trace); error != 0) {
+    const TraceSource trace{name.c_str(), options.oneOfSeveral, traceFile ? &facts : nullptr,
+                            input.form() == InputForm::capture};
+    if (const int error = pipeline.beginTrace(trace); error != 0) {
         reportUnwritable(error, writeErr);
         return InputOutcome::unwritable;
     }
-    const InputOutcome outcome = showBlocks(name, input, view, damageTold, err, writeErr);
+    const InputOutcome outcome = showBlocks(name, input, pipeline, damageTold, err, writeErr);
     if (outcome == InputOutcome::unwritable) {
         return outcome;
     }
     noteTraceFileFacts(name, input, err);
     // What the trace held is still worth its view when the input failed.
-    if (const int error = view.endTrace(); error != 0) {
+    if (const int error = pipeline.endTrace(); error != 0) {
         reportUnwritable(error, writeErr);
         return InputOutcome::unwritable;
     }
     return outcome;
 }
 
-InputOutcome showInput(const std::string& name, TraceView& view, const InputOptions& options,
-                       const Streams& streams) {
+InputOutcome showInput(const std::string& name, RecordPipeline& pipeline,
+                       const InputOptions& options, const Streams& streams) {
     if (name == standardStream) {
         useBinaryMode(streams.in);
         FileByteSource source(streams.in);
-        return showSource(name, source, view, options, streams.err, streams.err);
+        return showSource(name, source, pipeline, options, streams.err, streams.err);
     }
     SystemError error;
     std::FILE* file = openForReading(name.c_str(), error);
@@ -208,17 +196,18 @@ InputOutcome showInput(const std::string& name, TraceView& view, const InputOpti
         return InputOutcome::failed;
     }
     FileByteSource source(file);
-    const InputOutcome outcome = showSource(name, source, view, options, streams.err, streams.err);
+    const InputOutcome outcome =
+        showSource(name, source, pipeline, options, streams.err, streams.err);
     std::fclose(file);
     return outcome;
 }
 
 }  // namespace
 
-int viewTraces(const std::vector<std::string>& files, const InputChoices& choices, TraceView& view,
-               DeviceSystem& system, const Streams& streams) {
+int viewTraces(const std::vector<std::string>& files, const InputChoices& choices,
+               RecordPipeline& pipeline, DeviceSystem& system, const Streams& streams) {
     if (files.empty()) {
-        return viewDriverTrace(view, system, streams);
+        return viewDriverTrace(pipeline, system, streams);
     }
     int exitCode = traceExitSuccess;
     const InputOptions options{choices.damaged, files.size() > 1};
@@ -230,7 +219,7 @@ int viewTraces(const std::vector<std::string>& files, const InputChoices& choice
                 return traceExitFailure;
             }
         }
-        const InputOutcome outcome = showInput(name, view, options, streams);
+        const InputOutcome outcome = showInput(name, pipeline, options, streams);
         if (outcome == InputOutcome::unwritable) {
             return traceExitFailure;
         }
@@ -272,28 +261,28 @@ std::FILE* copyOfStandardInput(const Streams& streams) {
     return copy;
 }
 
-InputOutcome passesOverCopy(const std::string& name, std::FILE* copy, PassingView& view,
-                            const InputOptions& options, std::FILE* err) {
+InputOutcome passesOverCopy(const std::string& name, std::FILE* copy, RecordPipeline& pipeline,
+                            InputPasses& passes, const InputOptions& options, std::FILE* err) {
     InputOutcome first = InputOutcome::shown;
     for (bool firstPass = true;; firstPass = false) {
         std::rewind(copy);
         FileByteSource source(copy);
         const InputOutcome outcome =
-            showSource(name, source, view, options, firstPass ? err : nullptr, err);
+            showSource(name, source, pipeline, options, firstPass ? err : nullptr, err);
         if (firstPass) {
             first = outcome;
         }
         if (outcome == InputOutcome::unwritable) {
             return outcome;
         }
-        if (!view.anotherPass()) {
+        if (!passes.anotherPass()) {
             return first;
         }
     }
 }
 
-InputOutcome passesOverFile(const std::string& name, PassingView& view, const InputOptions& options,
-                            std::FILE* err) {
+InputOutcome passesOverFile(const std::string& name, RecordPipeline& pipeline, InputPasses& passes,
+                            const InputOptions& options, std::FILE* err) {
     InputOutcome first = InputOutcome::shown;
     for (bool firstPass = true;; firstPass = false) {
         SystemError error;
@@ -305,7 +294,7 @@ InputOutcome passesOverFile(const std::string& name, PassingView& view, const In
         }
         FileByteSource source(file);
         const InputOutcome outcome =
-            showSource(name, source, view, options, firstPass ? err : nullptr, err);
+            showSource(name, source, pipeline, options, firstPass ? err : nullptr, err);
         std::fclose(file);
         if (firstPass) {
             first = outcome;
@@ -313,46 +302,46 @@ InputOutcome passesOverFile(const std::string& name, PassingView& view, const In
         if (outcome == InputOutcome::unwritable) {
             return outcome;
         }
-        if (!view.anotherPass()) {
+        if (!passes.anotherPass()) {
             return first;
         }
     }
 }
 
-InputOutcome passesOverInput(const std::string& name, PassingView& view,
+InputOutcome passesOverInput(const std::string& name, RecordPipeline& pipeline, InputPasses& passes,
                              const InputOptions& options, const Streams& streams) {
     if (name != standardStream) {
-        return passesOverFile(name, view, options, streams.err);
+        return passesOverFile(name, pipeline, passes, options, streams.err);
     }
     std::FILE* copy = copyOfStandardInput(streams);
     if (copy == nullptr) {
         return InputOutcome::failed;
     }
-    const InputOutcome outcome = passesOverCopy(name, copy, view, options, streams.err);
+    const InputOutcome outcome = passesOverCopy(name, copy, pipeline, passes, options, streams.err);
     std::fclose(copy);
     return outcome;
 }
 
-int passesOverDriverTrace(PassingView& view, DeviceSystem& system, const Streams& streams) {
+int passesOverDriverTrace(RecordPipeline& pipeline, InputPasses& passes, DeviceSystem& system,
+                          const Streams& streams) {
     const auto trace = std::make_unique<DriverTrace>();
     if (!readDriverTrace(system, *trace, streams.err)) {
         return traceExitFailure;
     }
     const TraceSource source{traceDeviceName, false, nullptr};
     do {
-        int error = view.beginTrace(source);
+        int error = pipeline.beginTrace(source);
         if (error == 0) {
-            view.seenAt(trace->readAt, TimePrecision::milliseconds);
-            error = view.show(trace->bytes(), 0);
+            error = pipeline.records(trace->bytes(), 0, trace->readAt, TimePrecision::milliseconds);
         }
         if (error == 0) {
-            error = view.endTrace();
+            error = pipeline.endTrace();
         }
         if (error != 0) {
             reportUnwritable(error, streams.err);
             return traceExitFailure;
         }
-    } while (view.anotherPass());
+    } while (passes.anotherPass());
     if (trace->pastBound() || trace->read.moreThanReturned) {
         tell(streams.err,
              "ambertrace: %s: the driver had more trace than was read: the rest is not shown\n",
@@ -364,14 +353,15 @@ int passesOverDriverTrace(PassingView& view, DeviceSystem& system, const Streams
 }  // namespace
 
 int viewTracesInPasses(const std::vector<std::string>& files, const InputChoices& choices,
-                       PassingView& view, DeviceSystem& system, const Streams& streams) {
+                       RecordPipeline& pipeline, InputPasses& passes, DeviceSystem& system,
+                       const Streams& streams) {
     if (files.empty()) {
-        return passesOverDriverTrace(view, system, streams);
+        return passesOverDriverTrace(pipeline, passes, system, streams);
     }
     int exitCode = traceExitSuccess;
     const InputOptions options{choices.damaged, files.size() > 1};
     for (const std::string& name : files) {
-        const InputOutcome outcome = passesOverInput(name, view, options, streams);
+        const InputOutcome outcome = passesOverInput(name, pipeline, passes, options, streams);
         if (outcome == InputOutcome::unwritable) {
             return traceExitFailure;
         }

@@ -3,6 +3,9 @@
 #include <algorithm>
 
 #include "capi_vocabulary.h"
+#include "element_descriptions.h"
+#include "field_meaning.h"
+#include "value_names.h"
 
 namespace ambertap {
 
@@ -128,8 +131,70 @@ void clearedBy(ClearedBy& side, ClearedBy first) {
     }
 }
 
-CallDetails callDetailsOf(const DecodedMessage& message) {
+// The bearer that a CONNECT_REQ's or CONNECT_IND's BC says.
+Bearer bearerOf(const DecodedMessage& message, const MessageRef& from) {
+    Bearer bearer;
+    const Field* bc = message.find("bc");
+    if (bc == nullptr) {
+        return bearer;
+    }
+    bearer.description = bearerDescription(message, *bc);
+    bearer.shown = !bearer.description.empty();
+    if (const Field* capability = message.find(*bc, "informationTransferCapability")) {
+        bearer.capabilityShown = true;
+        bearer.capability = static_cast<std::uint8_t>(capability->value);
+        bearer.capabilityName = numberMeaning(*capability).name;
+    }
+    bearer.from = from;
+    return bearer;
+}
+
+// The cause element that an INFO_IND brings; not shown when it brings none.
+NetworkCause causeOf(const DecodedMessage& message, std::uint64_t record) {
+    NetworkCause cause;
+    const Field* element = message.find("infoElement");
+    const Field* value = element != nullptr ? message.find(*element, "cause") : nullptr;
+    if (value == nullptr || wordOf(message, "infoNumber") != InfoNumber::cause) {
+        return cause;
+    }
+    cause.shown = true;
+    cause.cause = static_cast<std::uint8_t>(value->value);
+    cause.name = numberMeaning(*value).name;
+    if (const Field* location = message.find(*element, "location")) {
+        cause.locationShown = true;
+        cause.location = static_cast<std::uint8_t>(location->value);
+        cause.locationName = numberMeaning(*location).name;
+    }
+    cause.description = causeDescription(message, *element);
+    cause.record = record;
+    return cause;
+}
+
+// Keeps the last element of each cause value.
+void keepCause(std::vector<NetworkCause>& causes, NetworkCause cause) {
+    for (NetworkCause& kept : causes) {
+        if (kept.cause == cause.cause) {
+            kept = std::move(cause);
+            return;
+        }
+    }
+    causes.push_back(std::move(cause));
+}
+
+// The cause element of the cause that a DISCONNECT_IND's Reason carries.
+NetworkCause causeOfReason(const std::vector<NetworkCause>& causes, std::uint16_t reason) {
+    const int carried = networkCauseOf(reason);
+    for (const NetworkCause& cause : causes) {
+        if (cause.cause == carried) {
+            return cause;
+        }
+    }
+    return {};
+}
+
+CallDetails callDetailsOf(const DecodedMessage& message, const MessageRef& from) {
     CallDetails details;
+    details.bearer = bearerOf(message, from);
     if (const Field* cip = message.find("cipValue")) {
         details.cipValue = Shown{true, static_cast<std::uint16_t>(cip->value), 0};
     }
@@ -143,6 +208,7 @@ void setCallDetails(Call& call, const CallDetails& details) {
     call.numbersShown = true;
     call.calledNumber = details.calledNumber;
     call.callingNumber = details.callingNumber;
+    call.bearer = details.bearer;
 }
 
 }  // namespace
@@ -168,15 +234,23 @@ std::optional<NcciState> ncciBeginning(std::uint16_t commandWord, bool accepted)
     return beginningBy(ncci_steps::table, commandWord, accepted);
 }
 
+bool b1UnfitForBearer(std::uint8_t capability, std::uint16_t b1) {
+    for (const BearerContent& bearer : bearerContents) {
+        for (const B1Content& protocol : b1Contents) {
+            if (bearer.capability == capability && protocol.b1 == b1) {
+                return bearer.content != protocol.content;
+            }
+        }
+    }
+    return false;
+}
+
 // ---- The one entry ----
 
-void CallModel::add(ByteView record, std::uint64_t index) {
-    if (!holdsMessage(record)) {
-        return;
+void CallModel::add(const TracedRecord& record) {
+    if (record.message != nullptr) {
+        take(*record.message, record.index, record.putInForce);
     }
-    decodeMessage(messageOfRecord(record), protocols_, decoded_);
-    protocols_.takeNote(decoded_);
-    take(decoded_, index, protocols_.putInForceByLastNote());
 }
 
 void CallModel::take(const DecodedMessage& decoded, std::uint64_t index,
@@ -316,6 +390,9 @@ void CallModel::onResponse(const Message& message) {
     countNoCall(owner, message.ref);
     if (afterEnd) {
         return;
+    }
+    if (const Call* call = callOf(owner)) {
+        checkBearer(*call, message);
     }
     proveByResponse(message, owner);
     follow(owner, message);
@@ -745,7 +822,7 @@ void CallModel::noteCall(Call& call, const Message& message) {
     const DecodedMessage& decoded = message.decoded;
     switch (message.ref.commandWord) {
         case connectInd:
-            setCallDetails(call, callDetailsOf(decoded));
+            setCallDetails(call, callDetailsOf(decoded, message.ref));
             break;
         case alertReq:
             if (call.alertRecord == 0) {
@@ -779,6 +856,9 @@ void CallModel::noteCall(Call& call, const Message& message) {
                 units != nullptr && wordOf(decoded, "infoNumber") == InfoNumber::chargeInUnits) {
                 call.charge = {true, static_cast<std::uint32_t>(units->value), message.ref.record};
             }
+            if (NetworkCause cause = causeOf(decoded, message.ref.record); cause.shown) {
+                keepCause(call.causesSent, std::move(cause));
+            }
             break;
         case disconnectReq:
             clearedBy(call.clearedBy, ClearedBy::application);
@@ -787,6 +867,9 @@ void CallModel::noteCall(Call& call, const Message& message) {
             call.reason = Shown{true, wordOf(decoded, "reason"), message.ref.record};
             call.clearing = message.ref;
             clearedBy(call.clearedBy, ClearedBy::network);
+            if (call.clearedBy == ClearedBy::network) {
+                call.cause = causeOfReason(call.causesSent, call.reason.value);
+            }
             break;
         default:
             break;
@@ -897,7 +980,8 @@ void CallModel::handOut(Call& call) {
 }
 
 void CallModel::noteConnectRequest(const Message& request) {
-    connectRequests_[exchangeKey(request.applId, request.ref)] = callDetailsOf(request.decoded);
+    connectRequests_[exchangeKey(request.applId, request.ref)] =
+        callDetailsOf(request.decoded, request.ref);
 }
 
 // A CONNECT_CONF that gives a PLCI begins its call, with what its CONNECT_REQ
@@ -973,6 +1057,20 @@ void CallModel::checkRefusal(const Message& confirmation, const Pending* request
         return;
     }
     report(confirmation, RequestRefused{asked, info}, gapSince(request->gapsBefore));
+}
+
+// An incoming call accepted with a B1 protocol that its BC cannot carry.
+void CallModel::checkBearer(const Call& call, const Message& response) {
+    const Bearer& bearer = call.bearer;
+    if (response.ref.commandWord != connectResp || !response.accepted ||
+        response.protocolsPutInForce == nullptr || !bearer.capabilityShown ||
+        !b1UnfitForBearer(bearer.capability, response.protocolsPutInForce->b1)) {
+        return;
+    }
+    const Field* protocol = response.decoded.find("bProtocol");
+    report(response, B1UnfitForBearer{bearer.from, response.protocolsPutInForce->b1,
+                                      protocol != nullptr && protocol->value == 0,
+                                      bearer.capability, bearer.description});
 }
 
 // ---- Findings ----

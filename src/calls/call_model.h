@@ -20,6 +20,7 @@
 #include "decoded_message.h"
 #include "findings.h"
 #include "protocol_tracker.h"
+#include "traced_record.h"
 
 namespace ambertap {
 
@@ -70,6 +71,28 @@ struct Connection {
     bool steppedSinceGap = true;  // false: a gap came after its last step
 };
 
+// A call's bearer service, as the BC of its CONNECT_REQ or CONNECT_IND says.
+struct Bearer {
+    bool shown = false;       // the BC holds a field that says it
+    std::string description;  // "speech, 64 kbit/s, circuit mode, G.711 A-law"
+    bool capabilityShown = false;
+    std::uint8_t capability = 0;           // its information transfer capability
+    const char* capabilityName = nullptr;  // null: a value without a name
+    MessageRef from;                       // the CONNECT_REQ or CONNECT_IND
+};
+
+// A cause element that the network sent in an INFO_IND.
+struct NetworkCause {
+    bool shown = false;
+    std::uint8_t cause = 0;  // Q.850
+    const char* name = nullptr;
+    bool locationShown = false;
+    std::uint8_t location = 0;
+    const char* locationName = nullptr;
+    std::string description;   // "user busy (cause 17), from the user"
+    std::uint64_t record = 0;  // of the INFO_IND
+};
+
 enum class CallDirection : std::uint8_t { unknown, outgoing, incoming };
 
 // One call: the life of a PLCI for one application.
@@ -89,6 +112,7 @@ struct Call {
     std::string calledNumber;  // digits as the trace holds them
     std::string callingNumber;
     std::string connectedNumber;
+    Bearer bearer;
     bool bProtocolsShown = false;
     BProtocols bProtocols;
 
@@ -103,13 +127,20 @@ struct Call {
     std::vector<Connection> connections;
 
     ClearedBy clearedBy = ClearedBy::notCleared;
-    Shown reason;    // from DISCONNECT_IND
+    Shown reason;  // from DISCONNECT_IND
+    // Where the network's clearing arose: the last cause element that an
+    // INFO_IND brought of the cause that the DISCONNECT_IND's Reason carries
+    // (0x34xx). Not shown when the application cleared the call first, nor
+    // when the Reason carries no cause, or one that no INFO_IND brought.
+    NetworkCause cause;
     MessageRef end;  // DISCONNECT_RESP
 
     // What the checks need while it lasts.
     OpenExchanges open;
     MessageRef clearing;  // its DISCONNECT_IND
     bool steppedSinceGap = true;
+    // The cause elements its INFO_INDs brought, the last of each cause value.
+    std::vector<NetworkCause> causesSent;
 
     bool stillGoing() const { return state != PlciState::ended; }
 };
@@ -136,6 +167,7 @@ struct CallDetails {
     Shown cipValue;
     std::string calledNumber;
     std::string callingNumber;
+    Bearer bearer;
 };
 
 // Where a record's message belongs, and which earlier record it answers, as
@@ -173,11 +205,9 @@ class CallModel {
     CallModel(const CallModel&) = delete;
     CallModel& operator=(const CallModel&) = delete;
 
-    // Takes the record at the start of `record`: its direction byte, length
-    // byte and message. `record` may end with the record or run on to the end
-    // of the trace data, and the data may cut the record. `index` counts the
-    // records of the trace from 1. Pass every record of one trace, in order.
-    void add(ByteView record, std::uint64_t index);
+    // Takes one record, with its message decoded by the record pipeline.
+    // Pass every record of one trace, in order.
+    void add(const TracedRecord& record);
 
     // A gap of a capture after the records taken so far. A kind this program
     // does not know counts as certain.
@@ -291,6 +321,7 @@ class CallModel {
     // ---- Checks of one message ----
     void checkListen(const Message& request);
     void checkRefusal(const Message& confirmation, const Pending* request, const Owner& owner);
+    void checkBearer(const Call& call, const Message& response);
 
     void place(const MessageRef& message, std::uint16_t applId, const Owner& owner,
                std::uint64_t answers = 0);
@@ -304,8 +335,6 @@ class CallModel {
                 std::optional<TraceGap> acrossGap = std::nullopt);
 
     CallModelListener& listener_;
-    ProtocolTracker protocols_;
-    DecodedMessage decoded_;
     std::uint64_t lastRecord_ = 0;
     std::uint64_t callsBegun_ = 0;
     std::vector<TraceGap> gaps_;

@@ -262,6 +262,7 @@ enum class FindingKind : std::uint8_t {
     openIndication,
     openRequest,
     messageCut,
+    b1UnfitForBearer,
 };
 
 struct FindingKindRow {
@@ -291,11 +292,57 @@ inline constexpr FindingKindRow findingKinds[] = {
     {FindingKind::openIndication, "openIndication", Severity::note, false},
     {FindingKind::openRequest, "openRequest", Severity::note, false},
     {FindingKind::messageCut, "messageCut", Severity::note, false},
+    // The network may carry more than the BC says, or the other end may be an
+    // application of the same mind: the trace cannot prove the B channel
+    // wrong, only that the two do not fit.
+    {FindingKind::b1UnfitForBearer, "b1UnfitForBearer", Severity::note, false},
 };
 
 constexpr const FindingKindRow& rowOf(FindingKind kind) {
     return findingKinds[static_cast<std::size_t>(kind)];
 }
+
+// ---- The bearer and the B1 protocol ----
+
+// What the B channel carries between the two ends: sound, which the network
+// may code and decode again on the way (A-law, mu-law, echo cancellers), or
+// bits that it passes as they are.
+enum class ChannelContent : std::uint8_t { sound, bits };
+
+// What a BC's information transfer capability lets through. A capability
+// without a row fits any B1 protocol.
+struct BearerContent {
+    std::uint8_t capability;
+    ChannelContent content;
+};
+inline constexpr BearerContent bearerContents[] = {
+    {0x00, ChannelContent::sound},  // speech
+    {0x10, ChannelContent::sound},  // 3.1 kHz audio
+    {0x08, ChannelContent::bits},   // unrestricted digital information
+    {0x09, ChannelContent::bits},   // restricted digital information
+};
+
+// What a B1 protocol puts on the B channel. A protocol without a row (the
+// bit-transparent ones) fits any bearer.
+struct B1Content {
+    std::uint16_t b1;
+    ChannelContent content;
+};
+inline constexpr B1Content b1Contents[] = {
+    {B1Protocol::hdlc, ChannelContent::bits},
+    {B1Protocol::hdlcInverted, ChannelContent::bits},
+    {B1Protocol::v110Asynchronous, ChannelContent::bits},
+    {B1Protocol::v110Synchronous, ChannelContent::bits},
+    {B1Protocol::t30, ChannelContent::sound},
+    {B1Protocol::modemNegotiated, ChannelContent::sound},
+    {B1Protocol::modemAsynchronous, ChannelContent::sound},
+    {B1Protocol::modemSynchronous, ChannelContent::sound},
+};
+
+// Whether a bearer of this capability cannot carry what the B1 protocol puts
+// on the channel: HDLC frames or V.110 on a speech or audio bearer, a fax or
+// a modem on a digital one.
+bool b1UnfitForBearer(std::uint8_t capability, std::uint16_t b1);
 
 // ---- The data window ----
 

@@ -112,6 +112,11 @@ void writeEnd(TextOutput& out, const Call& call) {
         out.text(", record ").number(call.reason.record);
     }
     out.endLine();
+    if (call.cause.shown) {
+        out.text("  cause: ").text(call.cause.description);
+        out.text(", record ").number(call.cause.record);
+        out.endLine();
+    }
 }
 
 void writeCallText(TextOutput& out, const Call& call) {
@@ -130,6 +135,10 @@ void writeCallText(TextOutput& out, const Call& call) {
     if (call.cipValue.shown) {
         out.text("  service: ");
         appendMeaning(out, "CIP", call.cipValue.value, nameOf(cipValueNames, call.cipValue.value));
+        out.endLine();
+    }
+    if (call.bearer.shown) {
+        out.text("  bearer: ").text(call.bearer.description);
         out.endLine();
     }
     if (call.numbersShown) {
@@ -227,6 +236,31 @@ void writeTraffic(JsonObject& object, std::string_view name, const Traffic& traf
     inner.number("bytes", traffic.bytes);
 }
 
+void writeBearerJson(JsonObject& object, const Bearer& bearer) {
+    object.key("bearer");
+    JsonObject inner(object.json());
+    inner.string("description", bearer.description);
+    if (bearer.capabilityShown) {
+        inner.named("informationTransferCapability", bearer.capability, bearer.capabilityName);
+    }
+    inner.number("record", bearer.from.record);
+}
+
+// {"value": 17, "name": "user busy", "location": {...}, "description", "record"}
+void writeCauseJson(JsonObject& object, const NetworkCause& cause) {
+    object.key("cause");
+    JsonObject inner(object.json());
+    inner.number("value", cause.cause);
+    if (cause.name != nullptr) {
+        inner.string("name", cause.name);
+    }
+    if (cause.locationShown) {
+        inner.named("location", cause.location, cause.locationName);
+    }
+    inner.string("description", cause.description);
+    inner.number("record", cause.record);
+}
+
 void writeConnectionJson(Json& json, const Connection& connection) {
     JsonObject object(json);
     object.number("ncci", connection.ncci);
@@ -281,6 +315,9 @@ void writeCallJson(Json& json, const Call& call, const char* file) {
         object.string("calledPartyNumber", call.calledNumber);
         object.string("callingPartyNumber", call.callingNumber);
     }
+    if (call.bearer.shown) {
+        writeBearerJson(object, call.bearer);
+    }
     if (call.alertRecord != 0) {
         object.number("alertRecord", call.alertRecord);
     }
@@ -324,6 +361,9 @@ void writeCallJson(Json& json, const Call& call, const char* file) {
         if (call.reason.shown) {
             cleared.named("reason", call.reason.value, infoText(call.reason.value));
             cleared.number("record", call.reason.record);
+        }
+        if (call.cause.shown) {
+            writeCauseJson(cleared, call.cause);
         }
     }
     if (!call.stillGoing()) {

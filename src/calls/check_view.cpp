@@ -4,6 +4,7 @@
 #include "call_views.h"
 #include "capi_vocabulary.h"
 #include "json_writer.h"
+#include "value_names.h"
 
 namespace ambertap {
 
@@ -274,6 +275,23 @@ void describe(TextOutput& out, const Finding& finding, const OutOfStep& details)
     out.text(": its state stays as it was");
 }
 
+void describe(TextOutput& out, const Finding& finding, const B1UnfitForBearer& details) {
+    appendMessage(out, finding.subject);
+    out.text(" on ");
+    appendAddress(out, finding.subject.address);
+    out.text(" accepts ");
+    appendMessage(out, details.indication);
+    out.text(" (");
+    appendRecord(out, details.indication.record);
+    out.text(") with ");
+    appendMeaning(out, "B1", details.b1, nameOf(fullB1ProtocolNames, details.b1));
+    if (details.b1ByDefault) {
+        out.text(", the default of an empty B protocol");
+    }
+    out.text(", which its bearer cannot carry (BC: ").text(details.bearer);
+    out.text("): the two ends then speak different things on the B channel");
+}
+
 void describeOpen(TextOutput& out, const Finding& finding, const char* what) {
     appendMessage(out, finding.subject);
     out.text(" on ");
@@ -388,6 +406,9 @@ void addProofs(Proofs& proofs, const CallGivenUp& details) {
 void addProofs(Proofs& proofs, const OutOfStep& details) {
     proofs.add("stateSince", details.since);
 }
+void addProofs(Proofs& proofs, const B1UnfitForBearer& details) {
+    proofs.add("indication", details.indication);
+}
 // Nothing but the message itself shows these.
 void addProofs(Proofs&, const ListenWithoutCip&) {}
 void addProofs(Proofs&, const OpenIndication&) {}
@@ -430,6 +451,12 @@ void addFields(Json& json, const ReceiveWindowExceeded& details) {
 void addFields(Json& json, const CallGivenUp& details) {
     json.key("reason");
     json.number(details.reason);
+}
+void addFields(Json& json, const B1UnfitForBearer& details) {
+    json.key("b1Protocol");
+    json.number(details.b1);
+    json.key("informationTransferCapability");
+    json.number(details.capability);
 }
 template <typename Details>
 void addFields(Json&, const Details&) {}

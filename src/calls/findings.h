@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <variant>
 #include <vector>
 
@@ -139,11 +140,22 @@ struct MessageCut {
     static constexpr FindingKind kind = FindingKind::messageCut;
 };
 
+// A CONNECT_RESP that accepts a call with a B1 protocol that the call's BC
+// cannot carry: the two ends then speak different things on the B channel.
+struct B1UnfitForBearer {
+    static constexpr FindingKind kind = FindingKind::b1UnfitForBearer;
+    MessageRef indication;  // the CONNECT_IND whose BC it is
+    std::uint16_t b1 = 0;
+    bool b1ByDefault = false;  // an empty B protocol: the defaults
+    std::uint8_t capability = 0;
+    std::string bearer;  // the BC in words
+};
+
 using FindingDetails =
     std::variant<NeverAnswered, AnsweredWithOtherAddress, AnsweredWithOtherHandle, UsedAfterEnd,
                  RequestRefused, RefusedAsCleared, FacilityNotSupported, NeverConfirmed,
                  SendWindowExceeded, ReceiveWindowExceeded, ListenWithoutCip, CallGivenUp,
-                 OutOfStep, OpenIndication, OpenRequest, MessageCut>;
+                 OutOfStep, OpenIndication, OpenRequest, MessageCut, B1UnfitForBearer>;
 
 struct Finding {
     std::uint16_t applId = 0;

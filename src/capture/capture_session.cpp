@@ -3,10 +3,8 @@
 #include <algorithm>
 #include <climits>
 
-#include "byte_reader.h"
+#include "record_cursor.h"
 #include "trace_file.h"
-#include "trace_input.h"
-#include "trace_walker.h"
 
 namespace ambertap {
 
@@ -135,12 +133,11 @@ std::span<const std::uint8_t> CaptureSession::withinCount(
         return records;
     }
     std::uint64_t left = settings_.records - std::min(settings_.records, counts_.records);
-    const ByteView all{records.data(), records.data() + records.size()};
-    std::size_t at = 0;
-    for (; at < records.size() && left > 0; --left) {
-        at += recordSize(ByteView{all.begin + at, all.end});
+    RecordCursor cursor(records);
+    for (; !cursor.atEnd() && left > 0; --left) {
+        cursor.next();
     }
-    return records.first(at);
+    return records.first(cursor.offset());
 }
 
 // Past its threshold the trace is cleared at once after the read, so that

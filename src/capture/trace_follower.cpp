@@ -3,10 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "byte_reader.h"
 #include "growing_read.h"
-#include "trace_input.h"
-#include "trace_walker.h"
+#include "record_cursor.h"
 
 namespace ambertap {
 
@@ -28,10 +26,9 @@ std::size_t TraceFollower::continuation(std::span<const std::uint8_t> read) cons
     if (read.size() + 2 * roomForAnyRecord < kept_.size()) {
         return 0;
     }
-    const ByteView kept{kept_.data(), kept_.data() + kept_.size()};
-    for (std::size_t at = recordSize(kept); at < kept_.size();
-         at += recordSize(ByteView{kept.begin + at, kept.end})) {
-        const std::span<const std::uint8_t> rest(kept_.data() + at, kept_.size() - at);
+    RecordCursor records(kept_);
+    for (records.next(); !records.atEnd(); records.next()) {
+        const std::span<const std::uint8_t> rest = std::span(kept_).subspan(records.offset());
         if (startsWith(read, rest)) {
             return rest.size();
         }

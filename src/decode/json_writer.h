@@ -37,9 +37,24 @@ class JsonWriter {
     void endArray() { close(']'); }
 
     void key(std::string_view name) {
-        separate();
-        writeString(asBytes(name));
-        text_.character(':');
+        // A key is most often short and plain: the member's head in one piece.
+        constexpr std::size_t shortKey = 60;
+        if (name.size() <= shortKey && isPlain(asBytes(name))) {
+            char head[shortKey + 4];
+            char* at = head;
+            if (needsComma_) {
+                *at++ = ',';
+            }
+            *at++ = '"';
+            at = std::copy(name.begin(), name.end(), at);
+            *at++ = '"';
+            *at++ = ':';
+            text_.text(std::string_view(head, static_cast<std::size_t>(at - head)));
+        } else {
+            separate();
+            writeString(asBytes(name));
+            text_.character(':');
+        }
         needsComma_ = false;
     }
 
@@ -139,7 +154,17 @@ class JsonWriter {
         return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
     }
 
+    static bool isPlain(std::span<const std::uint8_t> bytes) {
+        return std::all_of(bytes.begin(), bytes.end(), standsInJsonString);
+    }
+
     void writeString(std::span<const std::uint8_t> bytes) {
+        if (isPlain(bytes)) {
+            text_.character('"');
+            writePlain(bytes);
+            text_.character('"');
+            return;
+        }
         text_.character('"');
         std::size_t plain = 0;
         for (std::size_t i = 0; i < bytes.size(); ++i) {

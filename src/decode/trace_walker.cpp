@@ -7,6 +7,7 @@
 #include "capi_message.h"
 #include "line_writer.h"
 #include "message_line.h"
+#include "record_cursor.h"
 
 namespace ambertap {
 
@@ -21,12 +22,6 @@ std::string_view directionWord(std::uint8_t direction) {
         default:
             return {};
     }
-}
-
-// Whether the data holds the record at the start of `record` whole.
-bool holdsWholeRecord(ByteView record) {
-    return record.size() >= TraceRecord::headerSize &&
-           record.size() - TraceRecord::headerSize >= record.begin[TraceRecord::messageLength];
 }
 
 void appendMessageRecord(std::string_view word, ByteView record, LineWriter& line) {
@@ -49,13 +44,6 @@ void appendOtherDirection(std::uint8_t direction, LineWriter& line) {
 
 }  // namespace
 
-std::size_t recordSize(ByteView record) {
-    if (!holdsWholeRecord(record)) {
-        return record.size();
-    }
-    return TraceRecord::headerSize + record.begin[TraceRecord::messageLength];
-}
-
 std::size_t formatTraceRecord(ByteView record, char* out, int room) {
     LineWriter line(out, room);
     const std::uint8_t direction = record.begin[TraceRecord::direction];
@@ -69,15 +57,12 @@ std::size_t formatTraceRecord(ByteView record, char* out, int room) {
 
 int printTraceRecords(const std::uint8_t* data, std::size_t count, std::FILE* out) {
     FixedBlockOutput<16 * 1024> lines(out);
-    const std::uint8_t* const end = data + count;
-    for (const std::uint8_t* at = data; at < end;) {
+    for (RecordCursor records({data, count}); !records.atEnd(); records.next()) {
         char* const line = lines.lineSpace(traceLineRoom);
         if (lines.failed()) {
             break;
         }
-        const ByteView record{at, end};
-        lines.endLine(formatTraceRecord(record, line, traceLineRoom));
-        at += recordSize(record);
+        lines.endLine(formatTraceRecord(records.rest(), line, traceLineRoom));
     }
     return lines.finish();
 }

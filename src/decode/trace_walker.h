@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "byte_reader.h"
+#include "record_cursor.h"
 
 namespace ambertap {
 
@@ -20,10 +21,6 @@ inline constexpr int traceLineRoom = 400;
 // else the C library's error number of the write that failed.
 [[nodiscard]] int printTraceRecords(const std::uint8_t* data, std::size_t count,
                                     std::FILE* out = stdout);
-
-// The bytes of the record at the start of `record`: its header and message,
-// or as much of them as the data holds.
-std::size_t recordSize(ByteView record);
 
 // Writes the line that printTraceRecords prints for the record at the start of
 // `record`, without its newline, into `out`, whose room counts the terminator.

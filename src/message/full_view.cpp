@@ -210,35 +210,28 @@ void writeLine(std::string_view text, RecordOutput& output) {
 
 }  // namespace
 
-int writeFullRecord(ByteView record, std::string_view line, ProtocolTracker& protocols,
-                    std::FILE* out) {
-    RecordOutput output(out);
+void writeFullRecord(const TracedRecord& record, std::string_view line, RecordOutput& output) {
     writeLine(line.substr(0, largestViewLine - 1), output);
-    if (holdsMessage(record)) {
-        DecodedMessage message;
-        decodeMessage(messageOfRecord(record), protocols, message);
-        protocols.takeNote(message);
-        for (const Field& field : message.fields()) {
-            if (!isHeaderField(field)) {
-                writeField(message, field, output);
-            }
-        }
-        if (message.cut()) {
-            writeEnd(message, output);
+    if (record.message == nullptr) {
+        return;
+    }
+    const DecodedMessage& message = *record.message;
+    for (const Field& field : message.fields()) {
+        if (!isHeaderField(field)) {
+            writeField(message, field, output);
         }
     }
-    return output.writeOut();
+    if (message.cut()) {
+        writeEnd(message, output);
+    }
 }
 
-std::vector<std::string> fullRecordLines(ByteView record, std::string_view line,
-                                         ProtocolTracker& protocols) {
+std::vector<std::string> fullRecordLines(const TracedRecord& record, std::string_view line) {
     std::vector<std::string> lines{std::string(line.substr(0, largestViewLine - 1))};
-    if (!holdsMessage(record)) {
+    if (record.message == nullptr) {
         return lines;
     }
-    DecodedMessage message;
-    decodeMessage(messageOfRecord(record), protocols, message);
-    protocols.takeNote(message);
+    const DecodedMessage& message = *record.message;
     char text[fieldLineRoom];
     for (const Field& field : message.fields()) {
         if (!isHeaderField(field)) {

@@ -6,6 +6,7 @@
 #include "code_names.h"
 #include "decoded_message.h"
 #include "field_meaning.h"
+#include "json_writer.h"
 #include "line_writer.h"
 #include "message_views.h"
 #include "record_output.h"
@@ -14,120 +15,6 @@
 namespace ambertap {
 
 namespace {
-
-// Writes JSON into a line, putting the commas between members and elements.
-// Strings are written byte for byte: printable ASCII as it is, every other
-// byte as the \u00XX escape of its value, so that the line is ASCII and valid
-// UTF-8 whatever the trace holds.
-class JsonLine {
-  public:
-    explicit JsonLine(LineWriter& line) : line_(line) {}
-
-    void beginObject() { open('{'); }
-    void endObject() { close('}'); }
-    void beginArray() { open('['); }
-    void endArray() { close(']'); }
-
-    void key(std::string_view name) {
-        separate();
-        line_.append('"', name, "\":");
-        needsComma_ = false;
-    }
-
-    void number(std::int64_t value) {
-        separate();
-        line_.decimal(value);
-        needsComma_ = true;
-    }
-    void number(std::uint64_t value) { number(static_cast<std::int64_t>(value)); }
-
-    void boolean(bool value) {
-        separate();
-        line_.text(value ? std::string_view("true") : std::string_view("false"));
-        needsComma_ = true;
-    }
-
-    void string(std::span<const std::uint8_t> bytes) {
-        separate();
-        line_.character('"');
-        std::size_t plain = 0;
-        for (std::size_t i = 0; i < bytes.size(); ++i) {
-            if (!passesAsItIs(bytes[i])) {
-                appendPlain(bytes.subspan(plain, i - plain));
-                appendEscape(bytes[i]);
-                plain = i + 1;
-            }
-        }
-        appendPlain(bytes.subspan(plain));
-        line_.character('"');
-        needsComma_ = true;
-    }
-    void string(std::string_view text) {
-        string(std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
-    }
-
-    // "81 30 33": two lower-case hex digits a byte, one space apart.
-    void hexBytes(std::span<const std::uint8_t> bytes) {
-        separate();
-        line_.character('"');
-        if (!bytes.empty()) {
-            line_.append(Hex{bytes[0], 2}, SpacedHexBytes{bytes.subspan(1)});
-        }
-        line_.character('"');
-        needsComma_ = true;
-    }
-
-    // A value that `write` puts on the line itself.
-    template <typename Write>
-    void raw(Write write) {
-        separate();
-        write(line_);
-        needsComma_ = true;
-    }
-
-    // "0x%016x".
-    void wideHex(std::uint64_t value) {
-        separate();
-        line_.append("\"0x", Hex{static_cast<std::uint32_t>(value >> 32), 8},
-                     Hex{static_cast<std::uint32_t>(value), 8}, '"');
-        needsComma_ = true;
-    }
-
-  private:
-    static bool passesAsItIs(std::uint8_t byte) {
-        return byte >= 0x20 && byte <= 0x7e && byte != '"' && byte != '\\';
-    }
-
-    void appendPlain(std::span<const std::uint8_t> bytes) {
-        line_.characters(bytes, [](std::uint8_t byte) { return static_cast<char>(byte); });
-    }
-
-    void appendEscape(std::uint8_t byte) {
-        if (byte == '"' || byte == '\\') {
-            line_.append('\\', static_cast<char>(byte));
-        } else {
-            line_.append("\\u00", Hex{byte, 2});
-        }
-    }
-
-    void open(char bracket) {
-        separate();
-        line_.character(bracket);
-        needsComma_ = false;
-    }
-    void close(char bracket) {
-        line_.character(bracket);
-        needsComma_ = true;
-    }
-    void separate() {
-        if (needsComma_) {
-            line_.character(',');
-        }
-    }
-
-    LineWriter& line_;
-    bool needsComma_ = false;
-};
 
 void writeAddress(const Field& field, JsonLine& json) {
     const AddressParts parts = addressParts(static_cast<std::uint32_t>(field.value));
@@ -186,7 +73,9 @@ void writeNumber(const Field& field, JsonLine& json) {
     switch (field.definition->meaning) {
         case Meaning::plain:
         case Meaning::quantity:
-            json.number(field.value);
+            // A number of a signed encoding (an element's ASN.1 INTEGER) is
+            // held sign-extended: no plain number of a message is that large.
+            json.number(static_cast<std::int64_t>(field.value));
             break;
         case Meaning::signedQuantity:
             json.number(signedValue(field));
@@ -340,8 +229,15 @@ void writeUtcTime(std::int64_t seconds, LineWriter& line) {
 
 }  // namespace
 
-int writeJsonTrace(const SavedTraceFacts& facts, const char* file, std::FILE* out) {
-    RecordOutput output(out);
+void writeSeenAt(std::int64_t milliseconds, TimePrecision precision, JsonLine& json) {
+    json.raw([&](LineWriter& line) {
+        line.character('"');
+        writeUtcTime(milliseconds, precision, line);
+        line.character('"');
+    });
+}
+
+void writeJsonTrace(const SavedTraceFacts& facts, const char* file, RecordOutput& output) {
     LineWriter text(output.lineSpace(largestViewLine), largestViewLine);
     JsonLine json(text);
     json.beginObject();
@@ -354,9 +250,9 @@ int writeJsonTrace(const SavedTraceFacts& facts, const char* file, std::FILE* ou
     json.key("version");
     json.beginObject();
     json.key("major");
-    json.number(std::uint64_t{facts.versionMajor});
+    json.number(facts.versionMajor);
     json.key("minor");
-    json.number(std::uint64_t{facts.versionMinor});
+    json.number(facts.versionMinor);
     json.endObject();
     json.key("savedAt");
     json.raw([&](LineWriter& line) { writeUtcTime(facts.savedAt, line); });
@@ -366,40 +262,35 @@ int writeJsonTrace(const SavedTraceFacts& facts, const char* file, std::FILE* ou
     json.number(facts.recordBytes);
     json.endObject();
     output.endLine(text.length());
-    return output.writeOut();
 }
 
-int writeJsonRecord(ByteView record, std::uint64_t index, std::uint64_t offset,
-                    std::string_view line, const char* file, ProtocolTracker& protocols,
-                    std::FILE* out) {
-    RecordOutput output(out);
+void writeJsonRecord(const TracedRecord& record, const JsonRecordPlace& place,
+                     RecordOutput& output) {
     LineWriter text(output.lineSpace(largestViewLine), largestViewLine);
     JsonLine json(text);
     json.beginObject();
     json.key("type");
     json.string(std::string_view("record"));
-    if (file != nullptr) {
+    if (place.file != nullptr) {
         json.key("file");
-        json.string(std::string_view(file));
+        json.string(std::string_view(place.file));
     }
     json.key("index");
-    json.number(index);
+    json.number(record.index);
     json.key("offset");
-    json.number(offset);
-    if (record.size() > 0) {
-        writeDirection(record, json);
+    json.number(record.offset);
+    if (place.seenAt) {
+        json.key("seenAt");
+        writeSeenAt(record.seenAt, record.precision, json);
     }
+    writeDirection(record.bytes, json);
     json.key("line");
-    json.string(line);
-    if (holdsMessage(record)) {
-        DecodedMessage message;
-        decodeMessage(messageOfRecord(record), protocols, message);
-        protocols.takeNote(message);
-        writeMessage(message, json);
+    json.string(record.line);
+    if (record.message != nullptr) {
+        writeMessage(*record.message, json);
     }
     json.endObject();
     output.endLine(text.length());
-    return output.writeOut();
 }
 
 }  // namespace ambertap

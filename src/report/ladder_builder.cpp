@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "arrow_texts.h"
 #include "call_views.h"
 #include "capi_vocabulary.h"
 #include "decoded_message.h"
@@ -60,9 +61,9 @@ class LadderBuilder::Survey final : public CallModelListener {
   public:
     explicit Survey(LadderBuilder& builder) : builder_(builder), model_(*this) {}
 
-    void record(ByteView shown, std::uint64_t index) {
-        current_ = index;
-        model_.add(shown, index);
+    void record(const TracedRecord& record) {
+        current_ = record.index;
+        model_.add(record);
     }
     void gap(const CaptureGap& gap) { model_.addGap(gap); }
 
@@ -110,13 +111,15 @@ class LadderBuilder::Drawing final : public CallModelListener {
     Drawing(LadderBuilder& builder, DiagramOutput* out)
         : builder_(builder), out_(out), model_(*this) {}
 
-    void record(ByteView shown, const LadderRecord& record) {
+    void record(const TracedRecord& record) {
         Entry& entry = queue_.emplace_back();
         entry.record = record.index;
-        builder_.decoder_.texts(shown, entry.texts);
-        entry.time = timeText(record.seenAt, record.precision);
+        entry.texts = arrowTextsOf(record);
+        if (builder_.capture_) {
+            entry.time = timeText(record.seenAt, record.precision);
+        }
         byRecord_.emplace(record.index, &entry);
-        model_.add(shown, record.index);
+        model_.add(record);
         releaseUpTo(record.index);
     }
 
@@ -311,16 +314,16 @@ class LadderBuilder::Drawing final : public CallModelListener {
 
 // ---- The builder ----
 
-LadderBuilder::LadderBuilder(std::size_t input, bool maskNumbers, LadderBounds bounds)
-    : input_(input), bounds_(bounds), decoder_(maskNumbers) {}
+LadderBuilder::LadderBuilder(std::size_t input, LadderBounds bounds)
+    : input_(input), bounds_(bounds) {}
 
 LadderBuilder::~LadderBuilder() = default;
 
-void LadderBuilder::beginPass(DiagramOutput& out) {
+void LadderBuilder::beginPass(DiagramOutput& out, bool capture) {
     ++pass_;
     out_ = &out;
+    capture_ = capture;
     gapsThisPass_ = 0;
-    decoder_.beginTrace();
     if (pass_ == 1) {
         survey_ = std::make_unique<Survey>(*this);
     } else {
@@ -328,17 +331,16 @@ void LadderBuilder::beginPass(DiagramOutput& out) {
     }
 }
 
-void LadderBuilder::record(const LadderRecord& record) {
+void LadderBuilder::record(const TracedRecord& record) {
     if (pass_ > 1 && record.index > surveyedRecords_) {
         return;  // the trace grew since the first pass
     }
-    const ByteView shown = decoder_.shown(record);
     if (pass_ == 1) {
         surveyedRecords_ = record.index;
-        survey_->record(shown, record.index);
+        survey_->record(record);
         return;
     }
-    drawing_->record(shown, record);
+    drawing_->record(record);
 }
 
 void LadderBuilder::gap(const CaptureGap& gap) {

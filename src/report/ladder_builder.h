@@ -18,7 +18,7 @@
 
 #include "call_model.h"
 #include "diagram.h"
-#include "ladder_decoder.h"
+#include "traced_record.h"
 
 namespace ambertap {
 
@@ -64,18 +64,18 @@ struct DiagramPlan {
 
 class LadderBuilder {
   public:
-    LadderBuilder(std::size_t input, bool maskNumbers, LadderBounds bounds = ladderBounds);
+    explicit LadderBuilder(std::size_t input, LadderBounds bounds = ladderBounds);
     LadderBuilder(const LadderBuilder&) = delete;
     LadderBuilder& operator=(const LadderBuilder&) = delete;
     ~LadderBuilder();
 
-    // A pass over the trace: every record in order, the gaps between them.
-    // The first pass surveys; it records no more than `records` records when
-    // a later pass reads a trace that grew since.
-    // The first pass hands out nothing; each later one hands `out` the
-    // diagrams it completes.
-    void beginPass(DiagramOutput& out);
-    void record(const LadderRecord& record);
+    // A pass over the trace: every record in order, each with its line and
+    // message, and the gaps between them. The first pass surveys and hands
+    // out nothing; each later one hands `out` the diagrams it completes, and
+    // takes no more records and gaps than the first took, should the trace
+    // have grown since. A capture's arrows show their times.
+    void beginPass(DiagramOutput& out, bool capture);
+    void record(const TracedRecord& record);
     void gap(const CaptureGap& gap);
     // Ends a pass. Returns whether another pass is needed.
     bool endPass();
@@ -96,7 +96,7 @@ class LadderBuilder {
 
     std::size_t input_;
     LadderBounds bounds_;
-    LadderDecoder decoder_;
+    bool capture_ = false;
     std::size_t pass_ = 0;
     std::uint64_t gapsThisPass_ = 0;
     DiagramOutput* out_ = nullptr;

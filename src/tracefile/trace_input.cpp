@@ -5,9 +5,8 @@
 #include <cstdint>
 
 #include "byte_reader.h"
-#include "capi_message.h"
 #include "file_fields.h"
-#include "trace_walker.h"
+#include "record_cursor.h"
 
 namespace ambertap {
 
@@ -42,23 +41,6 @@ void savedTimeOf(const TraceFileFacts& facts, RecordBlock& block) {
 }
 
 }  // namespace
-
-std::size_t wholeRecordsEnd(std::span<const std::uint8_t> bytes) {
-    std::size_t at = 0;
-    while (bytes.size() - at >= TraceRecord::headerSize &&
-           bytes.size() - at - TraceRecord::headerSize >= bytes[at + TraceRecord::messageLength]) {
-        at += TraceRecord::headerSize + bytes[at + TraceRecord::messageLength];
-    }
-    return at;
-}
-
-std::size_t countRecords(std::span<const std::uint8_t> bytes) {
-    std::size_t records = 0;
-    for (std::size_t at = 0; at < bytes.size(); ++records) {
-        at += recordSize(ByteView{bytes.data() + at, bytes.data() + bytes.size()});
-    }
-    return records;
-}
 
 std::ptrdiff_t FileByteSource::read(std::uint8_t* into, std::size_t room) {
     errno = 0;

@@ -20,11 +20,6 @@
 
 namespace ambertap {
 
-// Where the whole records at the start of `bytes` end.
-std::size_t wholeRecordsEnd(std::span<const std::uint8_t> bytes);
-// The number of records that `bytes` begin, a cut last one included.
-std::size_t countRecords(std::span<const std::uint8_t> bytes);
-
 // Where the bytes of one input come from.
 class ByteSource {
   public:

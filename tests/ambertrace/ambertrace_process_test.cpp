@@ -211,7 +211,8 @@ const ScriptCase scriptCases[] = {
      "  LISTEN_CONF: 1 (record 4)\n",
      "", "t\n"},
     // The ladders of every sample, as the golden file has them; from standard
-    // input, read twice through its temporary copy, the same.
+    // input, read twice through its temporary copy, the same; from the
+    // driver, its trace read once for both passes, no capture: no times.
     {"calls_ladder_of_every_sample",
      "for f in busy_callee fax_breaks_off incoming_voice_call outgoing_data_call; do "
      "echo \"== $f\"; $AMBERTRACE calls --ladder \"$SAMPLES/$f.hex\" || exit; done; "
@@ -224,6 +225,11 @@ const ScriptCase scriptCases[] = {
      "head -1 a",
      0, "calls 1 and 2: PLCI 0201 on controller 1, applications 1 and 2, incoming (records 5-49)\n",
      "", "a\nb\n"},
+    {"calls_ladder_of_the_driver", "$AMBERTRACE calls --ladder --width 40 | head -3", 0,
+     "application 1, controller 1: messages of\n"
+     "no call (records 1-2)\n"
+     "rec   pair  application 1           CAPI\n",
+     ""},
     {"calls_ladder_to_a_full_disk",
      "$AMBERTRACE calls --ladder \"$SAMPLES/outgoing_data_call.hex\" >/dev/full", 2, "",
      "ambertrace: standard output: cannot write: No space left on device\n"},
@@ -231,13 +237,25 @@ const ScriptCase scriptCases[] = {
      "ambertrace: standard output: cannot write: No space left on device\n"},
     {"save_to_a_full_standard_output", "$AMBERTRACE save - >/dev/full", 2, "",
      "ambertrace: standard output: cannot write: No space left on device\n"},
-    // Every JSON line of every golden trace, sample and message case, from
-    // show and calls, parses as JSON.
+    // Every JSON line that show and calls write parses as one JSON object
+    // with its type: of every golden trace, sample and message case, of a
+    // saved trace file (its facts first, alone and among other inputs), of a
+    // capture of one long read and of one that record made with a clear.
     {"json_lines_parse",
      "for f in \"$GOLDEN\"/*.bin \"$MESSAGES\"/*.bin \"$SAMPLES\"/*.hex; do "
-     "$AMBERTRACE show --json \"$f\" && $AMBERTRACE calls --json \"$f\" || exit; done | "
-     "python3 -c 'import json, sys; [json.loads(line) for line in sys.stdin]; print(\"ok\")'",
-     0, "ok\n", ""},
+     "$AMBERTRACE show --json \"$f\" && $AMBERTRACE calls --json \"$f\" || exit; done >j && "
+     "$AMBERTRACE save t 2>/dev/null && "
+     "$AMBERTRACE record --interval 10 --records 4 --clear --clear-at 1 r 2>/dev/null && "
+     "f=\"$GOLDEN/full_buffer.bin\" && cat \"$f\" \"$f\" >\"$AMBERTAP_STAND_IN_TRACE\" && "
+     "$AMBERTRACE save c 2>/dev/null && "
+     "for f in t r c; do $AMBERTRACE show --json $f && $AMBERTRACE calls --json $f || exit; "
+     "done >>j && $AMBERTRACE show --json t r c \"$GOLDEN/listen.hex\" >>j && "
+     "python3 -c 'import json, sys\n"
+     "lines = [json.loads(line) for line in open(\"j\")]\n"
+     "types = {line[\"type\"] for line in lines if isinstance(line, dict)}\n"
+     "assert len(types) and all(isinstance(line, dict) for line in lines)\n"
+     "print(\" \".join(sorted(types & {\"trace\", \"record\", \"call\"})))'",
+     0, "call record trace\n", "", "c\nj\nr\nt\n"},
     // check --json of every trace writes as many finding objects as check
     // has lines, each with its kind and proof, then a summary that counts them.
     {"check_json_lines_parse",
@@ -262,6 +280,29 @@ const ScriptCase scriptCases[] = {
      "assert want is None\n"
      "print(\"ok\")'",
      0, "ok\n", ""},
+    // One application's or one controller's messages, from files and from
+    // the driver: of the four sample calls one after the other, application
+    // 3's are busy_callee's, and another application's fault is not found.
+    {"show_one_application",
+     "cat \"$SAMPLES\"/*.hex | $AMBERTRACE show --appl 3 - >o && $AMBERTRACE show "
+     "\"$SAMPLES/busy_callee.hex\" | cmp - o && $AMBERTRACE show --appl 3 --controller 2 - "
+     "<\"$SAMPLES/busy_callee.hex\" | wc -l",
+     0, "0\n", "", "o\n"},
+    {"show_one_controller_of_the_driver",
+     "$AMBERTRACE show --json --controller 127 | cut -d, -f1-3", 0,
+     "{\"type\":\"record\",\"index\":3,\"offset\":53\n"
+     "{\"type\":\"record\",\"index\":4,\"offset\":81\n",
+     ""},
+    {"calls_of_one_controller", "$AMBERTRACE calls --controller 1", 0,
+     "application 1, controller 1: messages of no call (records 1-2)\n"
+     "  LISTEN_REQ: 1 (record 1)\n"
+     "  LISTEN_CONF: 1 (record 2)\n",
+     ""},
+    {"check_of_another_application",
+     "$AMBERTRACE check --appl 1 \"$TRACES/unanswered_data_b3_ind.hex\" | cut -d: -f2-3; "
+     "$AMBERTRACE check --appl 2 \"$TRACES/unanswered_data_b3_ind.hex\"",
+     0, "1: note\n15: error\n",
+     "ambertrace: 1 error, 0 warnings, 1 note\nambertrace: 0 errors, 0 warnings, 0 notes\n"},
     {"usage_error", "$AMBERTRACE show --clear", 1, "",
      "ambertrace: show: unknown option '--clear' (see 'ambertrace show --help')\n"},
     {"version", "$AMBERTRACE --version", 0, "ambertrace " AMBERTAP_VERSION "\n", ""},
@@ -302,6 +343,12 @@ const ScriptCase recordCases[] = {
          "; cat status",
      0, "2\n0\n40\n", "ambertrace: d/c: cannot write: No space left on device\n", "d\nstatus\n",
      "full_buffer", true},
+    // A capture knows when each record was seen: the day of the capture.
+    {"show_time_of_a_capture",
+     "d=$(date -u +%F) && $AMBERTRACE record --interval 10 --records 4 c 2>/dev/null && "
+     "days=$($AMBERTRACE show --time c | cut -c 1-10 | sort -u) && "
+     "{ [ \"$days\" = \"$d\" ] || [ \"$days\" = \"$(date -u +%F)\" ]; } && echo \"$days\" | wc -l",
+     0, "1\n", "", "c\n"},
     // A trace file knows its save to the second, hex text no time at all.
     {"show_time_of_inputs_without_times",
      "$AMBERTRACE save t 2>/dev/null && $AMBERTRACE show --time t | cut -c 20-24 | sort -u; "

@@ -29,6 +29,8 @@ struct CommandLineCase {
     std::uint64_t duration = 0;
     std::uint64_t records = 0;
     std::uint64_t clearAt = 0;
+    std::uint64_t appl = 0;
+    std::uint64_t controller = 0;
     bool ladder = false;
     bool maskNumbers = false;
     std::uint64_t width = 0;
@@ -203,6 +205,39 @@ const CommandLineCase cases[] = {
      .arguments = {"save", "--interval", "5", "t"},
      .command = AmbertraceCommand::save,
      .usageError = "ambertrace: save: unknown option '--interval' (see 'ambertrace save --help')"},
+    {.name = "show_one_application_and_controller",
+     .arguments = {"show", "--appl", "65535", "--controller=127", "a"},
+     .command = AmbertraceCommand::show,
+     .usageError = "",
+     .files = {"a"},
+     .appl = 65535,
+     .controller = 127},
+    {.name = "calls_one_controller",
+     .arguments = {"calls", "--controller", "1", "--json"},
+     .command = AmbertraceCommand::calls,
+     .usageError = "",
+     .json = true,
+     .controller = 1},
+    {.name = "check_one_application",
+     .arguments = {"check", "-", "--appl=2"},
+     .command = AmbertraceCommand::check,
+     .usageError = "",
+     .files = {"-"},
+     .appl = 2},
+    {.name = "controller_past_its_seven_bits",
+     .arguments = {"check", "--controller", "128"},
+     .command = AmbertraceCommand::check,
+     .usageError = "ambertrace: check: --controller takes a number of controller from 1 to 127, "
+                   "not '128' (see 'ambertrace check --help')"},
+    {.name = "application_zero",
+     .arguments = {"calls", "--appl", "0"},
+     .command = AmbertraceCommand::calls,
+     .usageError = "ambertrace: calls: --appl takes a number of application ID from 1 to "
+                   "65535, not '0' (see 'ambertrace calls --help')"},
+    {.name = "record_takes_no_filter",
+     .arguments = {"record", "--appl", "1", "c"},
+     .command = AmbertraceCommand::record,
+     .usageError = "ambertrace: record: unknown option '--appl' (see 'ambertrace record --help')"},
     {.name = "show_time",
      .arguments = {"show", "--time", "--hex", "a"},
      .command = AmbertraceCommand::show,
@@ -276,6 +311,8 @@ TEST_P(CommandLineTest, ReadsCommandOptionsAndFiles) {
     EXPECT_EQ(line.duration, c.duration);
     EXPECT_EQ(line.records, c.records);
     EXPECT_EQ(line.clearAt, c.clearAt);
+    EXPECT_EQ(line.appl, c.appl);
+    EXPECT_EQ(line.controller, c.controller);
     EXPECT_EQ(line.ladder, c.ladder);
     EXPECT_EQ(line.maskNumbers, c.maskNumbers);
     EXPECT_EQ(line.width, c.width);

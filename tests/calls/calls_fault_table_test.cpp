@@ -48,6 +48,7 @@ Edit copied(std::size_t record, std::size_t after) {
 constexpr std::size_t address = 8;
 constexpr std::size_t secondParameter = 12;  // Info, Data handle of a DATA_B3_RESP
 constexpr std::size_t cipMask = 16;
+constexpr std::size_t connectResponsesB1 = 15;
 
 struct Row {
     std::string name;
@@ -178,6 +179,11 @@ const Row rows[] = {
      "DATA_B3_IND #010b on NCCI 00010201 makes 8 DATA_B3_IND waiting for their DATA_B3_RESP"},
     {"ListenWithoutCipMask", incoming, patched(1, cipMask, 0, 4), 0, 0, Severity::note, 1,
      "LISTEN_REQ #0001 on controller 1 has CIP mask 00000000"},
+    {"SpeechCallAnsweredWithHdlc", incoming, patched(11, connectResponsesB1, 0, 2), 0, 0,
+     Severity::note, 11,
+     "CONNECT_RESP #0100 on PLCI 0201 accepts CONNECT_IND #0100 (record 5) with B1 0000 (64 "
+     "kbit/s with HDLC framing), which its bearer cannot carry (BC: speech, 64 kbit/s, circuit "
+     "mode, G.711 A-law)"},
     {"CallOfferedToTwoApplications", incoming, unchanged(), 0, 0, Severity::note, 6,
      "CONNECT_IND #0100 on PLCI 0201: the call ended before application 2 answered it "
      "(DISCONNECT_IND, record 12, Reason 3304 (another application got the call))"},

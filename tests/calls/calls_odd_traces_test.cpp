@@ -13,10 +13,11 @@ namespace {
 
 struct Row {
     std::string name;
-    const char* records;    // hex bytes: direction, length, message, record after record
-    const char* calls;      // a part of the `calls` text
-    const char* check;      // a part of the `check` text
-    const char* json = "";  // a part of the `calls --json` text
+    const char* records;      // hex bytes: direction, length, message, record after record
+    const char* calls;        // a part of the `calls` text
+    const char* check;        // a part of the `check` text
+    const char* json = "";    // a part of the `calls --json` text
+    const char* absent = "";  // in neither the `calls` nor the `check` text
 };
 
 const Row rows[] = {
@@ -77,6 +78,55 @@ const Row rows[] = {
      "connected (CONNECT_ACTIVE_IND, record 1): its state stays as it was"},
     {"MessageCutInsideItsHeader", "02 0e 0e 00 01", "",
      "trace:1: note: the message is cut off before its command"},
+    // A call's bearer, and a B1 protocol that it cannot carry.
+    {"DigitalCallAnsweredWithAModem",
+     "02 18 18 00 01 00 02 82 01 00 01 01 00 00 02 00 00 00 00 00 02 88 90 00 00 00"
+     "  01 1c 1c 00 01 00 02 83 01 00 01 01 00 00 00 00 09 08 00 01 00 00 00 00 00 00 00 00 00 00",
+     "  service: CIP 0002 (unrestricted digital information)\n  bearer: unrestricted digital "
+     "information, 64 kbit/s, circuit mode\n  called -, calling -\n",
+     "trace:2: note: CONNECT_RESP #0001 on PLCI 0101 accepts CONNECT_IND #0001 (record 1) with "
+     "B1 0008 (modem asynchronous), which its bearer cannot carry (BC: unrestricted digital "
+     "information, 64 kbit/s, circuit mode): the two ends then speak different things on the B "
+     "channel\n",
+     "\"bearer\":{\"description\":\"unrestricted digital information, 64 kbit/s, circuit "
+     "mode\",\"informationTransferCapability\":{\"value\":8,\"name\":\"unrestricted digital "
+     "information\"},\"record\":1}"},
+    {"SpeechCallAnsweredWithTheDefaultProtocols",
+     "02 19 19 00 01 00 02 82 01 00 01 01 00 00 01 00 00 00 00 00 03 80 90 a3 00 00 00"
+     "  01 13 13 00 01 00 02 83 01 00 01 01 00 00 00 00 00 00 00 00 00",
+     "  bearer: speech, 64 kbit/s, circuit mode, G.711 A-law\n",
+     "with B1 0000 (64 kbit/s with HDLC framing), the default of an empty B protocol, which its "
+     "bearer cannot carry (BC: speech, 64 kbit/s, circuit mode, G.711 A-law)"},
+    {"SpeechCallRejectedWithTheDefaultProtocols",
+     "02 19 19 00 01 00 02 82 01 00 01 01 00 00 01 00 00 00 00 00 03 80 90 a3 00 00 00"
+     "  01 13 13 00 01 00 02 83 01 00 01 01 00 00 03 00 00 00 00 00 00",
+     "  bearer: speech", "", "", "cannot carry"},
+    {"CallOfUnnamedCapabilityAnsweredWithHdlc",
+     "02 19 19 00 01 00 02 82 01 00 01 01 00 00 01 00 00 00 00 00 03 95 90 a3 00 00 00"
+     "  01 13 13 00 01 00 02 83 01 00 01 01 00 00 00 00 00 00 00 00 00",
+     "  bearer: information transfer capability 21, 64 kbit/s", "", "", "cannot carry"},
+    // Where the network's clearing arose: the cause element of the cause
+    // that the Reason carries, not merely the last.
+    {"CauseOfTheReasonAmongTwo",
+     "02 11 11 00 01 00 08 82 01 00 01 01 00 00 08 00 02 84 91"
+     "  01 0c 0c 00 01 00 08 83 01 00 01 01 00 00"
+     "  02 11 11 00 01 00 08 82 02 00 01 01 00 00 08 00 02 82 90"
+     "  01 0c 0c 00 01 00 08 83 02 00 01 01 00 00"
+     "  02 0e 0e 00 01 00 04 82 03 00 01 01 00 00 91 34"
+     "  01 0c 0c 00 01 00 04 83 03 00 01 01 00 00",
+     "  cleared by the network: Reason 3491 (user busy), record 5\n  cause: user busy (cause "
+     "17), from the public network serving the remote user, record 1\n",
+     "",
+     "\"record\":5,\"cause\":{\"value\":17,\"name\":\"user busy\",\"location\":{\"value\":4,"
+     "\"name\":\"public network serving the remote user\"},\"description\":\"user busy (cause "
+     "17), from the public network serving the remote user\",\"record\":1}}"},
+    {"CauseThatTheReasonDoesNotCarry",
+     "02 11 11 00 01 00 08 82 01 00 01 01 00 00 08 00 02 84 91"
+     "  01 0c 0c 00 01 00 08 83 01 00 01 01 00 00"
+     "  02 0e 0e 00 01 00 04 82 03 00 01 01 00 00 04 33"
+     "  01 0c 0c 00 01 00 04 83 03 00 01 01 00 00",
+     "  cleared by the network: Reason 3304 (another application got the call), record 3\n", "", "",
+     "cause:"},
 };
 
 testing::Bytes bytesOf(const char* hex) {
@@ -99,6 +149,10 @@ TEST_P(OddTrace, ShowsWhatTheTraceHolds) {
     EXPECT_NE(calls.find(row.calls), std::string::npos) << calls;
     EXPECT_NE(checked.text.find(row.check), std::string::npos) << checked.text;
     EXPECT_NE(json.find(row.json), std::string::npos) << json;
+    if (*row.absent != '\0') {
+        EXPECT_EQ(calls.find(row.absent), std::string::npos) << calls;
+        EXPECT_EQ(checked.text.find(row.absent), std::string::npos) << checked.text;
+    }
     EXPECT_EQ(checked.counts.errors + checked.counts.warnings, 0u) << checked.text;
 }
 

@@ -6,33 +6,59 @@
 #include <sstream>
 
 #include "captured_stream.h"
+#include "record_pipeline.h"
 #include "trace_walker.h"
 
 namespace ambertap::testing {
 
 namespace {
 
-// Gives the model every record of the capture, and its gaps where they come;
-// `settle` after each record.
+// Every record into the model through the record pipeline, as the calls and
+// check commands give them; `settle` after each record.
+template <typename AfterRecord>
+class ModelSink final : public RecordSink {
+  public:
+    ModelSink(CallModel& model, AfterRecord settle) : model_(model), settle_(settle) {}
+
+    RecordNeeds needs() const override { return {false, true}; }
+    int record(const TracedRecord& record) override {
+        model_.add(record);
+        settle_();
+        return 0;
+    }
+    int gap(const CaptureGap& gap) override {
+        model_.addGap(gap);
+        return 0;
+    }
+
+  private:
+    CallModel& model_;
+    AfterRecord settle_;
+};
+
+// Gives the model every record of the capture, and its gaps where they come.
 template <typename AfterRecord>
 void feed(CallModel& model, const Capture& capture, AfterRecord settle) {
-    const std::uint8_t* const end = capture.trace.data() + capture.trace.size();
+    ModelSink<AfterRecord> sink(model, settle);
+    RecordPipeline pipeline({&sink});
+    EXPECT_EQ(pipeline.beginTrace(TraceSource{"trace", false, nullptr, true}), 0);
     std::uint64_t index = 0;
+    std::uint64_t offset = 0;
     const auto gapsAfter = [&](std::uint64_t record) {
         for (const std::size_t after : capture.gapsAfter) {
             if (after == record) {
-                model.addGap(CaptureGap{static_cast<std::uint32_t>(GapKind::possible)});
+                EXPECT_EQ(pipeline.gap(CaptureGap{static_cast<std::uint32_t>(GapKind::possible)}),
+                          0);
             }
         }
     };
     gapsAfter(0);
-    for (const std::uint8_t* at = capture.trace.data(); at < end;) {
-        const ByteView record{at, end};
-        model.add(record, ++index);
-        at += recordSize(record);
-        gapsAfter(index);
-        settle();
+    for (const Bytes& record : recordsOf(capture.trace)) {
+        EXPECT_EQ(pipeline.records(record, offset), 0);
+        offset += record.size();
+        gapsAfter(++index);
     }
+    EXPECT_EQ(pipeline.endTrace(), 0);
     model.finish();
 }
 

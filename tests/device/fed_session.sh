@@ -152,6 +152,23 @@ cleared() {
     cmp -s before.txt fed_before.txt || failed "before the gap: $(diff fed_before.txt before.txt | head)"
     cmp -s after.txt fed_after.txt || failed "after the gap: $(diff fed_after.txt after.txt | head)"
     $AMBERTRACE check c.atr >check.txt 2>check.err || failed "check: $(cat check.txt check.err)"
+    json_as_shown
+}
+
+# show --json of the capture says what show --time says: each record's
+# seenAt is its time, and the gap is one object with the gap line's kind and
+# times, in its place among the records.
+json_as_shown() {
+    $AMBERTRACE show --time c.atr 2>/dev/null | tr -d '\r' |
+        sed -n 's/^-- gap (\([a-z]*\)) \(.\{23\}\) to \(.\{23\}\),.*/gap \1 \2 \3/p; /^-- gap/!s/^\(.\{23\}\) .*/\1/p' \
+        >timed.txt
+    $AMBERTRACE show --json c.atr 2>/dev/null | tr -d '\r' | python3 -c '
+import json, sys
+for line in sys.stdin:
+    o = json.loads(line)
+    print("gap %s %s %s" % (o["kind"], o["from"], o["to"]) if o["type"] == "gap" else o["seenAt"])
+' >json_timed.txt || failed "show --json is not JSON Lines"
+    cmp -s timed.txt json_timed.txt || failed "show --json and --time differ: $(diff timed.txt json_timed.txt | head)"
 }
 
 # Each line shown is the next line fed, or one after it when the lines

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,7 +13,7 @@
 #include "case_files.h"
 #include "case_names.h"
 #include "message_views.h"
-#include "trace_walker.h"
+#include "record_pipeline.h"
 
 namespace ambertap {
 namespace {
@@ -25,25 +26,38 @@ std::vector<fs::path> traceFiles() {
 
 enum class View { full, json };
 
+// Each record in one view, into one block of output.
+class ViewSink final : public RecordSink {
+  public:
+    ViewSink(View view, std::FILE* out) : view_(view), output_(out) {}
+
+    RecordNeeds needs() const override { return {true, true}; }
+    int record(const TracedRecord& record) override {
+        if (view_ == View::full) {
+            writeFullRecord(record, record.line, output_);
+        } else {
+            writeJsonRecord(record, JsonRecordPlace{}, output_);
+        }
+        return 0;
+    }
+    int endTrace() override { return output_.finish(); }
+
+  private:
+    View view_;
+    RecordOutput output_;
+};
+
 // The trace's records in one view, as ambertrace shows them.
 std::string shown(const std::string& trace, View view) {
     testing::CapturedStream captured;
-    ProtocolTracker protocols;
-    const auto* data = reinterpret_cast<const std::uint8_t*>(trace.data());
-    const std::uint8_t* const end = data + trace.size();
-    std::uint64_t index = 1;
-    for (const std::uint8_t* at = data; at < end; ++index) {
-        const ByteView record{at, end};
-        char line[traceLineRoom];
-        const std::size_t length = formatTraceRecord(record, line, traceLineRoom);
-        const std::string_view text(line, length);
-        const int error =
-            view == View::full
-                ? writeFullRecord(record, text, protocols, captured.file())
-                : writeJsonRecord(record, index, static_cast<std::uint64_t>(at - data), text,
-                                  nullptr, protocols, captured.file());
-        EXPECT_EQ(error, 0);
-        at += recordSize(record);
+    {
+        const auto sink = std::make_unique<ViewSink>(view, captured.file());
+        RecordPipeline pipeline({sink.get()});
+        EXPECT_EQ(pipeline.beginTrace(TraceSource{"trace", false, nullptr}), 0);
+        EXPECT_EQ(pipeline.records(
+                      {reinterpret_cast<const std::uint8_t*>(trace.data()), trace.size()}, 0),
+                  0);
+        EXPECT_EQ(pipeline.endTrace(), 0);
     }
     return captured.text();
 }

@@ -12,6 +12,7 @@
 
 #include "calls_test_support.h"
 #include "ladder_builder.h"
+#include "record_pipeline.h"
 #include "text_ladder.h"
 
 namespace ambertap {
@@ -51,23 +52,47 @@ struct PassCase {
     std::size_t passes;  // the survey's and the drawing ones
 };
 
+// Hands each pass's records to the builder, as `calls --ladder` does.
+class PassSink final : public RecordSink {
+  public:
+    PassSink(LadderBuilder& builder, DiagramOutput& out) : builder_(builder), out_(out) {}
+
+    RecordNeeds needs() const override { return {true, true}; }
+    int beginTrace(const TraceSource& trace) override {
+        builder_.beginPass(out_, trace.capture);
+        return 0;
+    }
+    int record(const TracedRecord& record) override {
+        builder_.record(record);
+        return 0;
+    }
+    int endTrace() override {
+        again = builder_.endPass();
+        return 0;
+    }
+
+    bool again = false;
+
+  private:
+    LadderBuilder& builder_;
+    DiagramOutput& out_;
+};
+
 std::string ladders(const PassCase& c, std::size_t& passes) {
     const Bytes trace = testing::listingBytes(testing::samplePath(std::string(c.sample) + ".hex"));
     std::FILE* out = std::tmpfile();
     TextOut text(out);
-    LadderBuilder builder(1, c.mask, c.bounds);
+    LadderBuilder builder(1, c.bounds);
+    PassSink sink(builder, text);
+    RecordPipeline pipeline({&sink}, {}, c.mask);
     passes = 0;
-    bool again = true;
-    while (again) {
-        builder.beginPass(text);
-        std::uint64_t index = 0;
-        for (const Bytes& record : testing::recordsOf(trace)) {
-            builder.record(
-                {++index, {record.data(), record.data() + record.size()}, 0, TimePrecision::none});
-        }
-        again = builder.endPass();
+    do {
+        const TraceSource source{"t", false, nullptr};
+        EXPECT_EQ(pipeline.beginTrace(source), 0);
+        EXPECT_EQ(pipeline.records(trace, 0), 0);
+        EXPECT_EQ(pipeline.endTrace(), 0);
         ++passes;
-    }
+    } while (sink.again);
     EXPECT_EQ(text.finish(), 0);
     std::rewind(out);
     std::string written;

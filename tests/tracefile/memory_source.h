@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "record_cursor.h"
 #include "trace_input.h"
 
 namespace ambertap::testing {
@@ -47,11 +48,7 @@ struct Walk {
 
 // Whether the block ends where a record ends.
 inline bool holdsWholeRecords(const RecordBlock& block) {
-    std::size_t at = 0;
-    while (block.size - at >= 2 && block.size - at - 2 >= block.data[at + 1]) {
-        at += 2 + block.data[at + 1];
-    }
-    return at == block.size;
+    return wholeRecordsEnd({block.data, block.size}) == block.size;
 }
 
 inline Walk walk(TraceInput& input) {

@@ -1,5 +1,6 @@
 #include "number_mask.h"
 
+#include <algorithm>
 #include <string_view>
 
 namespace ambertap {
