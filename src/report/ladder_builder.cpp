@@ -221,7 +221,7 @@ class LadderBuilder::Drawing final : public CallModelListener {
 
     std::size_t diagramOf(const RecordPlace& place) const {
         if (place.call != 0) {
-            return builder_.calls_.at(place.call - 1).diagram;
+            return builder_.calls_.at(static_cast<std::size_t>(place.call - 1)).diagram;
         }
         return builder_.noCallDiagram_.at(noCallKey(place.applId, place.controller));
     }
