@@ -42,6 +42,8 @@ const NumberOption intervalNumber{&CommandLine::interval, 1, 600000, "millisecon
 const NumberOption durationNumber{&CommandLine::duration, 1, secondsOfAYear, "seconds"};
 const NumberOption recordsNumber{&CommandLine::records, 1, UINT64_MAX, "records"};
 const NumberOption clearAtNumber{&CommandLine::clearAt, 1, largestTraceRead, "bytes"};
+const NumberOption widthNumber{&CommandLine::width, 40, 1000, "columns"};
+const Option maskNumbersOption{"mask-numbers", '\0', &CommandLine::maskNumbers};
 const NumberOption applNumber{&CommandLine::appl, 1, UINT16_MAX, "application ID"};
 const NumberOption controllerNumber{&CommandLine::controller, 1, CapiAddress::controllerMask,
                                     "controller"};
@@ -141,10 +143,14 @@ const std::array<CommandEntry, 5> commands{{
      {helpOption,
       {"json", '\0', &CommandLine::json},
       {"damaged", '\0', &CommandLine::damaged},
+      {"ladder", '\0', &CommandLine::ladder},
+      {"width", '\0', nullptr, &widthNumber},
+      maskNumbersOption,
       applOption,
       controllerOption},
      withFilterHelp(
-         "usage: ambertrace calls [--json] [--damaged] [--appl N] [--controller N] [FILE...]\n"
+         "usage: ambertrace calls [--json | --ladder [--width N] [--mask-numbers]] [--damaged]\n"
+         "                        [--appl N] [--controller N] [FILE...]\n"
          "\n"
          "Groups each trace into its calls, in the order they begin: for each, its PLCI\n"
          "and controller, which way it went, its service and numbers, its B protocols,\n"
@@ -153,6 +159,13 @@ const std::array<CommandEntry, 5> commands{{
          "application and controller. The inputs are those of show.\n"
          "\n"
          "  --json        one JSON object a call (JSON Lines)\n"
+         "  --ladder      each call as a ladder diagram in text, one message a line, a\n"
+         "                run of DATA_B3 folded into one line; each trace is read twice\n"
+         "                or more (standard input is copied to a temporary file first)\n"
+         "  --width N     the ladder's columns, 40 to 1000 (default: the terminal's,\n"
+         "                or 100 when the output is not a terminal)\n"
+         "  --mask-numbers  every digit of party numbers and subaddresses but the last\n"
+         "                two shown as x, their count kept\n"
          "  --damaged     read a damaged or cut trace file all the same (exit code 2)\n",
          "  -h, --help    show this help\n")},
     {AmbertraceCommand::check,
@@ -373,6 +386,13 @@ void checkFiles(CommandLine& line) {
     if (line.command == AmbertraceCommand::record && line.files.size() == 1 &&
         line.files.front() == "-") {
         refuse(line, "record: a capture grows while it is read: give it a FILE, not -");
+    }
+    if (line.ladder && line.json) {
+        refuse(line, "calls: one of --json and --ladder at a time");
+    }
+    if ((line.width != 0 || line.maskNumbers) && !line.ladder) {
+        refuse(line, line.width != 0 ? "calls: --width needs --ladder"
+                                     : "calls: --mask-numbers needs --ladder");
     }
     if (line.clearAt != 0 && !line.clear) {
         refuse(line, "record: --clear-at needs --clear");

@@ -17,13 +17,16 @@ struct CommandLine {
     AmbertraceCommand command = AmbertraceCommand::none;
     bool helpWanted = false;  // for `command`, or in general when it is none
     bool versionWanted = false;
-    bool force = false;    // save: replace an existing file
-    bool hex = false;      // show: each record's bytes under its line
-    bool full = false;     // show: every parameter of each message, named
-    bool json = false;     // show, calls: JSON Lines, one object a record or call
-    bool damaged = false;  // show: a damaged file all the same
-    bool time = false;     // show: the time each record was first seen before its line
-    bool clear = false;    // record: clear the driver's trace once it is past clearAt
+    bool force = false;        // save: replace an existing file
+    bool hex = false;          // show: each record's bytes under its line
+    bool full = false;         // show: every parameter of each message, named
+    bool json = false;         // show, calls: JSON Lines, one object a record or call
+    bool damaged = false;      // show: a damaged file all the same
+    bool time = false;         // show: the time each record was first seen before its line
+    bool clear = false;        // record: clear the driver's trace once it is past clearAt
+    bool ladder = false;       // calls: the text ladder of each call
+    bool maskNumbers = false;  // calls --ladder: party numbers and subaddresses masked
+    std::uint64_t width = 0;   // calls --ladder: columns (0: the terminal's, or 100)
     // record: ms from one read to the next, seconds and records to stop after
     // (0: no limit), and bytes past which --clear clears (0: its default).
     std::uint64_t interval = 0;

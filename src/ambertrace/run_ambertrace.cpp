@@ -5,6 +5,7 @@
 #include "ambertrace_version.h"
 #include "call_commands.h"
 #include "command_line.h"
+#include "ladder_commands.h"
 #include "record_command.h"
 #include "record_pipeline.h"
 #include "record_views.h"
@@ -81,6 +82,9 @@ int runAmbertrace(int argumentCount, const char* const* argumentVector, DeviceSy
         case AmbertraceCommand::show:
             return viewTraces(line, makeShowView(line, streams.out), system, streams);
         case AmbertraceCommand::calls:
+            if (line.ladder) {
+                return ladderTraces(line, system, streams);
+            }
             return viewTraces(line, makeCallsView(line, streams.out), system, streams);
         case AmbertraceCommand::check:
             return checkTraces(line, system, streams);

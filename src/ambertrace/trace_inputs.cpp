@@ -1,5 +1,7 @@
 #include "trace_inputs.h"
 
+#include <cerrno>
+#include <cstdarg>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -17,8 +19,20 @@ namespace {
 
 constexpr std::string_view standardStream = "-";
 
+// A message on `err`; a pass that reads an input again passes none, so that
+// what its first pass said is not said twice.
+[[gnu::format(printf, 2, 3)]] void tell(std::FILE* err, const char* format, ...) {
+    if (err == nullptr) {
+        return;
+    }
+    va_list arguments;
+    va_start(arguments, format);
+    std::vfprintf(err, format, arguments);
+    va_end(arguments);
+}
+
 void reportUnwritable(int error, std::FILE* err) {
-    std::fprintf(err, "ambertrace: standard output: cannot write: %s\n", std::strerror(error));
+    tell(err, "ambertrace: standard output: cannot write: %s\n", std::strerror(error));
 }
 
 int viewDriverTrace(RecordPipeline& pipeline, DeviceSystem& system, const Streams& streams) {
@@ -39,14 +53,14 @@ int viewDriverTrace(RecordPipeline& pipeline, DeviceSystem& system, const Stream
         return traceExitFailure;
     }
     if (trace->pastBound()) {
-        std::fprintf(streams.err,
-                     "ambertrace: %s: the trace is longer than %lu bytes: the rest was not read\n",
-                     traceDeviceName, static_cast<unsigned long>(largestTraceRead));
+        tell(streams.err,
+             "ambertrace: %s: the trace is longer than %lu bytes: the rest was not read\n",
+             traceDeviceName, static_cast<unsigned long>(largestTraceRead));
     } else if (trace->read.moreThanReturned) {
-        std::fprintf(streams.err,
-                     "ambertrace: %s: the driver reported more trace than it returned: it may "
-                     "have dropped messages\n",
-                     traceDeviceName);
+        tell(streams.err,
+             "ambertrace: %s: the driver reported more trace than it returned: it may "
+             "have dropped messages\n",
+             traceDeviceName);
     }
     return traceExitSuccess;
 }
@@ -74,11 +88,11 @@ void reportFinding(const std::string& name, const char* severity, const TraceInp
                    std::FILE* err) {
     const InputFinding& finding = input.finding();
     if (finding.line != 0) {
-        std::fprintf(err, "ambertrace: %s:%lu: %s%s\n", displayName(name).c_str(),
-                     static_cast<unsigned long>(finding.line), severity, describe(finding).text);
+        tell(err, "ambertrace: %s:%lu: %s%s\n", displayName(name).c_str(),
+             static_cast<unsigned long>(finding.line), severity, describe(finding).text);
     } else {
-        std::fprintf(err, "ambertrace: %s: %s%s\n", displayName(name).c_str(), severity,
-                     describe(finding).text);
+        tell(err, "ambertrace: %s: %s%s\n", displayName(name).c_str(), severity,
+             describe(finding).text);
     }
 }
 
@@ -87,8 +101,8 @@ void reportFinding(const std::string& name, const char* severity, const TraceInp
 InputOutcome reportFailure(const std::string& name, InputStatus status, const TraceInput& input,
                            std::FILE* err) {
     if (status == InputStatus::readError) {
-        std::fprintf(err, "ambertrace: %s: cannot read: %s\n", displayName(name).c_str(),
-                     std::strerror(input.finding().error));
+        tell(err, "ambertrace: %s: cannot read: %s\n", displayName(name).c_str(),
+             std::strerror(input.finding().error));
     } else {
         reportFinding(name, "", input, err);
     }
@@ -97,20 +111,20 @@ InputOutcome reportFailure(const std::string& name, InputStatus status, const Tr
 
 void noteTraceFileFacts(const std::string& name, const TraceInput& input, std::FILE* err) {
     if (input.form() == InputForm::traceFile && input.facts().moreData()) {
-        std::fprintf(err,
-                     "ambertrace: %s: the driver's trace was longer than %lu bytes when it was "
-                     "saved: the rest was not read\n",
-                     displayName(name).c_str(), static_cast<unsigned long>(driverTraceBufferSize));
+        tell(err,
+             "ambertrace: %s: the driver's trace was longer than %lu bytes when it was "
+             "saved: the rest was not read\n",
+             displayName(name).c_str(), static_cast<unsigned long>(driverTraceBufferSize));
     }
 }
 
 // Damage told before the records (a trace file's, a capture's header) is not
 // told again after them.
 InputOutcome showBlocks(const std::string& name, TraceInput& input, RecordPipeline& pipeline,
-                        bool damageTold, std::FILE* err) {
+                        bool damageTold, std::FILE* err, std::FILE* writeErr) {
     const FeedOutcome fed = feedInput(input, pipeline);
     if (fed.writeError != 0) {
-        reportUnwritable(fed.writeError, err);
+        reportUnwritable(fed.writeError, writeErr);
         return InputOutcome::unwritable;
     }
     if (fed.status != InputStatus::end) {
@@ -137,7 +151,7 @@ SavedTraceFacts savedTraceFacts(const TraceFileFacts& facts) {
 }
 
 InputOutcome showSource(const std::string& name, ByteSource& source, RecordPipeline& pipeline,
-                        const InputOptions& options, std::FILE* err) {
+                        const InputOptions& options, std::FILE* err, std::FILE* writeErr) {
     TraceInput input(source, options.damaged ? DamagePolicy::show : DamagePolicy::refuse);
     if (const InputStatus status = input.start(); status != InputStatus::ready) {
         return reportFailure(name, status, input, err);
@@ -151,17 +165,17 @@ InputOutcome showSource(const std::string& name, ByteSource& source, RecordPipel
     const TraceSource trace{name.c_str(), options.oneOfSeveral, traceFile ? &facts : nullptr,
                             input.form() == InputForm::capture};
     if (const int error = pipeline.beginTrace(trace); error != 0) {
-        reportUnwritable(error, err);
+        reportUnwritable(error, writeErr);
         return InputOutcome::unwritable;
     }
-    const InputOutcome outcome = showBlocks(name, input, pipeline, damageTold, err);
+    const InputOutcome outcome = showBlocks(name, input, pipeline, damageTold, err, writeErr);
     if (outcome == InputOutcome::unwritable) {
         return outcome;
     }
     noteTraceFileFacts(name, input, err);
     // What the trace held is still worth its view when the input failed.
     if (const int error = pipeline.endTrace(); error != 0) {
-        reportUnwritable(error, err);
+        reportUnwritable(error, writeErr);
         return InputOutcome::unwritable;
     }
     return outcome;
@@ -172,17 +186,18 @@ InputOutcome showInput(const std::string& name, RecordPipeline& pipeline,
     if (name == standardStream) {
         useBinaryMode(streams.in);
         FileByteSource source(streams.in);
-        return showSource(name, source, pipeline, options, streams.err);
+        return showSource(name, source, pipeline, options, streams.err, streams.err);
     }
     SystemError error;
     std::FILE* file = openForReading(name.c_str(), error);
     if (file == nullptr) {
-        std::fprintf(streams.err, "ambertrace: %s: cannot open: %s\n", name.c_str(),
-                     describe(error).c_str());
+        tell(streams.err, "ambertrace: %s: cannot open: %s\n", name.c_str(),
+             describe(error).c_str());
         return InputOutcome::failed;
     }
     FileByteSource source(file);
-    const InputOutcome outcome = showSource(name, source, pipeline, options, streams.err);
+    const InputOutcome outcome =
+        showSource(name, source, pipeline, options, streams.err, streams.err);
     std::fclose(file);
     return outcome;
 }
@@ -205,6 +220,148 @@ int viewTraces(const std::vector<std::string>& files, const InputChoices& choice
             }
         }
         const InputOutcome outcome = showInput(name, pipeline, options, streams);
+        if (outcome == InputOutcome::unwritable) {
+            return traceExitFailure;
+        }
+        if (outcome != InputOutcome::shown) {
+            exitCode = traceExitFailure;
+        }
+    }
+    return exitCode;
+}
+
+namespace {
+
+// Standard input, copied whole so that each pass reads the same bytes.
+std::FILE* copyOfStandardInput(const Streams& streams) {
+    useBinaryMode(streams.in);
+    SystemError error;
+    std::FILE* copy = openScratchFile(error);
+    if (copy == nullptr) {
+        std::fprintf(streams.err, "ambertrace: standard input: cannot make a temporary copy: %s\n",
+                     describe(error).c_str());
+        return nullptr;
+    }
+    char block[64 * 1024];
+    std::size_t got = 0;
+    while ((got = std::fread(block, 1, sizeof block, streams.in)) > 0) {
+        if (std::fwrite(block, 1, got, copy) != got) {
+            std::fprintf(streams.err, "ambertrace: standard input: cannot copy: %s\n",
+                         std::strerror(errno));
+            std::fclose(copy);
+            return nullptr;
+        }
+    }
+    if (std::ferror(streams.in) != 0 || std::fflush(copy) != 0) {
+        std::fprintf(streams.err, "ambertrace: standard input: cannot read: %s\n",
+                     std::strerror(errno));
+        std::fclose(copy);
+        return nullptr;
+    }
+    return copy;
+}
+
+InputOutcome passesOverCopy(const std::string& name, std::FILE* copy, RecordPipeline& pipeline,
+                            InputPasses& passes, const InputOptions& options, std::FILE* err) {
+    InputOutcome first = InputOutcome::shown;
+    for (bool firstPass = true;; firstPass = false) {
+        std::rewind(copy);
+        FileByteSource source(copy);
+        const InputOutcome outcome =
+            showSource(name, source, pipeline, options, firstPass ? err : nullptr, err);
+        if (firstPass) {
+            first = outcome;
+        }
+        if (outcome == InputOutcome::unwritable) {
+            return outcome;
+        }
+        if (!passes.anotherPass()) {
+            return first;
+        }
+    }
+}
+
+InputOutcome passesOverFile(const std::string& name, RecordPipeline& pipeline, InputPasses& passes,
+                            const InputOptions& options, std::FILE* err) {
+    InputOutcome first = InputOutcome::shown;
+    for (bool firstPass = true;; firstPass = false) {
+        SystemError error;
+        std::FILE* file = openForReading(name.c_str(), error);
+        if (file == nullptr) {
+            std::fprintf(err, "ambertrace: %s: cannot open: %s\n", name.c_str(),
+                         describe(error).c_str());
+            return firstPass ? InputOutcome::failed : InputOutcome::unwritable;
+        }
+        FileByteSource source(file);
+        const InputOutcome outcome =
+            showSource(name, source, pipeline, options, firstPass ? err : nullptr, err);
+        std::fclose(file);
+        if (firstPass) {
+            first = outcome;
+        }
+        if (outcome == InputOutcome::unwritable) {
+            return outcome;
+        }
+        if (!passes.anotherPass()) {
+            return first;
+        }
+    }
+}
+
+InputOutcome passesOverInput(const std::string& name, RecordPipeline& pipeline, InputPasses& passes,
+                             const InputOptions& options, const Streams& streams) {
+    if (name != standardStream) {
+        return passesOverFile(name, pipeline, passes, options, streams.err);
+    }
+    std::FILE* copy = copyOfStandardInput(streams);
+    if (copy == nullptr) {
+        return InputOutcome::failed;
+    }
+    const InputOutcome outcome = passesOverCopy(name, copy, pipeline, passes, options, streams.err);
+    std::fclose(copy);
+    return outcome;
+}
+
+int passesOverDriverTrace(RecordPipeline& pipeline, InputPasses& passes, DeviceSystem& system,
+                          const Streams& streams) {
+    const auto trace = std::make_unique<DriverTrace>();
+    if (!readDriverTrace(system, *trace, streams.err)) {
+        return traceExitFailure;
+    }
+    const TraceSource source{traceDeviceName, false, nullptr};
+    do {
+        int error = pipeline.beginTrace(source);
+        if (error == 0) {
+            error = pipeline.records(trace->bytes(), 0, trace->readAt, TimePrecision::milliseconds);
+        }
+        if (error == 0) {
+            error = pipeline.endTrace();
+        }
+        if (error != 0) {
+            reportUnwritable(error, streams.err);
+            return traceExitFailure;
+        }
+    } while (passes.anotherPass());
+    if (trace->pastBound() || trace->read.moreThanReturned) {
+        tell(streams.err,
+             "ambertrace: %s: the driver had more trace than was read: the rest is not shown\n",
+             traceDeviceName);
+    }
+    return traceExitSuccess;
+}
+
+}  // namespace
+
+int viewTracesInPasses(const std::vector<std::string>& files, const InputChoices& choices,
+                       RecordPipeline& pipeline, InputPasses& passes, DeviceSystem& system,
+                       const Streams& streams) {
+    if (files.empty()) {
+        return passesOverDriverTrace(pipeline, passes, system, streams);
+    }
+    int exitCode = traceExitSuccess;
+    const InputOptions options{choices.damaged, files.size() > 1};
+    for (const std::string& name : files) {
+        const InputOutcome outcome = passesOverInput(name, pipeline, passes, options, streams);
         if (outcome == InputOutcome::unwritable) {
             return traceExitFailure;
         }

@@ -22,4 +22,19 @@ struct InputChoices {
 int viewTraces(const std::vector<std::string>& files, const InputChoices& choices,
                RecordPipeline& pipeline, DeviceSystem& system, const Streams& streams);
 
+// What reads each input more than once: after each pass over an input it
+// says whether it wants another, which sees the same records.
+class InputPasses {
+  public:
+    virtual ~InputPasses() = default;
+    virtual bool anotherPass() = 0;
+};
+
+// As viewTraces, each input read as often as `passes` asks; only the first
+// pass tells of an input's damage. Standard input is copied to a temporary
+// file first, and the driver's trace read once.
+int viewTracesInPasses(const std::vector<std::string>& files, const InputChoices& choices,
+                       RecordPipeline& pipeline, InputPasses& passes, DeviceSystem& system,
+                       const Streams& streams);
+
 }  // namespace ambertap

@@ -17,6 +17,11 @@ namespace ambertap {
 
 enum class CallsFormat { text, json };
 
+// "outgoing", "incoming" or "of unknown direction", as a call's header says.
+const char* directionText(CallDirection direction);
+// A finding's words, as its line gives them after its severity.
+void appendFindingText(TextOutput& out, const Finding& finding);
+
 // Every call, in the order the calls begin, then the messages of no call for
 // each application and controller. In JSON, one object a line: a call's
 // carries `applId`, `controller` and `plci`; a listing of messages of no call

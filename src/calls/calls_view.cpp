@@ -13,18 +13,6 @@ namespace {
 
 constexpr auto controllerOf = CapiAddress::controllerOf;
 
-const char* directionText(CallDirection direction) {
-    switch (direction) {
-        case CallDirection::outgoing:
-            return "outgoing";
-        case CallDirection::incoming:
-            return "incoming";
-        case CallDirection::unknown:
-            return "of unknown direction";
-    }
-    return "of unknown direction";
-}
-
 const char* clearedByText(ClearedBy side) {
     switch (side) {
         case ClearedBy::application:
@@ -408,6 +396,18 @@ void writeNoCallJson(Json& json, const NoCallMessages& group, const char* file) 
 }
 
 }  // namespace
+
+const char* directionText(CallDirection direction) {
+    switch (direction) {
+        case CallDirection::outgoing:
+            return "outgoing";
+        case CallDirection::incoming:
+            return "incoming";
+        case CallDirection::unknown:
+            return "of unknown direction";
+    }
+    return "of unknown direction";
+}
 
 CallsWriter::CallsWriter(CallsFormat format, const char* fileOrNull, std::FILE* out)
     : text_(out), format_(format), file_(fileOrNull != nullptr ? fileOrNull : "") {}

@@ -330,13 +330,6 @@ void appendGap(TextOutput& out, const TraceGap& gap) {
     out.text(" may hold a lost message that explains it");
 }
 
-void appendFindingText(TextOutput& out, const Finding& finding) {
-    std::visit([&](const auto& details) { describe(out, finding, details); }, finding.details);
-    if (finding.acrossGap) {
-        appendGap(out, *finding.acrossGap);
-    }
-}
-
 // ---- JSON ----
 
 using Json = JsonWriter<TextOutput>;
@@ -497,6 +490,13 @@ void addGap(Json& json, const TraceGap& gap) {
 }
 
 }  // namespace
+
+void appendFindingText(TextOutput& out, const Finding& finding) {
+    std::visit([&](const auto& details) { describe(out, finding, details); }, finding.details);
+    if (finding.acrossGap) {
+        appendGap(out, *finding.acrossGap);
+    }
+}
 
 FindingsWriter::FindingsWriter(const char* fileName, std::FILE* out, CheckFormat format,
                                bool nameFileInJson)

@@ -38,6 +38,15 @@ std::int64_t millisecondsSince1970();
 // rewritten in place.
 bool isTerminal(std::FILE* stream);
 
+// The columns of the terminal (console) that the stream goes to; 0 when it
+// goes to none, or the terminal does not say.
+std::size_t terminalColumns(std::FILE* stream);
+
+// A file of no name that is gone once closed, for bytes that must be read
+// more than once (standard input, read again): in the system's folder for
+// temporary files. nullptr with `error` set when it cannot be made.
+std::FILE* openScratchFile(SystemError& error);
+
 // Standard output and input carry bytes as they are: no line end conversion.
 void useBinaryMode(std::FILE* stream);
 

@@ -1,11 +1,13 @@
 // Files on POSIX systems.
 #include <fcntl.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/uio.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <string>
@@ -101,6 +103,32 @@ std::int64_t millisecondsSince1970() {
 
 bool isTerminal(std::FILE* stream) {
     return ::isatty(::fileno(stream)) != 0;
+}
+
+std::size_t terminalColumns(std::FILE* stream) {
+    winsize size{};
+    if (::ioctl(::fileno(stream), TIOCGWINSZ, &size) != 0) {
+        return 0;
+    }
+    return size.ws_col;
+}
+
+std::FILE* openScratchFile(SystemError& error) {
+    const char* folder = std::getenv("TMPDIR");
+    std::string name =
+        std::string(folder != nullptr && *folder != '\0' ? folder : "/tmp") + "/ambertrace.XXXXXX";
+    const int descriptor = ::mkstemp(name.data());
+    if (descriptor < 0) {
+        error.code = errno;
+        return nullptr;
+    }
+    ::unlink(name.c_str());
+    std::FILE* file = ::fdopen(descriptor, "w+b");
+    if (file == nullptr) {
+        error.code = errno;
+        ::close(descriptor);
+    }
+    return file;
 }
 
 void useBinaryMode(std::FILE*) {}

@@ -111,6 +111,45 @@ bool isTerminal(std::FILE* stream) {
     return _isatty(_fileno(stream)) != 0;
 }
 
+std::size_t terminalColumns(std::FILE* stream) {
+    const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+    CONSOLE_SCREEN_BUFFER_INFO info{};
+    if (handle == INVALID_HANDLE_VALUE || !GetConsoleScreenBufferInfo(handle, &info)) {
+        return 0;
+    }
+    const int columns = info.srWindow.Right - info.srWindow.Left + 1;
+    return columns > 0 ? static_cast<std::size_t>(columns) : 0;
+}
+
+std::FILE* openScratchFile(SystemError& error) {
+    wchar_t folder[MAX_PATH + 1];
+    wchar_t name[MAX_PATH + 1];
+    const DWORD length = GetTempPathW(MAX_PATH + 1, folder);
+    if (length == 0 || length > MAX_PATH || GetTempFileNameW(folder, L"amb", 0, name) == 0) {
+        error.code = static_cast<int>(GetLastError());
+        return nullptr;
+    }
+    const HANDLE handle =
+        CreateFileW(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                    FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        error.code = static_cast<int>(GetLastError());
+        DeleteFileW(name);
+        return nullptr;
+    }
+    const int descriptor = _open_osfhandle(reinterpret_cast<std::intptr_t>(handle), _O_BINARY);
+    std::FILE* file = descriptor < 0 ? nullptr : _fdopen(descriptor, "w+b");
+    if (file == nullptr) {
+        error.code = ERROR_NOT_ENOUGH_MEMORY;
+        if (descriptor < 0) {
+            CloseHandle(handle);
+        } else {
+            _close(descriptor);
+        }
+    }
+    return file;
+}
+
 void useBinaryMode(std::FILE* stream) {
     _setmode(_fileno(stream), _O_BINARY);
 }

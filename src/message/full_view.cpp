@@ -172,17 +172,20 @@ void appendValue(const DecodedMessage& message, const Field& field, LineWriter& 
     }
 }
 
-void writeField(const DecodedMessage& message, const Field& field, RecordOutput& output) {
-    LineWriter line(output.lineSpace(fieldLineRoom), fieldLineRoom);
+void buildField(const DecodedMessage& message, const Field& field, LineWriter& line) {
     appendIndent(field.depth, line);
     line.append(std::string_view(field.definition->label), ':');
     appendValue(message, field, line);
+}
+
+void writeField(const DecodedMessage& message, const Field& field, RecordOutput& output) {
+    LineWriter line(output.lineSpace(fieldLineRoom), fieldLineRoom);
+    buildField(message, field, line);
     output.endLine(line.length());
 }
 
 // Where a damaged message ends, and the first field it does not hold whole.
-void writeEnd(const DecodedMessage& message, RecordOutput& output) {
-    LineWriter line(output.lineSpace(fieldLineRoom), fieldLineRoom);
+void buildEnd(const DecodedMessage& message, LineWriter& line) {
     appendIndent(0, line);
     line.text("<cut> the message ends after ");
     line.decimal(static_cast<std::int64_t>(message.endOffset()));
@@ -190,6 +193,11 @@ void writeEnd(const DecodedMessage& message, RecordOutput& output) {
         message.endOffset() == 1 ? std::string_view(" byte, ") : std::string_view(" bytes, "),
         message.missingShownInPart() ? std::string_view("inside ") : std::string_view("before "),
         std::string_view(message.missing()->label));
+}
+
+void writeEnd(const DecodedMessage& message, RecordOutput& output) {
+    LineWriter line(output.lineSpace(fieldLineRoom), fieldLineRoom);
+    buildEnd(message, line);
     output.endLine(line.length());
 }
 
@@ -216,6 +224,28 @@ void writeFullRecord(const TracedRecord& record, std::string_view line, RecordOu
     if (message.cut()) {
         writeEnd(message, output);
     }
+}
+
+std::vector<std::string> fullRecordLines(const TracedRecord& record, std::string_view line) {
+    std::vector<std::string> lines{std::string(line.substr(0, largestViewLine - 1))};
+    if (record.message == nullptr) {
+        return lines;
+    }
+    const DecodedMessage& message = *record.message;
+    char text[fieldLineRoom];
+    for (const Field& field : message.fields()) {
+        if (!isHeaderField(field)) {
+            LineWriter built(text, fieldLineRoom);
+            buildField(message, field, built);
+            lines.emplace_back(text, built.length());
+        }
+    }
+    if (message.cut()) {
+        LineWriter built(text, fieldLineRoom);
+        buildEnd(message, built);
+        lines.emplace_back(text, built.length());
+    }
+    return lines;
 }
 
 }  // namespace ambertap

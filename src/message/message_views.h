@@ -4,7 +4,9 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "json_writer.h"
 #include "line_writer.h"
@@ -29,6 +31,10 @@ struct JsonRecordPlace {
     const char* file = nullptr;  // the trace's name as given; null when there is only one
     bool seenAt = false;         // the trace is a capture, whose records have their times
 };
+
+// The same lines as strings, without their newlines, for a view that places
+// them itself.
+std::vector<std::string> fullRecordLines(const TracedRecord& record, std::string_view line);
 
 // One JSON object on one line: the record's `index` (1 for the first of a
 // trace), its `offset` in the trace, for a capture the time it was first

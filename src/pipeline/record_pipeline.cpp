@@ -1,11 +1,13 @@
 #include "record_pipeline.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "byte_reader.h"
 #include "capi_message.h"
 #include "capi_vocabulary.h"
 #include "line_writer.h"
+#include "number_mask.h"
 
 namespace ambertap {
 
@@ -26,10 +28,12 @@ bool RecordFilter::keeps(ByteView record) const {
             CapiAddress::controllerOf(message.u32(CapiMessage::firstParameter)) == controller);
 }
 
-RecordPipeline::RecordPipeline(std::vector<RecordSink*> sinks, RecordFilter filter)
+RecordPipeline::RecordPipeline(std::vector<RecordSink*> sinks, RecordFilter filter,
+                               bool maskNumbers)
     : sinks_(std::move(sinks)),
       filter_(filter),
-      filtered_(filter.applId != 0 || filter.controller != 0) {
+      filtered_(filter.applId != 0 || filter.controller != 0),
+      maskNumbers_(maskNumbers) {
     for (const RecordSink* sink : sinks_) {
         const RecordNeeds needs = sink->needs();
         needs_.line = needs_.line || needs.line;
@@ -91,8 +95,13 @@ int RecordPipeline::endTrace() {
 
 int RecordPipeline::hand(const RecordCursor& cursor, TracedRecord& record) {
     record.bytes = cursor.record();
+    ByteView rest = cursor.rest();
+    if (maskNumbers_ && holdsMessage(record.bytes)) {
+        record.bytes = masked(record.bytes);
+        rest = record.bytes;
+    }
     if (needs_.line) {
-        record.line = {line_, formatTraceRecord(cursor.rest(), line_, traceLineRoom)};
+        record.line = {line_, formatTraceRecord(rest, line_, traceLineRoom)};
     }
     record.message = nullptr;
     record.putInForce = nullptr;
@@ -109,6 +118,17 @@ int RecordPipeline::hand(const RecordCursor& cursor, TracedRecord& record) {
         }
     }
     return 0;
+}
+
+ByteView RecordPipeline::masked(ByteView record) {
+    const std::size_t size = std::min(record.size(), maskedCopy_.size());
+    std::copy(record.begin, record.begin + size, maskedCopy_.begin());
+    const ByteView copy{maskedCopy_.data(), maskedCopy_.data() + size};
+    const ByteView message = messageOfRecord(copy);
+    decodeMessage(message, protocols_, message_);
+    const auto at = static_cast<std::size_t>(message.begin - copy.begin);
+    maskNumbers(message_, std::span<std::uint8_t>(maskedCopy_.data() + at, message.size()));
+    return copy;
 }
 
 FeedOutcome feedInput(TraceInput& input, RecordPipeline& pipeline) {

@@ -4,6 +4,7 @@
 // of them, and only when one of them asks.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -29,7 +30,10 @@ struct RecordFilter {
 
 class RecordPipeline {
   public:
-    explicit RecordPipeline(std::vector<RecordSink*> sinks, RecordFilter filter = {});
+    // With `maskNumbers`, every sink sees each record with its party numbers
+    // and subaddresses masked (number_mask.h), its line and message too.
+    explicit RecordPipeline(std::vector<RecordSink*> sinks, RecordFilter filter = {},
+                            bool maskNumbers = false);
     RecordPipeline(const RecordPipeline&) = delete;
     RecordPipeline& operator=(const RecordPipeline&) = delete;
 
@@ -51,11 +55,15 @@ class RecordPipeline {
 
   private:
     int hand(const RecordCursor& cursor, TracedRecord& record);
+    // A copy of the record with its numbers masked.
+    ByteView masked(ByteView record);
 
     std::vector<RecordSink*> sinks_;
     RecordFilter filter_;
     bool filtered_;
     RecordNeeds needs_;
+    bool maskNumbers_;
+    std::array<std::uint8_t, 258> maskedCopy_{};
     std::uint64_t index_ = 0;
     ProtocolTracker protocols_;
     DecodedMessage message_;

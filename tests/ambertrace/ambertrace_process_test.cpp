@@ -210,6 +210,29 @@ const ScriptCase scriptCases[] = {
      "  LISTEN_REQ: 1 (record 3)\n"
      "  LISTEN_CONF: 1 (record 4)\n",
      "", "t\n"},
+    // The ladders of every sample, as the golden file has them; from standard
+    // input, read twice through its temporary copy, the same; from the
+    // driver, its trace read once for both passes, no capture: no times.
+    {"calls_ladder_of_every_sample",
+     "for f in busy_callee fax_breaks_off incoming_voice_call outgoing_data_call; do "
+     "echo \"== $f\"; $AMBERTRACE calls --ladder \"$SAMPLES/$f.hex\" || exit; done; "
+     "echo '== outgoing_data_call --mask-numbers'; "
+     "$AMBERTRACE calls --ladder --mask-numbers \"$SAMPLES/outgoing_data_call.hex\"",
+     0, contentsOf(AMBERTAP_SAMPLE_LADDERS), ""},
+    {"calls_ladder_of_standard_input",
+     "$AMBERTRACE calls --ladder - <\"$SAMPLES/incoming_voice_call.hex\" >a && "
+     "$AMBERTRACE calls --ladder \"$SAMPLES/incoming_voice_call.hex\" >b && cmp a b && "
+     "head -1 a",
+     0, "calls 1 and 2: PLCI 0201 on controller 1, applications 1 and 2, incoming (records 5-49)\n",
+     "", "a\nb\n"},
+    {"calls_ladder_of_the_driver", "$AMBERTRACE calls --ladder --width 40 | head -3", 0,
+     "application 1, controller 1: messages of\n"
+     "no call (records 1-2)\n"
+     "rec   pair  application 1           CAPI\n",
+     ""},
+    {"calls_ladder_to_a_full_disk",
+     "$AMBERTRACE calls --ladder \"$SAMPLES/outgoing_data_call.hex\" >/dev/full", 2, "",
+     "ambertrace: standard output: cannot write: No space left on device\n"},
     {"show_to_a_full_disk", "$AMBERTRACE show \"$GOLDEN/listen.hex\" >/dev/full", 2, "",
      "ambertrace: standard output: cannot write: No space left on device\n"},
     {"save_to_a_full_standard_output", "$AMBERTRACE save - >/dev/full", 2, "",

@@ -31,6 +31,9 @@ struct CommandLineCase {
     std::uint64_t clearAt = 0;
     std::uint64_t appl = 0;
     std::uint64_t controller = 0;
+    bool ladder = false;
+    bool maskNumbers = false;
+    std::uint64_t width = 0;
 };
 
 void PrintTo(const CommandLineCase& c, std::ostream* os) {
@@ -247,6 +250,39 @@ const CommandLineCase cases[] = {
      .command = AmbertraceCommand::show,
      .usageError = "ambertrace: show: --time goes with the lines, --hex and --full, not with "
                    "--json (see 'ambertrace show --help')"},
+    {.name = "calls_ladder_masked_and_wide",
+     .arguments = {"calls", "--ladder", "--mask-numbers", "--width=132", "a"},
+     .command = AmbertraceCommand::calls,
+     .usageError = "",
+     .files = {"a"},
+     .ladder = true,
+     .maskNumbers = true,
+     .width = 132},
+    {.name = "calls_ladder_narrowest",
+     .arguments = {"calls", "--ladder", "--width", "40"},
+     .command = AmbertraceCommand::calls,
+     .usageError = "",
+     .ladder = true,
+     .width = 40},
+    {.name = "calls_ladder_too_narrow",
+     .arguments = {"calls", "--ladder", "--width", "39"},
+     .command = AmbertraceCommand::calls,
+     .usageError = "ambertrace: calls: --width takes a number of columns from 40 to 1000, not "
+                   "'39' (see 'ambertrace calls --help')"},
+    {.name = "calls_ladder_not_with_json",
+     .arguments = {"calls", "--ladder", "--json"},
+     .command = AmbertraceCommand::calls,
+     .usageError =
+         "ambertrace: calls: one of --json and --ladder at a time (see 'ambertrace calls --help')"},
+    {.name = "calls_width_needs_ladder",
+     .arguments = {"calls", "--width", "80"},
+     .command = AmbertraceCommand::calls,
+     .usageError = "ambertrace: calls: --width needs --ladder (see 'ambertrace calls --help')"},
+    {.name = "calls_mask_needs_ladder",
+     .arguments = {"calls", "--mask-numbers", "a"},
+     .command = AmbertraceCommand::calls,
+     .usageError =
+         "ambertrace: calls: --mask-numbers needs --ladder (see 'ambertrace calls --help')"},
 };
 
 class CommandLineTest : public ::testing::TestWithParam<CommandLineCase> {};
@@ -277,6 +313,9 @@ TEST_P(CommandLineTest, ReadsCommandOptionsAndFiles) {
     EXPECT_EQ(line.clearAt, c.clearAt);
     EXPECT_EQ(line.appl, c.appl);
     EXPECT_EQ(line.controller, c.controller);
+    EXPECT_EQ(line.ladder, c.ladder);
+    EXPECT_EQ(line.maskNumbers, c.maskNumbers);
+    EXPECT_EQ(line.width, c.width);
 }
 
 INSTANTIATE_TEST_SUITE_P(Arguments, CommandLineTest, ::testing::ValuesIn(cases),
