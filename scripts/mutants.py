@@ -106,14 +106,8 @@ def run(command, cwd, timeout=None):
 
 
 def passes(root, build):
-    """Every test: each GoogleTest program once, whole, which is ctest's set of
-    its cases in a fraction of the time, then the tests that are not theirs."""
-    folder = root / build / "tests"
-    programs = sorted((p for p in folder.glob("*/*_test*") if p.is_file() and p.stat().st_mode & 0o111),
-                      key=lambda p: ("process" in p.name, p.name))
-    if not all(run([str(p)], p.parent, 600) for p in programs):
-        return False
-    return run(["ctest", "--test-dir", build, "-E", r"/|\.[A-Z]", "--timeout", "300"], root)
+    """Every test, as ctest runs them (each GoogleTest program whole)."""
+    return run(["ctest", "--test-dir", build, "-j2", "--timeout", "300"], root)
 
 
 def measure(fault, root, build):
