@@ -5,6 +5,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "call_model.h"
 #include "call_views.h"
@@ -13,6 +14,7 @@
 #include "driver_trace.h"
 #include "file_system.h"
 #include "record_command.h"
+#include "record_cursor.h"
 #include "record_pipeline.h"
 #include "record_views.h"
 #include "session_clock.h"
@@ -121,6 +123,8 @@ class WatchSink final : public CaptureSink {
         if (file_ != nullptr && !file_->records(records, seenAt, read)) {
             return fileFailed();
         }
+        kept_.records += countRecords(records);
+        kept_.bytes += records.size();
         observer_.clearProgress();
         viewError_ = pipeline_.records(records, offset_, seenAt, TimePrecision::milliseconds);
         offset_ += records.size();
@@ -130,6 +134,7 @@ class WatchSink final : public CaptureSink {
         if (file_ != nullptr && !file_->gap(gap)) {
             return fileFailed();
         }
+        ++kept_.gaps;
         observer_.clearProgress();
         viewError_ = pipeline_.gap(gap);
         return viewError_ == 0;
@@ -138,6 +143,14 @@ class WatchSink final : public CaptureSink {
         return file_ == nullptr || file_->between(now, nextRead) || fileFailed();
     }
 
+    // The session's counts, but for what a failed view ended it with: the
+    // records and gaps that were handed on all the same, as the file keeps them.
+    CaptureCounts counted(CaptureCounts counts) const {
+        counts.records = kept_.records;
+        counts.bytes = kept_.bytes;
+        counts.gaps = kept_.gaps;
+        return counts;
+    }
     bool fileHasFailed() const { return fileFailed_; }
     int viewError() const { return viewError_; }
 
@@ -151,6 +164,7 @@ class WatchSink final : public CaptureSink {
     CaptureWriter* file_;
     ErrorStreamObserver& observer_;
     std::uint64_t offset_ = 0;
+    CaptureCounts kept_;
     bool fileFailed_ = false;
     int viewError_ = 0;
 };
@@ -211,7 +225,7 @@ int watchTrace(const CommandLine& line, DeviceSystem& system, const Streams& str
         exitCode = traceExitFailure;
     }
     std::fprintf(streams.err, "ambertrace: watched %s\n",
-                 captureCountsText(session.counts(), saveTo).c_str());
+                 captureCountsText(sink.counted(session.counts()), saveTo).c_str());
     return line.check ? endCheck(check.counts(), line.json, exitCode, streams) : exitCode;
 }
 
