@@ -288,7 +288,18 @@ watched() {
     watched_file=w.atr
     start_watch --save w.atr --records "$(wc -l <fed.txt)"
     # shellcheck disable=SC2086
-    feed 100 $calls
+    feed 100 $calls &
+    feeder=$!
+    # Each read's lines are out as soon as it is: the first show while the
+    # feed and the capture go on.
+    tries=0
+    until [ -s watched.txt ]; do
+        tries=$((tries + 1))
+        [ $tries -lt 600 ] || failed "no line shows: $(cat watch.err)"
+        sleep 0.05
+    done
+    kill -0 $watcher 2>/dev/null || failed "the lines showed only at the end"
+    wait $feeder || failed "the feed failed"
     end_watch 0
     settle
     signal_record INT
