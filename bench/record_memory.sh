@@ -24,8 +24,8 @@ trap 'rm -rf "$work"' EXIT
 export AMBERTAP_STAND_IN_TRACE="$work/driver.bin"
 
 # shellcheck disable=SC2086
-LD_PRELOAD=$shim /usr/bin/time -v -o "$work/time.txt" "$ambertrace" $command --interval 20 \
-    --clear --clear-at 32768 "$work/c.atr" >/dev/null 2>"$work/record.err" &
+LD_PRELOAD=$shim /usr/bin/time -v -o "$work/time.txt" "$ambertrace" $command "$work/c.atr" \
+    --interval 20 --clear --clear-at 32768 >/dev/null 2>"$work/record.err" &
 recorder=$!
 sleep 1
 python3 - "$root" "$megabytes" <<'PYTHON'

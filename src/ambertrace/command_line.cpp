@@ -414,6 +414,11 @@ bool takeLongOption(const CommandEntry& entry, std::string_view argument, const 
     }
     const bool inArgument = equals != std::string_view::npos;
     const std::string value = inArgument ? std::string(argument.substr(equals + 1)) : "";
+    // "--save --check" names no file "--check": such a name goes after "=".
+    if (!inArgument && option->text != nullptr && next != nullptr && next[0] == '-' &&
+        next[1] != '\0') {
+        next = nullptr;
+    }
     const char* text = inArgument ? value.c_str() : next;
     if (option->number != nullptr) {
         takeNumber(entry, *option, text, line);
