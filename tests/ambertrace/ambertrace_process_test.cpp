@@ -355,6 +355,13 @@ const ScriptCase recordCases[] = {
      "ambertrace: 1 error, 0 warnings, 0 notes\n"
      "ambertrace: watched 4 messages (97 bytes) in 0.0 s, 0 gaps\n"
      "ambertrace: 1 error, 0 warnings, 0 notes\n"},
+    // An error is worse than a warning: it ends the capture too, long before
+    // its duration.
+    {"watch_stops_on_a_warning_or_worse",
+     "$AMBERTRACE watch --stop-on warning --duration 60 --interval 50 >/dev/null 2>e; echo $?; "
+     "grep -c '^ambertrace: check found an error at record 4: the capture ends in 3 s$' e; "
+     "grep -c '^ambertrace: watched 4 messages (97 bytes) in [3-9]\\.[0-9] s, 0 gaps$' e",
+     0, "0\n1\n1\n", "", "e\n"},
     {"record_refuses_an_existing_file", "echo keep >c && $AMBERTRACE record c; echo $? && cat c", 0,
      "2\nkeep\n", "ambertrace: c: already exists; use --force to replace it\n", "c\n"},
     {"record_without_driver_leaves_nothing", "$AMBERTRACE record c", 2, "",
