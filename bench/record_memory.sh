@@ -4,7 +4,11 @@
 # second while the capture runs with --clear, then its peak resident set as
 # GNU time reports it, and what the capture kept.
 #
-#   bench/record_memory.sh AMBERTRACE SHIM [MB]
+#   bench/record_memory.sh AMBERTRACE SHIM [MB [COMMAND]]
+#
+# COMMAND is the capture's words before its options and file, "record" when
+# not given; "watch --check --save" or "watch --save" measure watch the same
+# way, its standard output thrown away.
 #
 # AMBERTRACE is the program (a release build), SHIM the stand-in
 # (tests/device/stand_in_device_shim.c as a test build makes it).
@@ -12,14 +16,16 @@ set -eu
 ambertrace=$1
 shim=$2
 megabytes=${3:-15}
+command=${4:-record}
 root=$(cd "$(dirname "$0")/.." && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 : >"$work/driver.bin"
 export AMBERTAP_STAND_IN_TRACE="$work/driver.bin"
 
-LD_PRELOAD=$shim /usr/bin/time -v -o "$work/time.txt" "$ambertrace" record --interval 20 \
-    --clear --clear-at 32768 "$work/c.atr" 2>"$work/record.err" &
+# shellcheck disable=SC2086
+LD_PRELOAD=$shim /usr/bin/time -v -o "$work/time.txt" "$ambertrace" $command "$work/c.atr" \
+    --interval 20 --clear --clear-at 32768 >/dev/null 2>"$work/record.err" &
 recorder=$!
 sleep 1
 python3 - "$root" "$megabytes" <<'PYTHON'

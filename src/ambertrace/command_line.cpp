@@ -2,10 +2,12 @@
 
 #include <array>
 #include <cstdio>
+#include <span>
 
 #include "capi_vocabulary.h"
 #include "capture_file.h"
 #include "capture_session.h"
+#include "watch_command.h"
 
 namespace ambertap {
 
@@ -20,11 +22,26 @@ struct NumberOption {
     std::string_view counts;
 };
 
+// A word that an option takes, and what it stands for.
+struct ChoiceWord {
+    std::string_view word;
+    StopOn value;
+};
+
+// An option that takes a text: a name as it is, or one of its words.
+struct TextOption {
+    std::string_view valueName;  // as the usage error names it
+    std::string CommandLine::*text = nullptr;
+    StopOn CommandLine::*choice = nullptr;  // with `text` null
+    std::span<const ChoiceWord> words{};
+};
+
 struct Option {
     std::string_view longName;  // without its dashes
     char shortName;             // '\0' for none
     bool CommandLine::*flag;
     const NumberOption* number = nullptr;  // with `flag` null
+    const TextOption* text = nullptr;      // with `flag` and `number` null
 };
 
 struct CommandEntry {
@@ -49,6 +66,16 @@ const NumberOption controllerNumber{&CommandLine::controller, 1, CapiAddress::co
                                     "controller"};
 const Option applOption{"appl", '\0', nullptr, &applNumber};
 const Option controllerOption{"controller", '\0', nullptr, &controllerNumber};
+const Option intervalOption{"interval", '\0', nullptr, &intervalNumber};
+const Option durationOption{"duration", '\0', nullptr, &durationNumber};
+const Option recordsOption{"records", '\0', nullptr, &recordsNumber};
+const Option clearOption{"clear", '\0', &CommandLine::clear};
+const Option clearAtOption{"clear-at", '\0', nullptr, &clearAtNumber};
+
+constexpr std::array<ChoiceWord, 2> stopOnWords{
+    {{"error", StopOn::error}, {"warning", StopOn::warning}}};
+const TextOption saveText{"FILE", &CommandLine::saveTo};
+const TextOption stopOnText{"error or warning", nullptr, &CommandLine::stopOn, stopOnWords};
 
 // The help of the options above, for each command that takes them.
 std::string withFilterHelp(std::string_view before, std::string_view after) {
@@ -88,7 +115,36 @@ std::string recordHelp() {
     return text;
 }
 
-const std::array<CommandEntry, 5> commands{{
+std::string watchHelp() {
+    char text[3072];
+    std::snprintf(
+        text, sizeof text,
+        "usage: ambertrace watch [--full | --json | --check [--json]] [--time]\n"
+        "                        [--save FILE [--force]] [--stop-on error|warning]\n"
+        "                        [--interval MS] [--duration SECONDS] [--records N]\n"
+        "                        [--clear [--clear-at BYTES]] [--appl N] [--controller N]\n"
+        "\n"
+        "Reads the driver's trace over and over, as record does, and shows each record\n"
+        "as soon as it is seen: its line as show prints it, or every parameter (--full),\n"
+        "or a JSON object (--json), or, with --check, each finding of check as soon as\n"
+        "the trace proves it, then check's summary and its exit codes. Where messages\n"
+        "may be missing, a line of its own begins with -- gap. Stops as record does,\n"
+        "and prints one line: records, bytes, time and gaps.\n"
+        "\n"
+        "  --full, --json, --time  as show's\n"
+        "  --check             check's findings as they are proven (--json: as check's)\n"
+        "  --save FILE         keep the capture in FILE too, the file that record makes\n"
+        "  -f, --force         replace FILE if it exists (it is refused otherwise)\n"
+        "  --stop-on error     end the capture %lld s after check first finds an error\n"
+        "                      (warning: a warning or an error), so that the messages\n"
+        "                      after the fault are kept\n"
+        "  --interval MS, --duration SECONDS, --records N, --clear, --clear-at BYTES\n"
+        "                      as record's (--interval: default %u)\n",
+        static_cast<long long>(stopOnDelay / 1000), unsigned{defaultReadInterval});
+    return withFilterHelp(text, "  -h, --help          show this help\n");
+}
+
+const std::array<CommandEntry, 6> commands{{
     {AmbertraceCommand::save,
      "save",
      {helpOption, forceOption},
@@ -102,14 +158,27 @@ const std::array<CommandEntry, 5> commands{{
      "  -h, --help    show this help\n"},
     {AmbertraceCommand::record,
      "record",
-     {helpOption,
-      forceOption,
-      {"interval", '\0', nullptr, &intervalNumber},
-      {"duration", '\0', nullptr, &durationNumber},
-      {"records", '\0', nullptr, &recordsNumber},
-      {"clear", '\0', &CommandLine::clear},
-      {"clear-at", '\0', nullptr, &clearAtNumber}},
+     {helpOption, forceOption, intervalOption, durationOption, recordsOption, clearOption,
+      clearAtOption},
      recordHelp()},
+    {AmbertraceCommand::watch,
+     "watch",
+     {helpOption,
+      {"full", '\0', &CommandLine::full},
+      {"json", '\0', &CommandLine::json},
+      {"time", '\0', &CommandLine::time},
+      {"check", '\0', &CommandLine::check},
+      {"save", '\0', nullptr, nullptr, &saveText},
+      forceOption,
+      {"stop-on", '\0', nullptr, nullptr, &stopOnText},
+      intervalOption,
+      durationOption,
+      recordsOption,
+      clearOption,
+      clearAtOption,
+      applOption,
+      controllerOption},
+     watchHelp()},
     {AmbertraceCommand::show,
      "show",
      {helpOption,
@@ -201,6 +270,7 @@ constexpr std::string_view generalHelp =
     "Commands:\n"
     "  save FILE       save the driver's trace into FILE, without clearing it\n"
     "  record FILE     keep every record of the driver's trace in FILE until stopped\n"
+    "  watch           show each record of the driver's trace as soon as it is traced\n"
     "  show [FILE...]  print a saved trace, or the driver's, one line a message\n"
     "  calls [FILE...] every call of a trace at a glance\n"
     "  check [FILE...] what the applications did wrong, one finding a line\n"
@@ -302,6 +372,27 @@ void takeNumber(const CommandEntry& entry, const Option& option, const char* tex
     line.*(number.value) = value;
 }
 
+void takeText(const CommandEntry& entry, const Option& option, const char* text,
+              CommandLine& line) {
+    const TextOption& taken = *option.text;
+    const std::string name = commandPrefix(entry) + "--" + std::string(option.longName);
+    if (text == nullptr || *text == '\0') {
+        refuse(line, name + " needs " + std::string(taken.valueName));
+        return;
+    }
+    if (taken.text != nullptr) {
+        line.*(taken.text) = text;
+        return;
+    }
+    for (const ChoiceWord& word : taken.words) {
+        if (word.word == text) {
+            line.*(taken.choice) = word.value;
+            return;
+        }
+    }
+    refuse(line, name + " takes " + std::string(taken.valueName) + ", not '" + text + "'");
+}
+
 // A long option, "--name", "--name=VALUE" or "--name VALUE"; returns whether
 // it took the next argument as its value.
 bool takeLongOption(const CommandEntry& entry, std::string_view argument, const char* next,
@@ -314,19 +405,27 @@ bool takeLongOption(const CommandEntry& entry, std::string_view argument, const 
         refuse(line, commandPrefix(entry) + "unknown option '" + std::string(argument) + "'");
         return false;
     }
-    if (option->number == nullptr) {
+    if (option->flag != nullptr) {
         if (equals != std::string_view::npos) {
             refuse(line, commandPrefix(entry) + "--" + std::string(name) + " takes no value");
         }
         line.*(option->flag) = true;
         return false;
     }
-    if (equals != std::string_view::npos) {
-        takeNumber(entry, *option, std::string(argument.substr(equals + 1)).c_str(), line);
-        return false;
+    const bool inArgument = equals != std::string_view::npos;
+    const std::string value = inArgument ? std::string(argument.substr(equals + 1)) : "";
+    // "--save --check" names no file "--check": such a name goes after "=".
+    if (!inArgument && option->text != nullptr && next != nullptr && next[0] == '-' &&
+        next[1] != '\0') {
+        next = nullptr;
     }
-    takeNumber(entry, *option, next, line);
-    return next != nullptr;
+    const char* text = inArgument ? value.c_str() : next;
+    if (option->number != nullptr) {
+        takeNumber(entry, *option, text, line);
+    } else {
+        takeText(entry, *option, text, line);
+    }
+    return !inArgument && next != nullptr;
 }
 
 // One argument that begins with a dash: a long option, or short letters.
@@ -364,20 +463,42 @@ void takeCommandArguments(const CommandEntry& entry, int argumentCount,
     }
 }
 
+// What watch shows goes to standard output: what it keeps goes to --save.
+void checkWatch(CommandLine& line) {
+    if (line.command != AmbertraceCommand::watch) {
+        return;
+    }
+    if (!line.files.empty()) {
+        refuse(line, "watch: no FILE: it reads the driver (--save FILE keeps the capture)");
+    }
+    if (line.saveTo == "-") {
+        refuse(line, "watch: a capture grows while it is read: give --save a FILE, not -");
+    }
+    if (line.force && line.saveTo.empty()) {
+        refuse(line, "watch: --force needs --save");
+    }
+}
+
 void checkFiles(CommandLine& line) {
     if (line.helpWanted || !line.usageError.empty()) {
         return;
     }
+    const std::string name(commandName(line.command));
     const int views = (line.hex ? 1 : 0) + (line.full ? 1 : 0) + (line.json ? 1 : 0);
     if (views > 1) {
         refuse(line, "show: one of --hex, --full and --json at a time");
     }
-    if (line.time && line.json) {
-        refuse(line, "show: --time goes with the lines, --hex and --full, not with --json");
+    if (line.check && line.full) {
+        refuse(line,
+               "watch: one of --full, --json and --check at a time (--check --json: "
+               "check's JSON)");
+    }
+    if (line.time && (line.json || line.check)) {
+        refuse(line, name + ": --time goes with the lines, --hex and --full, not with " +
+                         (line.json ? "--json" : "--check"));
     }
     const bool oneFile =
         line.command == AmbertraceCommand::save || line.command == AmbertraceCommand::record;
-    const std::string name(commandName(line.command));
     if (oneFile && line.files.size() != 1) {
         refuse(line, line.files.empty() ? name + ": no FILE given"
                                         : name + ": one FILE only, " +
@@ -395,8 +516,9 @@ void checkFiles(CommandLine& line) {
                                      : "calls: --mask-numbers needs --ladder");
     }
     if (line.clearAt != 0 && !line.clear) {
-        refuse(line, "record: --clear-at needs --clear");
+        refuse(line, name + ": --clear-at needs --clear");
     }
+    checkWatch(line);
 }
 
 // "help [COMMAND]": the help of COMMAND, or the general help.

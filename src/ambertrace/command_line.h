@@ -11,7 +11,10 @@
 namespace ambertap {
 
 // What ambertrace is asked to do: its first argument (not a CAPI command).
-enum class AmbertraceCommand { none, save, record, show, calls, check };
+enum class AmbertraceCommand { none, save, record, watch, show, calls, check };
+
+// watch --stop-on: the least severity of a finding that ends the capture.
+enum class StopOn : std::uint8_t { never, warning, error };
 
 struct CommandLine {
     AmbertraceCommand command = AmbertraceCommand::none;
@@ -24,6 +27,7 @@ struct CommandLine {
     bool damaged = false;      // show: a damaged file all the same
     bool time = false;         // show: the time each record was first seen before its line
     bool clear = false;        // record: clear the driver's trace once it is past clearAt
+    bool check = false;        // watch: check's findings rather than the lines
     bool ladder = false;       // calls: the text ladder of each call
     bool maskNumbers = false;  // calls --ladder: party numbers and subaddresses masked
     std::uint64_t width = 0;   // calls --ladder: columns (0: the terminal's, or 100)
@@ -37,6 +41,10 @@ struct CommandLine {
     // and of this controller (0: all).
     std::uint64_t appl = 0;
     std::uint64_t controller = 0;
+    // watch: the capture file that keeps what is watched (empty: none), and
+    // the findings that end the capture.
+    std::string saveTo;
+    StopOn stopOn = StopOn::never;
     std::vector<std::string> files;
     std::string usageError;  // one line, empty when the command line is sound
 };

@@ -23,108 +23,6 @@ void appendCount(std::string& text, std::uint64_t count, const char* one, const 
     text += count == 1 ? one : many;
 }
 
-// "28 messages (531 bytes) to t.atr in 2.0 s, 1 gap"
-std::string countsText(const CaptureCounts& counts, const std::string& name) {
-    std::string text;
-    appendCount(text, counts.records, " message (", " messages (");
-    appendCount(text, counts.bytes, " byte) to ", " bytes) to ");
-    text += name;
-    char time[48];
-    std::snprintf(time, sizeof time, " in %lld.%lld s, ",
-                  static_cast<long long>(counts.elapsed / 1000),
-                  static_cast<long long>(counts.elapsed % 1000 / 100));
-    text += time;
-    appendCount(text, counts.gaps, " gap", " gaps");
-    if (counts.failedReads > 0) {
-        text += ", ";
-        appendCount(text, counts.failedReads, " read failed", " reads failed");
-    }
-    return text;
-}
-
-// What the capture tells on standard error: each state once, when it
-// begins, and a line of progress, rewritten in place on a terminal.
-class ErrorStreamObserver final : public CaptureObserver {
-  public:
-    ErrorStreamObserver(std::string name, std::FILE* err)
-        : name_(std::move(name)), err_(err), terminal_(isTerminal(err)) {}
-
-    void readFailed(const DeviceFailure& failure, std::size_t size) override {
-        clearProgress();
-        reportReadFailure(failure, size, err_);
-    }
-    void readsWorkAgain(std::uint32_t failed) override {
-        tell("reads work again after " + std::to_string(failed) +
-             (failed == 1 ? " failed" : " failed in a row"));
-    }
-    void clearFailed(const DeviceFailure& failure) override {
-        tell(std::string("the driver failed the clear request: ") +
-             describe(SystemError{failure.error}) + " (error " + std::to_string(failure.error) +
-             "); the trace is cleared at a later read");
-    }
-    void pastBound() override {
-        tell("the trace is longer than the largest read, " + std::to_string(largestTraceRead) +
-             " bytes: the records past it are not seen until it is cleared (--clear)");
-    }
-    void dropping() override {
-        tell("the driver reports more trace than it returned: it is dropping messages");
-    }
-    void progress(const CaptureCounts& counts) override {
-        const std::string text = "ambertrace: recording: " + countsText(counts, name_);
-        if (terminal_) {
-            clearProgress();
-            std::fprintf(err_, "\r%s", text.c_str());
-            std::fflush(err_);
-            shown_ = text.size();
-        } else if (counts.elapsed >= nextRedirected_) {
-            if (nextRedirected_ > 0) {
-                std::fprintf(err_, "%s\n", text.c_str());
-            }
-            nextRedirected_ += redirectedProgressPeriod;
-        }
-    }
-
-    // The progress line makes way for the summary.
-    void clearProgress() {
-        if (shown_ > 0) {
-            std::fprintf(err_, "\r%*s\r", static_cast<int>(shown_), "");
-            shown_ = 0;
-        }
-    }
-
-  private:
-    void tell(const std::string& what) {
-        clearProgress();
-        std::fprintf(err_, "ambertrace: %s: %s\n", traceDeviceName, what.c_str());
-    }
-
-    std::string name_;
-    std::FILE* err_;
-    bool terminal_;
-    std::size_t shown_ = 0;
-    std::int64_t nextRedirected_ = 0;
-};
-
-CaptureSettings settingsOf(const CommandLine& line) {
-    CaptureSettings settings;
-    if (line.interval != 0) {
-        settings.interval = static_cast<std::uint32_t>(line.interval);
-    }
-    settings.duration = static_cast<std::int64_t>(line.duration) * 1000;
-    settings.records = line.records;
-    if (line.clear) {
-        // The command line holds --clear-at to the largest read.
-        settings.clearAt =
-            line.clearAt != 0 ? static_cast<std::size_t>(line.clearAt) : defaultClearAt;
-    }
-    return settings;
-}
-
-void reportWriteFailure(const std::string& name, const CaptureWriter& writer, std::FILE* err) {
-    std::fprintf(err, "ambertrace: %s: %s: %s\n", name.c_str(), reasonOf(writer.failedStep()),
-                 describe(writer.error()).c_str());
-}
-
 bool createCapture(const std::string& name, bool force, GrowingFile& file, std::FILE* err) {
     const WriteOutcome outcome = file.create(name.c_str(), force);
     if (outcome.failedStep == WriteStep::exists) {
@@ -142,25 +40,136 @@ bool createCapture(const std::string& name, bool force, GrowingFile& file, std::
 
 }  // namespace
 
-int recordTrace(const CommandLine& line, DeviceSystem& system, const Streams& streams) {
-    const std::string& name = line.files.front();
-    GrowingFile file;
-    if (!createCapture(name, line.force, file, streams.err)) {
-        return traceExitFailure;
+std::string captureCountsText(const CaptureCounts& counts, const std::string& name) {
+    std::string text;
+    appendCount(text, counts.records, " message (", " messages (");
+    appendCount(text, counts.bytes, " byte)", " bytes)");
+    if (!name.empty()) {
+        text += " to ";
+        text += name;
     }
-    SystemSessionClock clock;
-    CaptureWriter writer(file, clock);
-    const CaptureSettings settings = settingsOf(line);
+    char time[48];
+    std::snprintf(time, sizeof time, " in %lld.%lld s, ",
+                  static_cast<long long>(counts.elapsed / 1000),
+                  static_cast<long long>(counts.elapsed % 1000 / 100));
+    text += time;
+    appendCount(text, counts.gaps, " gap", " gaps");
+    if (counts.failedReads > 0) {
+        text += ", ";
+        appendCount(text, counts.failedReads, " read failed", " reads failed");
+    }
+    return text;
+}
+
+ErrorStreamObserver::ErrorStreamObserver(const char* doing, std::string name, std::FILE* err)
+    : doing_(doing), name_(std::move(name)), err_(err), terminal_(isTerminal(err)) {}
+
+void ErrorStreamObserver::readFailed(const DeviceFailure& failure, std::size_t size) {
+    clearProgress();
+    reportReadFailure(failure, size, err_);
+}
+
+void ErrorStreamObserver::readsWorkAgain(std::uint32_t failed) {
+    tellOfDevice("reads work again after " + std::to_string(failed) +
+                 (failed == 1 ? " failed" : " failed in a row"));
+}
+
+void ErrorStreamObserver::clearFailed(const DeviceFailure& failure) {
+    tellOfDevice(std::string("the driver failed the clear request: ") +
+                 describe(SystemError{failure.error}) + " (error " + std::to_string(failure.error) +
+                 "); the trace is cleared at a later read");
+}
+
+void ErrorStreamObserver::pastBound() {
+    tellOfDevice("the trace is longer than the largest read, " + std::to_string(largestTraceRead) +
+                 " bytes: the records past it are not seen until it is cleared (--clear)");
+}
+
+void ErrorStreamObserver::dropping() {
+    tellOfDevice("the driver reports more trace than it returned: it is dropping messages");
+}
+
+void ErrorStreamObserver::progress(const CaptureCounts& counts) {
+    const std::string text =
+        std::string("ambertrace: ") + doing_ + ": " + captureCountsText(counts, name_);
+    if (terminal_) {
+        clearProgress();
+        std::fprintf(err_, "\r%s", text.c_str());
+        std::fflush(err_);
+        shown_ = text.size();
+    } else if (counts.elapsed >= nextRedirected_) {
+        if (nextRedirected_ > 0) {
+            std::fprintf(err_, "%s\n", text.c_str());
+        }
+        nextRedirected_ += redirectedProgressPeriod;
+    }
+}
+
+void ErrorStreamObserver::clearProgress() {
+    if (shown_ > 0) {
+        std::fprintf(err_, "\r%*s\r", static_cast<int>(shown_), "");
+        shown_ = 0;
+    }
+}
+
+void ErrorStreamObserver::tell(const std::string& what) {
+    clearProgress();
+    std::fprintf(err_, "ambertrace: %s\n", what.c_str());
+}
+
+void ErrorStreamObserver::tellOfDevice(const std::string& what) {
+    tell(std::string(traceDeviceName) + ": " + what);
+}
+
+CaptureSettings captureSettingsOf(const CommandLine& line) {
+    CaptureSettings settings;
+    if (line.interval != 0) {
+        settings.interval = static_cast<std::uint32_t>(line.interval);
+    }
+    settings.duration = static_cast<std::int64_t>(line.duration) * 1000;
+    settings.records = line.records;
+    if (line.clear) {
+        // The command line holds --clear-at to the largest read.
+        settings.clearAt =
+            line.clearAt != 0 ? static_cast<std::size_t>(line.clearAt) : defaultClearAt;
+    }
+    return settings;
+}
+
+void reportCaptureWriteFailure(const std::string& name, const CaptureWriter& writer,
+                               std::FILE* err) {
+    std::fprintf(err, "ambertrace: %s: %s: %s\n", name.c_str(), reasonOf(writer.failedStep()),
+                 describe(writer.error()).c_str());
+}
+
+bool beginCaptureFile(const std::string& name, bool force, const CaptureSettings& settings,
+                      SessionClock& clock, GrowingFile& file, CaptureWriter& writer,
+                      std::FILE* err) {
+    if (!createCapture(name, force, file, err)) {
+        return false;
+    }
     CaptureFacts facts;
     facts.startedAt = clock.utcMilliseconds();
     facts.interval = settings.interval;
     facts.clearAt = static_cast<std::uint32_t>(settings.clearAt);
     if (!writer.begin(facts)) {
-        reportWriteFailure(name, writer, streams.err);
+        reportCaptureWriteFailure(name, writer, err);
         file.discard();
+        return false;
+    }
+    return true;
+}
+
+int recordTrace(const CommandLine& line, DeviceSystem& system, const Streams& streams) {
+    const std::string& name = line.files.front();
+    GrowingFile file;
+    SystemSessionClock clock;
+    CaptureWriter writer(file, clock);
+    const CaptureSettings settings = captureSettingsOf(line);
+    if (!beginCaptureFile(name, line.force, settings, clock, file, writer, streams.err)) {
         return traceExitFailure;
     }
-    ErrorStreamObserver observer(name, streams.err);
+    ErrorStreamObserver observer("recording", name, streams.err);
     CaptureSession session(system, traceDeviceName, settings, clock, writer, observer);
     const CaptureEnd end = session.run();
     observer.clearProgress();
@@ -170,11 +179,11 @@ int recordTrace(const CommandLine& line, DeviceSystem& system, const Streams& st
         return traceExitFailure;
     }
     if (end == CaptureEnd::sinkFailed || !writer.finish()) {
-        reportWriteFailure(name, writer, streams.err);
+        reportCaptureWriteFailure(name, writer, streams.err);
         return traceExitFailure;
     }
     std::fprintf(streams.err, "ambertrace: recorded %s\n",
-                 countsText(session.counts(), name).c_str());
+                 captureCountsText(session.counts(), name).c_str());
     return session.counts().failedReads > 0 ? traceExitFailure : traceExitSuccess;
 }
 

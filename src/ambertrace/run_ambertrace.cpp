@@ -11,15 +11,11 @@
 #include "record_views.h"
 #include "save_command.h"
 #include "trace_inputs.h"
+#include "watch_command.h"
 
 namespace ambertap {
 
 namespace {
-
-RecordFilter filterOf(const CommandLine& line) {
-    // The command line holds each within its bounds.
-    return {static_cast<std::uint16_t>(line.appl), static_cast<std::uint8_t>(line.controller)};
-}
 
 // The findings, a summary line that counts them (and in JSON a summary
 // object after them), and an exit code that says whether there was an error
@@ -27,10 +23,29 @@ RecordFilter filterOf(const CommandLine& line) {
 int checkTraces(const CommandLine& line, DeviceSystem& system, const Streams& streams) {
     CheckView view(streams.out, line.json ? CheckFormat::json : CheckFormat::text);
     RecordPipeline pipeline({&view}, filterOf(line));
-    int exitCode =
+    const int exitCode =
         viewTraces(line.files, InputChoices{line.damaged, false}, pipeline, system, streams);
-    const CheckCounts& counts = view.counts();
-    if (line.json) {
+    return endCheck(view.counts(), line.json, exitCode, streams);
+}
+
+// Each input through one view, with "==> FILE <==" before each of several
+// but in JSON.
+int viewTraces(const CommandLine& line, std::unique_ptr<RecordSink> view, DeviceSystem& system,
+               const Streams& streams) {
+    RecordPipeline pipeline({view.get()}, filterOf(line));
+    return viewTraces(line.files, InputChoices{line.damaged, !line.json}, pipeline, system,
+                      streams);
+}
+
+}  // namespace
+
+RecordFilter filterOf(const CommandLine& line) {
+    // The command line holds each within its bounds.
+    return {static_cast<std::uint16_t>(line.appl), static_cast<std::uint8_t>(line.controller)};
+}
+
+int endCheck(const CheckCounts& counts, bool json, int exitCode, const Streams& streams) {
+    if (json) {
         if (const int error = writeCheckSummaryJson(counts, streams.out); error != 0) {
             std::fprintf(streams.err, "ambertrace: standard output: cannot write: %s\n",
                          std::strerror(error));
@@ -46,17 +61,6 @@ int checkTraces(const CommandLine& line, DeviceSystem& system, const Streams& st
     }
     return exitCode;
 }
-
-// Each input through one view, with "==> FILE <==" before each of several
-// but in JSON.
-int viewTraces(const CommandLine& line, std::unique_ptr<RecordSink> view, DeviceSystem& system,
-               const Streams& streams) {
-    RecordPipeline pipeline({view.get()}, filterOf(line));
-    return viewTraces(line.files, InputChoices{line.damaged, !line.json}, pipeline, system,
-                      streams);
-}
-
-}  // namespace
 
 int runAmbertrace(int argumentCount, const char* const* argumentVector, DeviceSystem& system,
                   const Streams& streams) {
@@ -79,6 +83,8 @@ int runAmbertrace(int argumentCount, const char* const* argumentVector, DeviceSy
             return saveTrace(line, system, streams);
         case AmbertraceCommand::record:
             return recordTrace(line, system, streams);
+        case AmbertraceCommand::watch:
+            return watchTrace(line, system, streams);
         case AmbertraceCommand::show:
             return viewTraces(line, makeShowView(line, streams.out), system, streams);
         case AmbertraceCommand::calls:

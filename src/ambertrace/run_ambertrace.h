@@ -20,8 +20,20 @@ struct Streams {
     std::FILE* err = stderr;
 };
 
+struct CheckCounts;
+struct CommandLine;
+struct RecordFilter;
+
 // Returns the process exit code.
 int runAmbertrace(int argumentCount, const char* const* argumentVector, DeviceSystem& system,
                   const Streams& streams);
+
+// The messages that the command line's --appl and --controller keep.
+RecordFilter filterOf(const CommandLine& line);
+
+// The end of check, and of watch --check: a summary line that counts the
+// findings (in JSON also a summary object after them), and the exit code,
+// traceExitErrorsFound for an error among them where `exitCode` is a success.
+int endCheck(const CheckCounts& counts, bool json, int exitCode, const Streams& streams);
 
 }  // namespace ambertap

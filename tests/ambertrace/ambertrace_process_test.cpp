@@ -328,6 +328,40 @@ const ScriptCase recordCases[] = {
     fedSession("killed_leaves_its_whole_blocks", "killed"),
     fedSession("duration_stops_it", "duration"),
     fedSession("records_stop_it", "records"),
+    fedSession("watch_shows_and_saves_what_record_keeps", "watched"),
+    fedSession("watch_stops_by_itself", "watch_stops"),
+    fedSession("watch_stops_after_its_first_error", "stop_on"),
+    // What a view could not write is in the file all the same, and the
+    // summary counts what the file holds.
+    {"watch_to_a_full_output_saves_what_it_read",
+     "$AMBERTRACE watch --save c --records 4 >/dev/full; echo $? && $AMBERTRACE show c | wc -l", 0,
+     "2\n4\n",
+     "ambertrace: standard output: cannot write: No space left on device\n"
+     "ambertrace: watched 4 messages (97 bytes) to c in 0.0 s, 0 gaps\n",
+     "c\n"},
+    {"watch_without_driver_leaves_nothing", "$AMBERTRACE watch --check --save c", 2, "",
+     "ambertrace: \\\\.\\OV7100D: cannot open the trace device: No such file or directory "
+     "(error 2)\n",
+     "", nullptr},
+    // The findings name the driver's records as check of the driver does,
+    // and the exit code is check's.
+    {"watch_check_of_the_driver",
+     "$AMBERTRACE watch --check --records 4 | cut -d: -f1-3; echo $?; $AMBERTRACE watch --check "
+     "--json --records 4 --controller 127 | cut -d, -f1-2",
+     0,
+     "\\\\.\\OV7100D:4: error\n0\n{\"type\":\"finding\",\"record\":4\n"
+     "{\"type\":\"summary\",\"errors\":1\n",
+     "ambertrace: watched 4 messages (97 bytes) in 0.0 s, 0 gaps\n"
+     "ambertrace: 1 error, 0 warnings, 0 notes\n"
+     "ambertrace: watched 4 messages (97 bytes) in 0.0 s, 0 gaps\n"
+     "ambertrace: 1 error, 0 warnings, 0 notes\n"},
+    // An error is worse than a warning: it ends the capture too, long before
+    // its duration.
+    {"watch_stops_on_a_warning_or_worse",
+     "$AMBERTRACE watch --stop-on warning --duration 60 --interval 50 >/dev/null 2>e; echo $?; "
+     "grep -c '^ambertrace: check found an error at record 4: the capture ends in 3 s$' e; "
+     "grep -c '^ambertrace: watched 4 messages (97 bytes) in [3-9]\\.[0-9] s, 0 gaps$' e",
+     0, "0\n1\n1\n", "", "e\n"},
     {"record_refuses_an_existing_file", "echo keep >c && $AMBERTRACE record c; echo $? && cat c", 0,
      "2\nkeep\n", "ambertrace: c: already exists; use --force to replace it\n", "c\n"},
     {"record_without_driver_leaves_nothing", "$AMBERTRACE record c", 2, "",

@@ -34,6 +34,9 @@ struct CommandLineCase {
     bool ladder = false;
     bool maskNumbers = false;
     std::uint64_t width = 0;
+    bool check = false;
+    std::string saveTo{};
+    StopOn stopOn = StopOn::never;
 };
 
 void PrintTo(const CommandLineCase& c, std::ostream* os) {
@@ -283,6 +286,90 @@ const CommandLineCase cases[] = {
      .command = AmbertraceCommand::calls,
      .usageError =
          "ambertrace: calls: --mask-numbers needs --ladder (see 'ambertrace calls --help')"},
+    {.name = "watch_the_lines",
+     .arguments = {"watch"},
+     .command = AmbertraceCommand::watch,
+     .usageError = ""},
+    {.name = "watch_every_option",
+     .arguments = {"watch", "--check", "--json", "--save", "c.atr", "-f", "--stop-on=warning",
+                   "--interval", "50", "--duration", "2", "--records", "7", "--clear",
+                   "--clear-at=9000", "--appl", "3", "--controller", "1"},
+     .command = AmbertraceCommand::watch,
+     .usageError = "",
+     .force = true,
+     .json = true,
+     .clear = true,
+     .interval = 50,
+     .duration = 2,
+     .records = 7,
+     .clearAt = 9000,
+     .appl = 3,
+     .controller = 1,
+     .check = true,
+     .saveTo = "c.atr",
+     .stopOn = StopOn::warning},
+    {.name = "watch_full_saved_stops_on_error",
+     .arguments = {"watch", "--full", "--time", "--stop-on", "error", "--save=-f"},
+     .command = AmbertraceCommand::watch,
+     .usageError = "",
+     .full = true,
+     .time = true,
+     .saveTo = "-f",
+     .stopOn = StopOn::error},
+    {.name = "watch_stop_on_a_note",
+     .arguments = {"watch", "--stop-on", "note"},
+     .command = AmbertraceCommand::watch,
+     .usageError = "ambertrace: watch: --stop-on takes error or warning, not 'note' (see "
+                   "'ambertrace watch --help')"},
+    {.name = "watch_stop_on_nothing",
+     .arguments = {"watch", "--stop-on"},
+     .command = AmbertraceCommand::watch,
+     .usageError =
+         "ambertrace: watch: --stop-on needs error or warning (see 'ambertrace watch --help')"},
+    {.name = "watch_save_needs_a_file",
+     .arguments = {"watch", "--save="},
+     .command = AmbertraceCommand::watch,
+     .usageError = "ambertrace: watch: --save needs FILE (see 'ambertrace watch --help')"},
+    {.name = "watch_save_takes_no_option_for_its_file",
+     .arguments = {"watch", "--save", "--check", "c.atr"},
+     .command = AmbertraceCommand::watch,
+     .usageError = "ambertrace: watch: --save needs FILE (see 'ambertrace watch --help')"},
+    {.name = "watch_saved_to_standard_output",
+     .arguments = {"watch", "--save", "-"},
+     .command = AmbertraceCommand::watch,
+     .usageError = "ambertrace: watch: a capture grows while it is read: give --save a FILE, "
+                   "not - (see 'ambertrace watch --help')"},
+    {.name = "watch_reads_no_file",
+     .arguments = {"watch", "c.atr"},
+     .command = AmbertraceCommand::watch,
+     .usageError = "ambertrace: watch: no FILE: it reads the driver (--save FILE keeps the "
+                   "capture) (see 'ambertrace watch --help')"},
+    {.name = "watch_force_needs_save",
+     .arguments = {"watch", "--force"},
+     .command = AmbertraceCommand::watch,
+     .usageError = "ambertrace: watch: --force needs --save (see 'ambertrace watch --help')"},
+    {.name = "watch_check_not_with_full",
+     .arguments = {"watch", "--check", "--full"},
+     .command = AmbertraceCommand::watch,
+     .usageError = "ambertrace: watch: one of --full, --json and --check at a time (--check "
+                   "--json: check's JSON) (see 'ambertrace watch --help')"},
+    {.name = "watch_time_not_with_check",
+     .arguments = {"watch", "--check", "--time"},
+     .command = AmbertraceCommand::watch,
+     .usageError = "ambertrace: watch: --time goes with the lines, --hex and --full, not with "
+                   "--check (see 'ambertrace watch --help')"},
+    {.name = "watch_clear_at_without_clear",
+     .arguments = {"watch", "--clear-at", "100"},
+     .command = AmbertraceCommand::watch,
+     .usageError = "ambertrace: watch: --clear-at needs --clear (see 'ambertrace watch --help')"},
+    {.name = "watch_takes_no_hex",
+     .arguments = {"watch", "--hex"},
+     .command = AmbertraceCommand::watch,
+     .usageError = "ambertrace: watch: unknown option '--hex' (see 'ambertrace watch --help')"},
+    {.name = "save_takes_no_stop_on",
+     .arguments = {"save", "--stop-on", "error", "t"},
+     .command = AmbertraceCommand::save,
+     .usageError = "ambertrace: save: unknown option '--stop-on' (see 'ambertrace save --help')"},
 };
 
 class CommandLineTest : public ::testing::TestWithParam<CommandLineCase> {};
@@ -316,6 +403,9 @@ TEST_P(CommandLineTest, ReadsCommandOptionsAndFiles) {
     EXPECT_EQ(line.ladder, c.ladder);
     EXPECT_EQ(line.maskNumbers, c.maskNumbers);
     EXPECT_EQ(line.width, c.width);
+    EXPECT_EQ(line.check, c.check);
+    EXPECT_EQ(line.saveTo, c.saveTo);
+    EXPECT_EQ(line.stopOn, c.stopOn);
 }
 
 INSTANTIATE_TEST_SUITE_P(Arguments, CommandLineTest, ::testing::ValuesIn(cases),

@@ -29,6 +29,15 @@
 #                             every whole block show
 #   fed_session.sh duration   --duration 1 ends the capture by itself
 #   fed_session.sh records    --records 5 ends it with 5 records
+#   fed_session.sh watched    watch --save beside record through one session:
+#                             watch shows every line once, in order, and its
+#                             file shows as record's does
+#   fed_session.sh watch_stops  watch --records 5 and watch --json --duration 1
+#                             end by themselves, with the lines fed
+#   fed_session.sh stop_on    watch --check --stop-on error of a session with
+#                             a fault: the finding shows while the capture
+#                             runs, which ends by itself before the feed, with
+#                             the records after the fault and check's exit 3
 set -u
 set -f
 
@@ -55,20 +64,22 @@ shown() {
 }
 
 capture_size() {
-    if [ -f c.atr ]; then
-        wc -c <c.atr
+    if [ -f "$1" ]; then
+        wc -c <"$1"
     else
         echo 0
     fi
 }
 
-# Waits until the capture's file holds more than $1 bytes: a Windows program
-# takes its time to start, and so does the feed.
+# Waits until the capture's file ($2, c.atr if not given) holds more than $1
+# bytes: a Windows program takes its time to start, and so does the feed.
+# $3 is where the capture writes its messages.
 wait_for_capture() {
     tries=0
-    until [ "$(capture_size)" -gt "$1" ]; do
+    until [ "$(capture_size "${2:-c.atr}")" -gt "$1" ]; do
         tries=$((tries + 1))
-        [ $tries -lt 600 ] || failed "the capture holds no more than $1 bytes: $(cat record.err)"
+        [ $tries -lt 600 ] ||
+            failed "the capture holds no more than $1 bytes: $(cat "${3:-record.err}")"
         sleep 0.05
     done
 }
@@ -96,6 +107,30 @@ signal_record() {
     else
         kill -"$1" $recorder
     fi
+}
+
+# Starts watch in the background with the options $@, its lines into
+# watched.txt, its file w.atr (or --save's), and waits until it has written
+# the file's header.
+start_watch() {
+    # shellcheck disable=SC2086
+    $AMBERTRACE watch --interval $interval "$@" >watched.txt 2>watch.err &
+    watcher=$!
+    wait_for_capture 39 "$watched_file" watch.err
+}
+
+# Waits for watch to end; its exit code must be $1.
+end_watch() {
+    status=0
+    wait $watcher || status=$?
+    [ $status -eq "$1" ] || failed "watch exited $status, not $1: $(cat watch.err)"
+    tr -d '\r' <watch.err | grep -q '^ambertrace: watched ' ||
+        failed "no summary line: $(cat watch.err)"
+}
+
+watched_as_fed() {
+    tr -d '\r' <watched.txt | cmp -s fed.txt - ||
+        failed "watched is not what was fed: $(tr -d '\r' <watched.txt | diff fed.txt - | head)"
 }
 
 feed() {
@@ -244,6 +279,101 @@ stops_by_itself() {
     recorded_summary
 }
 
+# watch ends by itself once it holds every record fed, while record beside
+# it is stopped as ever: two programs that the signal could not tell apart.
+watched() {
+    # shellcheck disable=SC2086
+    lines_of $calls >fed.txt
+    start_record
+    watched_file=w.atr
+    start_watch --save w.atr --records "$(wc -l <fed.txt)"
+    # shellcheck disable=SC2086
+    feed 100 $calls &
+    feeder=$!
+    # Each read's lines are out as soon as it is: the first show while the
+    # feed and the capture go on.
+    tries=0
+    until [ -s watched.txt ]; do
+        tries=$((tries + 1))
+        [ $tries -lt 600 ] || failed "no line shows: $(cat watch.err)"
+        sleep 0.05
+    done
+    kill -0 $watcher 2>/dev/null || failed "the lines showed only at the end"
+    wait $feeder || failed "the feed failed"
+    end_watch 0
+    settle
+    signal_record INT
+    end_record 0
+    watched_as_fed
+    shown c.atr >shown.txt || failed "show failed: $(cat show.err)"
+    cmp -s fed.txt shown.txt || failed "recorded is not what was fed: $(diff fed.txt shown.txt | head)"
+    shown w.atr >watch_shown.txt || failed "show failed: $(cat show.err)"
+    cmp -s shown.txt watch_shown.txt ||
+        failed "watch --save and record differ: $(diff shown.txt watch_shown.txt | head)"
+}
+
+watch_stops() {
+    # shellcheck disable=SC2086
+    feed 10000 $calls
+    $AMBERTRACE watch --interval $interval --records 5 >watched.txt 2>watch.err ||
+        failed "watch failed: $(cat watch.err)"
+    # shellcheck disable=SC2086
+    lines_of $calls >all.txt
+    head -n 5 all.txt >fed.txt
+    watched_as_fed
+    $AMBERTRACE watch --interval $interval --json --duration 1 2>watch.err | tr -d '\r' |
+        python3 -c '
+import json, sys
+for line in sys.stdin:
+    o = json.loads(line)
+    assert o["type"] == "record" and "seenAt" in o, line
+    print(o["line"])
+' >watched.txt || failed "watch --json is not the records' JSON Lines: $(cat watch.err)"
+    cp all.txt fed.txt
+    watched_as_fed
+}
+
+# The fault's session, then the sample calls for longer than the capture
+# reads on after the finding.
+stop_on() {
+    long="$SAMPLES/../tests/windows/traces/unanswered_data_b3_ind.hex"
+    repeats=0
+    while [ $repeats -lt 4 ]; do
+        long="$long $calls"
+        repeats=$((repeats + 1))
+    done
+    watched_file=c.atr
+    start_watch --check --stop-on error --save c.atr
+    # shellcheck disable=SC2086
+    feed 100 $long &
+    feeder=$!
+    tries=0
+    until tr -d '\r' <watched.txt | grep -q '^c\.atr:[0-9]*: error: '; do
+        kill -0 $watcher 2>/dev/null || failed "the capture ended before its finding showed"
+        tries=$((tries + 1))
+        [ $tries -lt 600 ] || failed "no finding shows: $(cat watch.err)"
+        sleep 0.05
+    done
+    end_watch 3
+    kill -0 $feeder 2>/dev/null || failed "the capture did not end by itself before the feed"
+    wait $feeder
+    tr -d '\r' <watch.err | grep -q '^ambertrace: check found an error at record ' ||
+        failed "the stop is not told: $(cat watch.err)"
+    # shellcheck disable=SC2086
+    lines_of $long >fed.txt
+    shown c.atr >shown.txt || failed "show failed: $(cat show.err)"
+    kept=$(wc -l <shown.txt)
+    head -n "$kept" fed.txt | cmp -s - shown.txt ||
+        failed "kept is not where the feed began: $(head -n "$kept" fed.txt | diff - shown.txt | head)"
+    finding=$(tr -d '\r' <watched.txt | grep -m 1 '^c\.atr:[0-9]*: error: ')
+    at=$(echo "$finding" | cut -d: -f2)
+    # Half a second of the feed at least, of the capture's seconds after it.
+    [ "$kept" -ge $((at + 50)) ] || failed "only $kept records kept, the fault at $at"
+    [ "$kept" -lt "$(wc -l <fed.txt)" ] || failed "every record fed was kept"
+    $AMBERTRACE check c.atr 2>/dev/null | tr -d '\r' | grep -qxF "$finding" ||
+        failed "check of the capture does not find: $finding"
+}
+
 case ${1:-} in
 stopped) stopped_by INT ;;
 signal) stopped_by "${2:?a signal}" ;;
@@ -262,8 +392,11 @@ records)
     lines_of $calls | head -n 5 >fed.txt
     shown c.atr | cmp -s fed.txt - || failed "shown is not the first 5 records fed"
     ;;
+watched) watched ;;
+watch_stops) watch_stops ;;
+stop_on) stop_on ;;
 *)
-    sed -n '2,35s/^# \{0,1\}//p' "$0" >&2
+    sed -n '2,40s/^# \{0,1\}//p' "$0" >&2
     exit 2
     ;;
 esac
