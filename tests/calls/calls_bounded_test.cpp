@@ -56,7 +56,7 @@ std::vector<SpoolRow> spoolRows() {
     }
     Keys reversed = ascending(800);
     std::reverse(reversed.begin(), reversed.end());
-    return {{"InOrder", ascending(800)},   {"Reversed", reversed},
+    return {{"InOrder", ascending(800)},    {"Reversed", reversed},
             {"FirstComesLast", firstLast},  {"NeighboursSwapped", swapped},
             {"EachKeyManyTimes", repeated}, {"RunsThatBeginLower", sawtooth}};
 }
