@@ -6,9 +6,21 @@ namespace ambertap {
 
 namespace {
 
+// A view's error; one of the scratch file of what waits is told first, as
+// the pipeline then tells only that the output stopped.
+template <typename Writer>
+int told(int error, const Writer& writer, std::FILE* err) {
+    if (error != 0 && writer.heldError() != 0) {
+        std::fprintf(err, "ambertrace: what waits to be written in order: %s\n",
+                     writer.heldFailure().c_str());
+    }
+    return error;
+}
+
 class CallsView final : public RecordSink {
   public:
-    CallsView(std::FILE* out, CallsFormat format) : out_(out), format_(format) {}
+    CallsView(std::FILE* out, std::FILE* err, CallsFormat format)
+        : out_(out), err_(err), format_(format) {}
 
     RecordNeeds needs() const override { return {false, true}; }
 
@@ -22,7 +34,7 @@ class CallsView final : public RecordSink {
 
     int record(const TracedRecord& record) override {
         model_->add(record);
-        return 0;
+        return told(writer_->heldError(), *writer_, err_);
     }
 
     int gap(const CaptureGap& gap) override {
@@ -32,11 +44,12 @@ class CallsView final : public RecordSink {
 
     int endTrace() override {
         model_->finish();
-        return writer_->finish(*model_);
+        return told(writer_->finish(*model_), *writer_, err_);
     }
 
   private:
     std::FILE* out_;
+    std::FILE* err_;
     CallsFormat format_;
     std::unique_ptr<CallsWriter> writer_;
     std::unique_ptr<CallModel> model_;
@@ -49,8 +62,8 @@ std::string findingName(const char* name) {
 
 }  // namespace
 
-std::unique_ptr<RecordSink> makeCallsView(const CommandLine& line, std::FILE* out) {
-    return std::make_unique<CallsView>(out, line.json ? CallsFormat::json : CallsFormat::text);
+std::unique_ptr<RecordSink> makeCallsView(const CommandLine& line, std::FILE* out, std::FILE* err) {
+    return std::make_unique<CallsView>(out, err, line.json ? CallsFormat::json : CallsFormat::text);
 }
 
 int CheckView::beginTrace(const TraceSource& trace) {
@@ -64,7 +77,7 @@ int CheckView::beginTrace(const TraceSource& trace) {
 int CheckView::record(const TracedRecord& record) {
     model_->add(record);
     writer_->settle(model_->settledBefore());
-    return 0;
+    return told(writer_->heldError(), *writer_, err_);
 }
 
 int CheckView::gap(const CaptureGap& gap) {
@@ -74,7 +87,7 @@ int CheckView::gap(const CaptureGap& gap) {
 
 int CheckView::endTrace() {
     model_->finish();
-    const int error = writer_->finish();
+    const int error = told(writer_->finish(), *writer_, err_);
     counts_ += writer_->counts();
     return error;
 }

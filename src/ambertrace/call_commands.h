@@ -14,13 +14,17 @@
 
 namespace ambertap {
 
-// Every call of each trace, in text or as JSON Lines.
-std::unique_ptr<RecordSink> makeCallsView(const CommandLine& line, std::FILE* out);
+// Every call of each trace, in text or as JSON Lines; `err` tells what went
+// wrong with the scratch file of what waits to be written.
+std::unique_ptr<RecordSink> makeCallsView(const CommandLine& line, std::FILE* out,
+                                          std::FILE* err = stderr);
 
-// The findings of each trace, one a line, counted over all of them.
+// The findings of each trace, one a line, counted over all of them; `err`
+// tells what went wrong with the scratch file of what waits to be written.
 class CheckView final : public RecordSink {
   public:
-    CheckView(std::FILE* out, CheckFormat format) : out_(out), format_(format) {}
+    CheckView(std::FILE* out, CheckFormat format, std::FILE* err = stderr)
+        : out_(out), err_(err), format_(format) {}
 
     RecordNeeds needs() const override { return {false, true}; }
     int beginTrace(const TraceSource& trace) override;
@@ -32,6 +36,7 @@ class CheckView final : public RecordSink {
 
   private:
     std::FILE* out_;
+    std::FILE* err_;
     CheckFormat format_;
     std::unique_ptr<FindingsWriter> writer_;
     std::unique_ptr<CallModel> model_;

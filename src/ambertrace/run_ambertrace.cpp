@@ -21,7 +21,7 @@ namespace {
 // object after them), and an exit code that says whether there was an error
 // among them.
 int checkTraces(const CommandLine& line, DeviceSystem& system, const Streams& streams) {
-    CheckView view(streams.out, line.json ? CheckFormat::json : CheckFormat::text);
+    CheckView view(streams.out, line.json ? CheckFormat::json : CheckFormat::text, streams.err);
     RecordPipeline pipeline({&view}, filterOf(line));
     const int exitCode =
         viewTraces(line.files, InputChoices{line.damaged, false}, pipeline, system, streams);
@@ -91,7 +91,7 @@ int runAmbertrace(int argumentCount, const char* const* argumentVector, DeviceSy
             if (line.ladder) {
                 return ladderTraces(line, system, streams);
             }
-            return viewTraces(line, makeCallsView(line, streams.out), system, streams);
+            return viewTraces(line, makeCallsView(line, streams.out, streams.err), system, streams);
         case AmbertraceCommand::check:
             return checkTraces(line, system, streams);
         case AmbertraceCommand::none:

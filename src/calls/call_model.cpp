@@ -964,9 +964,27 @@ void CallModel::endCall(Call& call, const Message& end) {
         }
     }
     call.end = end.ref;
-    const std::uint32_t key = callKey(call.applId, call.plci);
-    endedPlcis_[key] = EndedPlci{end.ref, gaps_.size()};
+    rememberEnd(callKey(call.applId, call.plci), end.ref);
     handOut(call);
+}
+
+// The latest ends only, so that a trace of ever new PLCIs keeps no more.
+void CallModel::rememberEnd(std::uint32_t key, const MessageRef& end) {
+    endedPlcis_[key] = EndedPlci{end, gaps_.size()};
+    endOrder_.emplace_back(key, end.record);
+    const auto current = [this](const std::pair<std::uint32_t, std::uint64_t>& entry) {
+        const auto ended = endedPlcis_.find(entry.first);
+        return ended != endedPlcis_.end() && ended->second.end.record == entry.second;
+    };
+    while (endedPlcis_.size() > endsRemembered) {
+        if (current(endOrder_.front())) {
+            endedPlcis_.erase(endOrder_.front().first);
+        }
+        endOrder_.pop_front();
+    }
+    if (endOrder_.size() > 2 * endsRemembered) {
+        std::erase_if(endOrder_, [&](const auto& entry) { return !current(entry); });
+    }
 }
 
 void CallModel::handOut(Call& call) {

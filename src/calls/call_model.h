@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <set>
 #include <string>
 #include <unordered_map>
@@ -201,6 +202,12 @@ class CallModelListener {
 
 class CallModel {
   public:
+    // The ends of PLCIs that the model remembers, for an application's message
+    // that still comes on one (a use after its end): the latest ones. A
+    // message on a PLCI that ended before them begins a call begun before the
+    // trace, as one on a PLCI never seen.
+    static constexpr std::size_t endsRemembered = 4096;
+
     explicit CallModel(CallModelListener& listener) : listener_(listener) {}
     CallModel(const CallModel&) = delete;
     CallModel& operator=(const CallModel&) = delete;
@@ -221,6 +228,10 @@ class CallModel {
     std::uint64_t settledBefore() const;
 
     const std::vector<NoCallMessages>& noCallMessages() const { return noCall_; }
+
+    // What the model holds: the calls still going, and the ends it remembers.
+    std::size_t callsHeld() const { return openCalls_.size(); }
+    std::size_t endsHeld() const { return endedPlcis_.size(); }
 
   private:
     // One message as the handlers read it.
@@ -314,6 +325,7 @@ class CallModel {
     void stepCall(Call& call, const Message& message);
     void stepConnection(Call& call, Connection& connection, const Message& message);
     void endCall(Call& call, const Message& end);
+    void rememberEnd(std::uint32_t key, const MessageRef& end);
     void handOut(Call& call);
     void noteConnectRequest(const Message& request);
     void beginOutgoingCall(const Message& confirmation, const Pending* request, Owner& owner);
@@ -343,6 +355,9 @@ class CallModel {
     // The current call of each application and PLCI, by applId << 16 | PLCI.
     std::unordered_map<std::uint32_t, std::uint64_t> currentCall_;
     std::unordered_map<std::uint32_t, EndedPlci> endedPlcis_;
+    // The keys of endedPlcis_ in the order the PLCIs ended, with the record of
+    // each end; an entry whose PLCI began again or ended later is stale.
+    std::deque<std::pair<std::uint32_t, std::uint64_t>> endOrder_;
     std::vector<NoCallMessages> noCall_;
     std::unordered_map<std::uint32_t, std::uint32_t> noCallGroup_;
     // Open requests and indications, by applId, command and message number,

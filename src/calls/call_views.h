@@ -7,10 +7,10 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <map>
 #include <string>
 
 #include "call_model.h"
+#include "ordered_spool.h"
 #include "text_output.h"
 
 namespace ambertap {
@@ -27,10 +27,12 @@ void appendFindingText(TextOutput& out, const Finding& finding);
 // carries `applId`, `controller` and `plci`; a listing of messages of no call
 // has no `plci`. `fileOrNull` names the trace in each JSON object as `file`
 // (the text view does not name it). A call that ends before one that began
-// earlier is held until that one is written.
+// earlier is held, as its text, until that one is written: in memory up to
+// `memoryBound`, past it in a scratch file.
 class CallsWriter final : public CallModelListener {
   public:
-    CallsWriter(CallsFormat format, const char* fileOrNull, std::FILE* out);
+    CallsWriter(CallsFormat format, const char* fileOrNull, std::FILE* out,
+                std::size_t memoryBound = OrderedSpool::defaultMemoryBound);
 
     void takeCall(const Call& call) override;
     void takeFinding(const Finding&) override {}
@@ -40,17 +42,25 @@ class CallsWriter final : public CallModelListener {
     // first write that failed.
     [[nodiscard]] int finish(const CallModel& model);
 
+    // 0, or the error of the scratch file of what is held, which ends the
+    // view; heldFailure() says what it was.
+    int heldError() const { return heldError_; }
+    const std::string& heldFailure() const { return held_.failure(); }
+
   private:
-    void write(const Call& call);
+    void render(TextOutput& out, const Call& call) const;
+    void write(std::string_view block);
     void beginBlock();
     const char* fileOrNull() const { return file_.empty() ? nullptr : file_.c_str(); }
 
     TextOutput text_;
+    TextOutput block_{nullptr};  // a call's text, made apart
     CallsFormat format_;
     std::string file_;
     bool firstBlock_ = true;
     std::uint64_t next_ = 1;  // the number of the call to write next
-    std::map<std::uint64_t, Call> held_;
+    OrderedSpool held_;       // by number
+    int heldError_ = 0;
 };
 
 enum class CheckFormat { text, json };
@@ -59,11 +69,13 @@ enum class CheckFormat { text, json };
 // `note:`), or as one JSON object a line (type "finding") that names the
 // trace as `file` where `nameFileInJson` says so. A finding waits until the
 // model has settled every record before its own, so that a finding proven
-// late still comes in its place.
+// late still comes in its place. What waits is held as its text: in memory up
+// to `memoryBound`, past it in a scratch file.
 class FindingsWriter final : public CallModelListener {
   public:
     FindingsWriter(const char* fileName, std::FILE* out, CheckFormat format = CheckFormat::text,
-                   bool nameFileInJson = false);
+                   bool nameFileInJson = false,
+                   std::size_t memoryBound = OrderedSpool::defaultMemoryBound);
 
     void takeCall(const Call&) override {}
     void takeFinding(const Finding& finding) override;
@@ -74,18 +86,27 @@ class FindingsWriter final : public CallModelListener {
     // the C library's error number of the first write that failed.
     [[nodiscard]] int finish();
 
+    // Every finding taken so far, written or held.
     const CheckCounts& counts() const { return counts_; }
 
+    // 0, or the error of the scratch file of what is held, which ends the
+    // view; heldFailure() says what it was.
+    int heldError() const { return heldError_; }
+    const std::string& heldFailure() const { return held_.failure(); }
+
   private:
-    void write(const Finding& finding);
-    void writeJson(const Finding& finding);
+    void render(const Finding& finding);
+    void renderJson(const Finding& finding);
+    void writeHeld(std::uint64_t before);
 
     TextOutput text_;
+    TextOutput line_{nullptr};   // a finding's line, made apart
     TextOutput words_{nullptr};  // a finding's words, for its JSON object
     std::string fileName_;
     CheckFormat format_;
     bool nameFileInJson_;
-    std::multimap<std::uint64_t, Finding> held_;  // by record, in the order proven
+    OrderedSpool held_;  // by record, in the order proven
+    int heldError_ = 0;
     CheckCounts counts_;
 };
 

@@ -409,18 +409,30 @@ const char* directionText(CallDirection direction) {
     return "of unknown direction";
 }
 
-CallsWriter::CallsWriter(CallsFormat format, const char* fileOrNull, std::FILE* out)
-    : text_(out), format_(format), file_(fileOrNull != nullptr ? fileOrNull : "") {}
+CallsWriter::CallsWriter(CallsFormat format, const char* fileOrNull, std::FILE* out,
+                         std::size_t memoryBound)
+    : text_(out),
+      format_(format),
+      file_(fileOrNull != nullptr ? fileOrNull : ""),
+      held_(memoryBound) {}
 
 void CallsWriter::takeCall(const Call& call) {
-    if (call.number != next_) {
-        held_.emplace(call.number, call);
+    if (heldError_ != 0) {
         return;
     }
-    write(call);
-    for (auto held = held_.begin(); held != held_.end() && held->first == next_;
-         held = held_.erase(held)) {
-        write(held->second);
+    render(block_, call);
+    std::string block(block_.held());
+    block_.drop();
+    if (call.number != next_) {
+        heldError_ = held_.add(call.number, std::move(block));
+        return;
+    }
+    write(block);
+    while (!held_.empty() && held_.firstKey() == next_) {
+        if ((heldError_ = held_.takeFirst(block)) != 0) {
+            return;
+        }
+        write(block);
     }
 }
 
@@ -433,23 +445,33 @@ void CallsWriter::beginBlock() {
     firstBlock_ = false;
 }
 
-void CallsWriter::write(const Call& call) {
-    ++next_;
-    beginBlock();
+void CallsWriter::render(TextOutput& out, const Call& call) const {
     if (format_ == CallsFormat::json) {
-        Json writer(text_);
+        Json writer(out);
         writeCallJson(writer, call, fileOrNull());
-        text_.endLine();
+        out.endLine();
     } else {
-        writeCallText(text_, call);
+        writeCallText(out, call);
     }
 }
 
+void CallsWriter::write(std::string_view block) {
+    ++next_;
+    beginBlock();
+    text_.lines(block);
+}
+
 int CallsWriter::finish(const CallModel& model) {
-    for (const auto& [number, call] : held_) {
-        write(call);
+    // Every call has come: what is held comes in the order of its numbers.
+    std::string block;
+    while (heldError_ == 0 && !held_.empty()) {
+        if ((heldError_ = held_.takeFirst(block)) == 0) {
+            write(block);
+        }
     }
-    held_.clear();
+    if (heldError_ != 0) {
+        return heldError_;
+    }
     for (const NoCallMessages& group : model.noCallMessages()) {
         if (group.kinds.empty()) {
             continue;

@@ -499,49 +499,58 @@ void appendFindingText(TextOutput& out, const Finding& finding) {
 }
 
 FindingsWriter::FindingsWriter(const char* fileName, std::FILE* out, CheckFormat format,
-                               bool nameFileInJson)
+                               bool nameFileInJson, std::size_t memoryBound)
     : text_(out),
       fileName_(fileName != nullptr ? fileName : ""),
       format_(format),
-      nameFileInJson_(nameFileInJson) {}
+      nameFileInJson_(nameFileInJson),
+      held_(memoryBound) {}
 
 void FindingsWriter::takeFinding(const Finding& finding) {
-    held_.emplace(finding.subject.record, finding);
+    if (heldError_ != 0) {
+        return;
+    }
+    if (format_ == CheckFormat::json) {
+        renderJson(finding);
+    } else {
+        render(finding);
+    }
+    counts_.count(finding.severity());
+    heldError_ = held_.add(finding.subject.record, std::string(line_.held()));
+    line_.drop();
 }
 
 void FindingsWriter::settle(std::uint64_t record) {
-    auto held = held_.begin();
-    for (; held != held_.end() && held->first < record; ++held) {
-        write(held->second);
-    }
-    held_.erase(held_.begin(), held);
+    writeHeld(record);
 }
 
 int FindingsWriter::finish() {
-    for (const auto& [record, finding] : held_) {
-        write(finding);
-    }
-    held_.clear();
-    return text_.finish();
+    writeHeld(UINT64_MAX);
+    const int error = text_.finish();
+    return heldError_ != 0 ? heldError_ : error;
 }
 
-void FindingsWriter::write(const Finding& finding) {
-    if (format_ == CheckFormat::json) {
-        writeJson(finding);
-        return;
+void FindingsWriter::writeHeld(std::uint64_t before) {
+    std::string line;
+    while (heldError_ == 0 && !held_.empty() && held_.firstKey() < before) {
+        if ((heldError_ = held_.takeFirst(line)) == 0) {
+            text_.lines(line);
+        }
     }
+}
+
+void FindingsWriter::render(const Finding& finding) {
     const Severity severity = finding.severity();
-    text_.text(fileName_).character(':');
-    text_.number(finding.subject.record).text(": ").text(severityText(severity)).text(": ");
-    appendFindingText(text_, finding);
-    text_.endLine();
-    counts_.count(severity);
+    line_.text(fileName_).character(':');
+    line_.number(finding.subject.record).text(": ").text(severityText(severity)).text(": ");
+    appendFindingText(line_, finding);
+    line_.endLine();
 }
 
-void FindingsWriter::writeJson(const Finding& finding) {
+void FindingsWriter::renderJson(const Finding& finding) {
     const Severity severity = finding.severity();
     const FindingKindRow& kind = rowOf(finding.kind());
-    Json json(text_);
+    Json json(line_);
     json.beginObject();
     json.key("type");
     json.string(std::string_view("finding"));
@@ -584,8 +593,7 @@ void FindingsWriter::writeJson(const Finding& finding) {
         addGap(json, *finding.acrossGap);
     }
     json.endObject();
-    text_.endLine();
-    counts_.count(severity);
+    line_.endLine();
 }
 
 int writeCheckSummaryJson(const CheckCounts& counts, std::FILE* out) {

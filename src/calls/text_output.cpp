@@ -40,7 +40,14 @@ TextOutput& TextOutput::traceText(std::string_view bytes) {
 
 void TextOutput::endLine() {
     pending_.push_back('\n');
-    if (pending_.size() >= blockSize) {
+    if (pending_.size() >= blockSize && out_ != nullptr) {
+        writePending();
+    }
+}
+
+void TextOutput::lines(std::string_view text) {
+    pending_.append(text);
+    if (pending_.size() >= blockSize && out_ != nullptr) {
         writePending();
     }
 }

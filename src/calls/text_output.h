@@ -33,12 +33,15 @@ class TextOutput {
     TextOutput& traceText(std::string_view bytes);
 
     // The text not yet written, and its end: a view builds a piece of text
-    // apart in a TextOutput of no stream, then takes it from there.
+    // apart in a TextOutput of no stream, which holds all of it, then takes
+    // it from there.
     std::string_view held() const { return pending_; }
     void drop() { pending_.clear(); }
 
     // Ends a line, and writes the text so far once it makes a block.
     void endLine();
+    // Whole lines made apart, written as endLine writes.
+    void lines(std::string_view text);
 
     // Writes what is left and flushes the stream. Returns 0, or the C
     // library's error number of the first write that failed.

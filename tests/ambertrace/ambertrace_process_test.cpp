@@ -137,6 +137,17 @@ std::string onOwnMount(const std::string& options, const std::string& script) {
            "'";
 }
 
+// w.hex: the voice call's CONNECT_IND with a number and a PLCI of its own,
+// then the four sample calls, `times` times.
+std::string callOpenFromTheStart(int times) {
+    return "echo '02 2c 2c 00 01 00 02 82 77 01 01 7f 00 00 10 00 05 81 34 37 31 31 0c 01 80 30 "
+           "33 30 31 32 33 34 35 36 37 00 00 03 80 90 a3 00 02 91 81 00' >w.hex && for i in "
+           "$(seq " +
+           std::to_string(times) +
+           "); do cat \"$SAMPLES/outgoing_data_call.hex\" \"$SAMPLES/incoming_voice_call.hex\" "
+           "\"$SAMPLES/busy_callee.hex\" \"$SAMPLES/fax_breaks_off.hex\"; done >>w.hex && ";
+}
+
 const ScriptCase scriptCases[] = {
     {"save_says_what_it_saved", "$AMBERTRACE save t", 0, "", savedListen, "t\n"},
     {"save_leaves_the_trace_in_the_driver",
@@ -230,6 +241,30 @@ const ScriptCase scriptCases[] = {
      "no call (records 1-2)\n"
      "rec   pair  application 1           CAPI\n",
      ""},
+    // A call left open from the first record (a CONNECT_IND that nobody
+    // answers, on a PLCI of its own) holds back the 1250 calls after it, more
+    // than memory holds: they wait in a temporary file and come in order, from
+    // a file and from standard input alike; without a folder for temporary
+    // files that is an error, never a silent loss.
+    {"calls_behind_a_call_open_from_the_start",
+     callOpenFromTheStart(250) +
+         "$AMBERTRACE calls --json w.hex >a && $AMBERTRACE calls --json - <w.hex >b && cmp a b && "
+         "head -c 90 a && echo && grep -c '\"type\":\"call\"' a && "
+         "TMPDIR=\"$PWD/missing\" $AMBERTRACE calls --json w.hex >/dev/null 2>e; s=$?; head -1 e; "
+         "exit $s",
+     2,
+     "{\"type\":\"call\",\"applId\":1,\"controller\":1,\"plci\":32513,\"direction\":"
+     "\"incoming\",\"begunBeforeT\n"
+     "1251\n"
+     "ambertrace: what waits to be written in order: cannot make a temporary file: No such file "
+     "or directory\n",
+     "", "a\nb\ne\nw.hex\n"},
+    {"check_behind_a_call_open_from_the_start",
+     callOpenFromTheStart(20) +
+         "$AMBERTRACE check w.hex >a 2>/dev/null && $AMBERTRACE check - <w.hex >b && "
+         "sed 's/^<stdin>/w.hex/' b | cmp a - && head -1 a",
+     0, "w.hex:1: note: CONNECT_IND #0177 on PLCI 7f01 is not answered by the end of the trace\n",
+     "ambertrace: 0 errors, 0 warnings, 61 notes\n", "a\nb\nw.hex\n"},
     {"calls_ladder_to_a_full_disk",
      "$AMBERTRACE calls --ladder \"$SAMPLES/outgoing_data_call.hex\" >/dev/full", 2, "",
      "ambertrace: standard output: cannot write: No space left on device\n"},

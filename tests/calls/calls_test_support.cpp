@@ -96,16 +96,17 @@ Bytes traceOf(const std::vector<Bytes>& records) {
     return trace;
 }
 
-int writeCalls(const Capture& capture, CallsFormat format, std::FILE* out) {
-    CallsWriter writer(format, format == CallsFormat::json ? "trace" : nullptr, out);
+int writeCalls(const Capture& capture, CallsFormat format, std::FILE* out,
+               std::size_t memoryBound) {
+    CallsWriter writer(format, format == CallsFormat::json ? "trace" : nullptr, out, memoryBound);
     CallModel model(writer);
     feed(model, capture, [] {});
     return writer.finish(model);
 }
 
 int writeFindings(const Capture& capture, const char* file, std::FILE* out, CheckCounts& counts,
-                  CheckFormat format) {
-    FindingsWriter writer(file, out, format);
+                  CheckFormat format, std::size_t memoryBound) {
+    FindingsWriter writer(file, out, format, false, memoryBound);
     CallModel model(writer);
     feed(model, capture, [&] { writer.settle(model.settledBefore()); });
     const int error = writer.finish();
@@ -113,17 +114,20 @@ int writeFindings(const Capture& capture, const char* file, std::FILE* out, Chec
     return error;
 }
 
-std::string callsText(const Capture& capture, bool json) {
+std::string callsText(const Capture& capture, bool json, std::size_t memoryBound) {
     CapturedStream captured;
-    EXPECT_EQ(writeCalls(capture, json ? CallsFormat::json : CallsFormat::text, captured.file()),
+    EXPECT_EQ(writeCalls(capture, json ? CallsFormat::json : CallsFormat::text, captured.file(),
+                         memoryBound),
               0);
     return captured.text();
 }
 
-Checked checkOf(const Capture& capture, const char* file, CheckFormat format) {
+Checked checkOf(const Capture& capture, const char* file, CheckFormat format,
+                std::size_t memoryBound) {
     CapturedStream captured;
     Checked checked;
-    EXPECT_EQ(writeFindings(capture, file, captured.file(), checked.counts, format), 0);
+    EXPECT_EQ(writeFindings(capture, file, captured.file(), checked.counts, format, memoryBound),
+              0);
     checked.text = captured.text();
     return checked;
 }

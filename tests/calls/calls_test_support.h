@@ -29,19 +29,24 @@ struct Capture {
     std::vector<std::size_t> gapsAfter;
 };
 
-// The views of a whole trace, written to `out` as the commands write them.
+// The views of a whole trace, written to `out` as the commands write them,
+// holding in memory up to `memoryBound` of what waits to be written.
 // Each returns 0, or the error number of the first write that failed.
-int writeCalls(const Capture& capture, CallsFormat format, std::FILE* out);
+int writeCalls(const Capture& capture, CallsFormat format, std::FILE* out,
+               std::size_t memoryBound = OrderedSpool::defaultMemoryBound);
 int writeFindings(const Capture& capture, const char* file, std::FILE* out, CheckCounts& counts,
-                  CheckFormat format = CheckFormat::text);
+                  CheckFormat format = CheckFormat::text,
+                  std::size_t memoryBound = OrderedSpool::defaultMemoryBound);
 
 // What `calls` (text, or JSON naming the trace "trace") and `check` write.
-std::string callsText(const Capture& capture, bool json);
+std::string callsText(const Capture& capture, bool json,
+                      std::size_t memoryBound = OrderedSpool::defaultMemoryBound);
 struct Checked {
     std::string text;
     CheckCounts counts;
 };
-Checked checkOf(const Capture& capture, const char* file, CheckFormat format = CheckFormat::text);
+Checked checkOf(const Capture& capture, const char* file, CheckFormat format = CheckFormat::text,
+                std::size_t memoryBound = OrderedSpool::defaultMemoryBound);
 
 // The place the model gives each record, in the order it gives them.
 std::vector<RecordPlace> placesOf(const Capture& capture);
