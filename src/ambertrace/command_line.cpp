@@ -24,7 +24,8 @@ struct Option {
     std::string_view longName;  // without its dashes
     char shortName;             // '\0' for none
     bool CommandLine::*flag;
-    const NumberOption* number = nullptr;  // with `flag` null
+    const NumberOption* number = nullptr;      // with `flag` null
+    std::string CommandLine::*text = nullptr;  // one that takes a file name, with `flag` null
 };
 
 struct CommandEntry {
@@ -88,7 +89,7 @@ std::string recordHelp() {
     return text;
 }
 
-const std::array<CommandEntry, 5> commands{{
+const std::array<CommandEntry, 6> commands{{
     {AmbertraceCommand::save,
      "save",
      {helpOption, forceOption},
@@ -191,6 +192,33 @@ const std::array<CommandEntry, 5> commands{{
          "                and the records that prove it, then one with the counts\n"
          "  --damaged     read a damaged or cut trace file all the same (exit code 2)\n",
          "  -h, --help    show this help\n")},
+    {AmbertraceCommand::report,
+     "report",
+     {helpOption,
+      forceOption,
+      {"output", 'o', nullptr, nullptr, &CommandLine::output},
+      {"damaged", '\0', &CommandLine::damaged},
+      maskNumbersOption,
+      applOption,
+      controllerOption},
+     withFilterHelp(
+         "usage: ambertrace report [--force] [--mask-numbers] [--damaged] [--appl N]\n"
+         "                         [--controller N] -o REPORT [FILE...]\n"
+         "\n"
+         "Writes REPORT, one HTML file that any browser opens and that needs nothing\n"
+         "beside it: the inputs' facts, the findings of check, the calls as calls gives\n"
+         "them, and a ladder diagram of each call, every message an arrow with its full\n"
+         "decode. A report draws at most 500 diagrams and 20000 messages; the calls\n"
+         "table says which calls it does not draw. The inputs are those of show; each\n"
+         "is read twice or more (standard input is copied to a temporary file first).\n"
+         "REPORT is written whole or not at all; - writes it to standard output.\n"
+         "\n"
+         "  -o, --output REPORT  the file to write\n"
+         "  -f, --force   replace REPORT if it exists (it is refused otherwise)\n"
+         "  --mask-numbers  every digit of party numbers and subaddresses but the last\n"
+         "                two shown as x, their count kept\n"
+         "  --damaged     read a damaged or cut trace file all the same (exit code 2)\n",
+         "  -h, --help    show this help\n")},
 }};
 
 constexpr std::string_view generalHelp =
@@ -204,6 +232,8 @@ constexpr std::string_view generalHelp =
     "  show [FILE...]  print a saved trace, or the driver's, one line a message\n"
     "  calls [FILE...] every call of a trace at a glance\n"
     "  check [FILE...] what the applications did wrong, one finding a line\n"
+    "  report -o REPORT [FILE...]\n"
+    "                  the calls as ladder diagrams in one HTML file\n"
     "  help [COMMAND]  show the help of ambertrace or of COMMAND\n"
     "\n"
     "Exit codes: 0 done, 1 a usage error, 2 a device, file or input failure,\n"
@@ -302,6 +332,16 @@ void takeNumber(const CommandEntry& entry, const Option& option, const char* tex
     line.*(number.value) = value;
 }
 
+void takeText(const CommandEntry& entry, const Option& option, const char* text,
+              CommandLine& line) {
+    if (text == nullptr || *text == '\0') {
+        refuse(line,
+               commandPrefix(entry) + "--" + std::string(option.longName) + " needs a file name");
+        return;
+    }
+    line.*(option.text) = text;
+}
+
 // A long option, "--name", "--name=VALUE" or "--name VALUE"; returns whether
 // it took the next argument as its value.
 bool takeLongOption(const CommandEntry& entry, std::string_view argument, const char* next,
@@ -313,6 +353,12 @@ bool takeLongOption(const CommandEntry& entry, std::string_view argument, const 
     if (option == nullptr) {
         refuse(line, commandPrefix(entry) + "unknown option '" + std::string(argument) + "'");
         return false;
+    }
+    if (option->text != nullptr) {
+        const bool joined = equals != std::string_view::npos;
+        takeText(entry, *option, joined ? std::string(argument.substr(equals + 1)).c_str() : next,
+                 line);
+        return !joined && next != nullptr;
     }
     if (option->number == nullptr) {
         if (equals != std::string_view::npos) {
@@ -336,8 +382,19 @@ bool takeOption(const CommandEntry& entry, std::string_view argument, const char
     if (argument.starts_with("--")) {
         return takeLongOption(entry, argument, next, line);
     }
-    for (const char letter : argument.substr(1)) {
-        if (const Option* option = findShort(entry, letter)) {
+    for (std::size_t at = 1; at < argument.size(); ++at) {
+        const char letter = argument[at];
+        const Option* option = findShort(entry, letter);
+        if (option != nullptr && option->text != nullptr) {
+            // "-oREPORT" or "-o REPORT"
+            if (at + 1 < argument.size()) {
+                takeText(entry, *option, std::string(argument.substr(at + 1)).c_str(), line);
+                return false;
+            }
+            takeText(entry, *option, next, line);
+            return next != nullptr;
+        }
+        if (option != nullptr) {
             line.*(option->flag) = true;
         } else {
             refuse(line, commandPrefix(entry) + "unknown option '-" + std::string(1, letter) + "'");
@@ -390,7 +447,11 @@ void checkFiles(CommandLine& line) {
     if (line.ladder && line.json) {
         refuse(line, "calls: one of --json and --ladder at a time");
     }
-    if ((line.width != 0 || line.maskNumbers) && !line.ladder) {
+    if (line.command == AmbertraceCommand::report && line.output.empty()) {
+        refuse(line, "report: no -o REPORT given");
+    }
+    if ((line.width != 0 || line.maskNumbers) && !line.ladder &&
+        line.command != AmbertraceCommand::report) {
         refuse(line, line.width != 0 ? "calls: --width needs --ladder"
                                      : "calls: --mask-numbers needs --ladder");
     }

@@ -88,6 +88,8 @@ int runAmbertrace(int argumentCount, const char* const* argumentVector, DeviceSy
             return viewTraces(line, makeCallsView(line, streams.out), system, streams);
         case AmbertraceCommand::check:
             return checkTraces(line, system, streams);
+        case AmbertraceCommand::report:
+            return reportTraces(line, system, streams);
         case AmbertraceCommand::none:
             break;
     }
