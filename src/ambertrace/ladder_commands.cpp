@@ -297,8 +297,7 @@ class ReportTarget {
         }
         if (!keep) {
             std::fprintf(streams_.err,
-                         "ambertrace: %s: not written: an input could not be read whole "
-                         "(--damaged reports what it holds)\n",
+                         "ambertrace: %s: not written, since an input could not be read whole\n",
                          name_.c_str());
             file_.discard();
             return true;

@@ -34,6 +34,7 @@ struct CommandLineCase {
     bool ladder = false;
     bool maskNumbers = false;
     std::uint64_t width = 0;
+    std::string output = "";
 };
 
 void PrintTo(const CommandLineCase& c, std::ostream* os) {
@@ -283,6 +284,55 @@ const CommandLineCase cases[] = {
      .command = AmbertraceCommand::calls,
      .usageError =
          "ambertrace: calls: --mask-numbers needs --ladder (see 'ambertrace calls --help')"},
+    {.name = "report_to_a_file",
+     .arguments = {"report", "-o", "r.html", "a", "b"},
+     .command = AmbertraceCommand::report,
+     .usageError = "",
+     .files = {"a", "b"},
+     .output = "r.html"},
+    {.name = "report_joined_forced_masked",
+     .arguments = {"report", "a", "-fo-", "--mask-numbers", "--appl=2"},
+     .command = AmbertraceCommand::report,
+     .usageError = "",
+     .files = {"a"},
+     .force = true,
+     .appl = 2,
+     .maskNumbers = true,
+     .output = "-"},
+    {.name = "report_long_output_of_standard_input",
+     .arguments = {"report", "--output=-", "-"},
+     .command = AmbertraceCommand::report,
+     .usageError = "",
+     .files = {"-"},
+     .output = "-"},
+    {.name = "report_output_after_the_files_end",
+     .arguments = {"report", "--output", "r.html", "--", "-o"},
+     .command = AmbertraceCommand::report,
+     .usageError = "",
+     .files = {"-o"},
+     .output = "r.html"},
+    {.name = "report_without_output",
+     .arguments = {"report", "a"},
+     .command = AmbertraceCommand::report,
+     .usageError = "ambertrace: report: no -o REPORT given (see 'ambertrace report --help')"},
+    {.name = "report_output_without_name",
+     .arguments = {"report", "a", "-o"},
+     .command = AmbertraceCommand::report,
+     .usageError =
+         "ambertrace: report: --output needs a file name (see 'ambertrace report --help')"},
+    {.name = "report_output_empty",
+     .arguments = {"report", "a", "--output="},
+     .command = AmbertraceCommand::report,
+     .usageError =
+         "ambertrace: report: --output needs a file name (see 'ambertrace report --help')"},
+    {.name = "report_takes_no_width",
+     .arguments = {"report", "-o", "r", "--width", "80"},
+     .command = AmbertraceCommand::report,
+     .usageError = "ambertrace: report: unknown option '--width' (see 'ambertrace report --help')"},
+    {.name = "output_is_the_reports",
+     .arguments = {"show", "-o", "r"},
+     .command = AmbertraceCommand::show,
+     .usageError = "ambertrace: show: unknown option '-o' (see 'ambertrace show --help')"},
 };
 
 class CommandLineTest : public ::testing::TestWithParam<CommandLineCase> {};
@@ -316,6 +366,7 @@ TEST_P(CommandLineTest, ReadsCommandOptionsAndFiles) {
     EXPECT_EQ(line.ladder, c.ladder);
     EXPECT_EQ(line.maskNumbers, c.maskNumbers);
     EXPECT_EQ(line.width, c.width);
+    EXPECT_EQ(line.output, c.output);
 }
 
 INSTANTIATE_TEST_SUITE_P(Arguments, CommandLineTest, ::testing::ValuesIn(cases),
