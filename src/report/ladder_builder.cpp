@@ -294,17 +294,21 @@ class LadderBuilder::Drawing final : public CallModelListener {
         return late != builder_.lateAnswers_.end() ? late->second : 0;
     }
 
+    // SIZE_MAX for a message that the model counts neither in a call nor
+    // among the messages of no call, as a message cut by the trace's end.
     std::size_t diagramOf(const RecordPlace& place) const {
         if (place.call != 0) {
             return builder_.calls_.at(static_cast<std::size_t>(place.call - 1)).diagram;
         }
-        return builder_.noCallDiagram_.at(noCallKey(place.applId, place.controller));
+        const auto found = builder_.noCallDiagram_.find(noCallKey(place.applId, place.controller));
+        return found != builder_.noCallDiagram_.end() ? found->second : SIZE_MAX;
     }
 
     // The diagram a message goes into, made when it is the diagram's first;
     // null when an earlier pass drew it or a later one will.
     ladder::Diagram* heldDiagram(std::size_t index) {
-        if (index < builder_.nextDiagram_ || index >= builder_.drawn_) {
+        if (index < builder_.nextDiagram_ || index >= builder_.drawn_ ||
+            index >= builder_.plans_.size()) {
             return nullptr;
         }
         if (const auto found = held_.find(index); found != held_.end()) {
@@ -357,6 +361,14 @@ class LadderBuilder::Drawing final : public CallModelListener {
     void handOutInOrder() {
         const bool traceEnded = queue_.empty() && ended_;
         while (true) {
+            // A diagram that no message is drawn in (the model's listing of
+            // an application's messages of no call may hold none) is never
+            // held: it is passed over, so that the passes end.
+            if (builder_.nextDiagram_ < builder_.plans_.size() &&
+                builder_.plans_[builder_.nextDiagram_].messages == 0) {
+                ++builder_.nextDiagram_;
+                continue;
+            }
             const auto found = held_.find(builder_.nextDiagram_);
             if (found == held_.end() || !complete(found->first, traceEnded)) {
                 return;

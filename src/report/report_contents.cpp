@@ -114,6 +114,10 @@ std::vector<std::size_t> drawnDiagrams(const std::vector<const LadderBuilder*>& 
             continue;
         }
         for (const DiagramPlan& plan : inputs[input]->plans()) {
+            if (plan.messages == 0) {
+                ++drawn[input];  // drawn as nothing: its place in the order only
+                continue;
+            }
             const bool first = diagrams == 0;
             if (!first &&
                 (diagrams + 1 > bounds.diagrams || messages + plan.messages > bounds.messages)) {

@@ -277,6 +277,13 @@ const ScriptCase scriptCases[] = {
                 "$AMBERTRACE report -o d/r.html \"$SAMPLES/outgoing_data_call.hex\"; "
                 "s=$?; ls -A d; exit $s"),
      2, "", "ambertrace: d/r.html: cannot write: No space left on device\n", "d\n", "listen", true},
+    // Every golden trace, damaged or cut ones too, gives a ladder and a
+    // report; a message cut by the trace's end is in no call and no diagram.
+    {"ladders_and_reports_of_every_golden_trace",
+     "for f in \"$GOLDEN\"/*.hex; do for v in 'calls --ladder' 'report -o -'; do "
+     "$AMBERTRACE $v --damaged \"$f\" >/dev/null 2>&1; s=$?; "
+     "[ $s -le 2 ] || echo \"$(basename \"$f\") $v: $s\"; done; done",
+     0, "", ""},
     // Past its bounds a report draws no more diagrams, and its calls table
     // says which calls it does not draw.
     {"report_past_its_bounds",
