@@ -76,6 +76,7 @@ constexpr std::array<ChoiceWord, 2> stopOnWords{
     {{"error", StopOn::error}, {"warning", StopOn::warning}}};
 const TextOption saveText{"FILE", &CommandLine::saveTo};
 const TextOption stopOnText{"error or warning", nullptr, &CommandLine::stopOn, stopOnWords};
+const TextOption outputText{"a file name", &CommandLine::output};
 
 // The help of the options above, for each command that takes them.
 std::string withFilterHelp(std::string_view before, std::string_view after) {
@@ -260,6 +261,33 @@ const std::array<CommandEntry, 6> commands{{
          "                and the records that prove it, then one with the counts\n"
          "  --damaged     read a damaged or cut trace file all the same (exit code 2)\n",
          "  -h, --help    show this help\n")},
+    {AmbertraceCommand::report,
+     "report",
+     {helpOption,
+      forceOption,
+      {"output", 'o', nullptr, nullptr, &outputText},
+      {"damaged", '\0', &CommandLine::damaged},
+      maskNumbersOption,
+      applOption,
+      controllerOption},
+     withFilterHelp(
+         "usage: ambertrace report [--force] [--mask-numbers] [--damaged] [--appl N]\n"
+         "                         [--controller N] -o REPORT [FILE...]\n"
+         "\n"
+         "Writes REPORT, one HTML file that any browser opens and that needs nothing\n"
+         "beside it: the inputs' facts, the findings of check, the calls as calls gives\n"
+         "them, and a ladder diagram of each call, every message an arrow with its full\n"
+         "decode. A report draws at most 500 diagrams and 20000 messages; the calls\n"
+         "table says which calls it does not draw. The inputs are those of show; each\n"
+         "is read twice or more (standard input is copied to a temporary file first).\n"
+         "REPORT is written whole or not at all; - writes it to standard output.\n"
+         "\n"
+         "  -o, --output REPORT  the file to write\n"
+         "  -f, --force   replace REPORT if it exists (it is refused otherwise)\n"
+         "  --mask-numbers  every digit of party numbers and subaddresses but the last\n"
+         "                two shown as x, their count kept\n"
+         "  --damaged     read a damaged or cut trace file all the same (exit code 2)\n",
+         "  -h, --help    show this help\n")},
 }};
 
 constexpr std::string_view generalHelp =
@@ -274,6 +302,8 @@ constexpr std::string_view generalHelp =
     "  show [FILE...]  print a saved trace, or the driver's, one line a message\n"
     "  calls [FILE...] every call of a trace at a glance\n"
     "  check [FILE...] what the applications did wrong, one finding a line\n"
+    "  report -o REPORT [FILE...]\n"
+    "                  the calls as ladder diagrams in one HTML file\n"
     "  help [COMMAND]  show the help of ambertrace or of COMMAND\n"
     "\n"
     "Exit codes: 0 done, 1 a usage error, 2 a device, file or input failure,\n"
@@ -435,8 +465,19 @@ bool takeOption(const CommandEntry& entry, std::string_view argument, const char
     if (argument.starts_with("--")) {
         return takeLongOption(entry, argument, next, line);
     }
-    for (const char letter : argument.substr(1)) {
-        if (const Option* option = findShort(entry, letter)) {
+    for (std::size_t at = 1; at < argument.size(); ++at) {
+        const char letter = argument[at];
+        const Option* option = findShort(entry, letter);
+        if (option != nullptr && option->text != nullptr) {
+            // "-oREPORT" or "-o REPORT"
+            if (at + 1 < argument.size()) {
+                takeText(entry, *option, std::string(argument.substr(at + 1)).c_str(), line);
+                return false;
+            }
+            takeText(entry, *option, next, line);
+            return next != nullptr;
+        }
+        if (option != nullptr) {
             line.*(option->flag) = true;
         } else {
             refuse(line, commandPrefix(entry) + "unknown option '-" + std::string(1, letter) + "'");
@@ -511,7 +552,11 @@ void checkFiles(CommandLine& line) {
     if (line.ladder && line.json) {
         refuse(line, "calls: one of --json and --ladder at a time");
     }
-    if ((line.width != 0 || line.maskNumbers) && !line.ladder) {
+    if (line.command == AmbertraceCommand::report && line.output.empty()) {
+        refuse(line, "report: no -o REPORT given");
+    }
+    if ((line.width != 0 || line.maskNumbers) && !line.ladder &&
+        line.command != AmbertraceCommand::report) {
         refuse(line, line.width != 0 ? "calls: --width needs --ladder"
                                      : "calls: --mask-numbers needs --ladder");
     }

@@ -11,7 +11,7 @@
 namespace ambertap {
 
 // What ambertrace is asked to do: its first argument (not a CAPI command).
-enum class AmbertraceCommand { none, save, record, watch, show, calls, check };
+enum class AmbertraceCommand { none, save, record, watch, show, calls, check, report };
 
 // watch --stop-on: the least severity of a finding that ends the capture.
 enum class StopOn : std::uint8_t { never, warning, error };
@@ -20,7 +20,7 @@ struct CommandLine {
     AmbertraceCommand command = AmbertraceCommand::none;
     bool helpWanted = false;  // for `command`, or in general when it is none
     bool versionWanted = false;
-    bool force = false;        // save: replace an existing file
+    bool force = false;        // save, record, report: replace an existing file
     bool hex = false;          // show: each record's bytes under its line
     bool full = false;         // show: every parameter of each message, named
     bool json = false;         // show, calls: JSON Lines, one object a record or call
@@ -29,7 +29,7 @@ struct CommandLine {
     bool clear = false;        // record: clear the driver's trace once it is past clearAt
     bool check = false;        // watch: check's findings rather than the lines
     bool ladder = false;       // calls: the text ladder of each call
-    bool maskNumbers = false;  // calls --ladder: party numbers and subaddresses masked
+    bool maskNumbers = false;  // calls --ladder, report: party numbers and subaddresses masked
     std::uint64_t width = 0;   // calls --ladder: columns (0: the terminal's, or 100)
     // record: ms from one read to the next, seconds and records to stop after
     // (0: no limit), and bytes past which --clear clears (0: its default).
@@ -45,6 +45,7 @@ struct CommandLine {
     // the findings that end the capture.
     std::string saveTo;
     StopOn stopOn = StopOn::never;
+    std::string output;  // report: the file it writes ("-": standard output)
     std::vector<std::string> files;
     std::string usageError;  // one line, empty when the command line is sound
 };

@@ -11,6 +11,11 @@ namespace ambertap {
 // Returns the exit code, as viewTraces does.
 int ladderTraces(const CommandLine& line, DeviceSystem& system, const Streams& streams);
 
+// `report`: the report of the traces, written whole or not at all to
+// line.output (or to standard output). Returns the exit code, as viewTraces
+// does.
+int reportTraces(const CommandLine& line, DeviceSystem& system, const Streams& streams);
+
 // The text ladder's columns: --width, else the terminal's but one (a console
 // line that fills its width moves the cursor on by itself, which would
 // leave an empty line after each), else 100.

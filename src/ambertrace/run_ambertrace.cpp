@@ -94,6 +94,8 @@ int runAmbertrace(int argumentCount, const char* const* argumentVector, DeviceSy
             return viewTraces(line, makeCallsView(line, streams.out, streams.err), system, streams);
         case AmbertraceCommand::check:
             return checkTraces(line, system, streams);
+        case AmbertraceCommand::report:
+            return reportTraces(line, system, streams);
         case AmbertraceCommand::none:
             break;
     }

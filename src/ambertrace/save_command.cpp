@@ -23,14 +23,8 @@ constexpr std::string_view standardStream = "-";
 bool writeToFile(const std::string& name, std::span<const std::uint8_t> image, bool force,
                  std::FILE* err) {
     const WriteOutcome outcome = writeWholeFile(name.c_str(), image, force);
-    if (outcome.failedStep == WriteStep::exists) {
-        std::fprintf(err, "ambertrace: %s: already exists; use --force to replace it\n",
-                     name.c_str());
-        return false;
-    }
     if (!outcome.succeeded()) {
-        std::fprintf(err, "ambertrace: %s: %s: %s\n", name.c_str(), reasonOf(outcome.failedStep),
-                     describe(outcome.error).c_str());
+        tellWriteFailure(name, outcome, err);
         return false;
     }
     return true;
@@ -106,6 +100,16 @@ const char* reasonOf(WriteStep step) {
             break;
     }
     return "";
+}
+
+void tellWriteFailure(const std::string& name, const WriteOutcome& outcome, std::FILE* err) {
+    if (outcome.failedStep == WriteStep::exists) {
+        std::fprintf(err, "ambertrace: %s: already exists; use --force to replace it\n",
+                     name.c_str());
+    } else {
+        std::fprintf(err, "ambertrace: %s: %s: %s\n", name.c_str(), reasonOf(outcome.failedStep),
+                     describe(outcome.error).c_str());
+    }
 }
 
 int saveTrace(const CommandLine& line, DeviceSystem& system, const Streams& streams) {

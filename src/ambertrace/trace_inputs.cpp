@@ -5,6 +5,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "block_output.h"
 #include "driver_trace.h"
@@ -261,41 +262,40 @@ std::FILE* copyOfStandardInput(const Streams& streams) {
     return copy;
 }
 
-InputOutcome passesOverCopy(const std::string& name, std::FILE* copy, RecordPipeline& pipeline,
-                            InputPasses& passes, const InputOptions& options, std::FILE* err) {
-    InputOutcome first = InputOutcome::shown;
-    for (bool firstPass = true;; firstPass = false) {
+// Where the passes over an input read it from: the file again for each
+// pass, or standard input's copy rewound.
+std::FILE* openPass(const std::string& name, std::FILE* copy, std::FILE* err) {
+    if (copy != nullptr) {
         std::rewind(copy);
-        FileByteSource source(copy);
-        const InputOutcome outcome =
-            showSource(name, source, pipeline, options, firstPass ? err : nullptr, err);
-        if (firstPass) {
-            first = outcome;
-        }
-        if (outcome == InputOutcome::unwritable) {
-            return outcome;
-        }
-        if (!passes.anotherPass()) {
-            return first;
-        }
+        return copy;
     }
+    SystemError error;
+    std::FILE* file = openForReading(name.c_str(), error);
+    if (file == nullptr) {
+        std::fprintf(err, "ambertrace: %s: cannot open: %s\n", name.c_str(),
+                     describe(error).c_str());
+    }
+    return file;
 }
 
-InputOutcome passesOverFile(const std::string& name, RecordPipeline& pipeline, InputPasses& passes,
-                            const InputOptions& options, std::FILE* err) {
+// The passes over one input in one round; only the first pass of the first
+// round tells of its damage, and a later pass that cannot open it fails the run.
+InputOutcome passesOverInput(const std::string& name, std::FILE* copy, bool firstRound,
+                             RecordPipeline& pipeline, InputPasses& passes,
+                             const InputOptions& options, std::FILE* err) {
     InputOutcome first = InputOutcome::shown;
     for (bool firstPass = true;; firstPass = false) {
-        SystemError error;
-        std::FILE* file = openForReading(name.c_str(), error);
+        const bool telling = firstPass && firstRound;
+        std::FILE* file = openPass(name, copy, err);
         if (file == nullptr) {
-            std::fprintf(err, "ambertrace: %s: cannot open: %s\n", name.c_str(),
-                         describe(error).c_str());
-            return firstPass ? InputOutcome::failed : InputOutcome::unwritable;
+            return telling ? InputOutcome::failed : InputOutcome::unwritable;
         }
         FileByteSource source(file);
         const InputOutcome outcome =
-            showSource(name, source, pipeline, options, firstPass ? err : nullptr, err);
-        std::fclose(file);
+            showSource(name, source, pipeline, options, telling ? err : nullptr, err);
+        if (file != copy) {
+            std::fclose(file);
+        }
         if (firstPass) {
             first = outcome;
         }
@@ -303,23 +303,9 @@ InputOutcome passesOverFile(const std::string& name, RecordPipeline& pipeline, I
             return outcome;
         }
         if (!passes.anotherPass()) {
-            return first;
+            return firstRound ? first : InputOutcome::shown;
         }
     }
-}
-
-InputOutcome passesOverInput(const std::string& name, RecordPipeline& pipeline, InputPasses& passes,
-                             const InputOptions& options, const Streams& streams) {
-    if (name != standardStream) {
-        return passesOverFile(name, pipeline, passes, options, streams.err);
-    }
-    std::FILE* copy = copyOfStandardInput(streams);
-    if (copy == nullptr) {
-        return InputOutcome::failed;
-    }
-    const InputOutcome outcome = passesOverCopy(name, copy, pipeline, passes, options, streams.err);
-    std::fclose(copy);
-    return outcome;
 }
 
 int passesOverDriverTrace(RecordPipeline& pipeline, InputPasses& passes, DeviceSystem& system,
@@ -330,18 +316,24 @@ int passesOverDriverTrace(RecordPipeline& pipeline, InputPasses& passes, DeviceS
     }
     const TraceSource source{traceDeviceName, false, nullptr};
     do {
-        int error = pipeline.beginTrace(source);
-        if (error == 0) {
-            error = pipeline.records(trace->bytes(), 0, trace->readAt, TimePrecision::milliseconds);
+        if (!passes.beginInput(0)) {
+            continue;
         }
-        if (error == 0) {
-            error = pipeline.endTrace();
-        }
-        if (error != 0) {
-            reportUnwritable(error, streams.err);
-            return traceExitFailure;
-        }
-    } while (passes.anotherPass());
+        do {
+            int error = pipeline.beginTrace(source);
+            if (error == 0) {
+                error =
+                    pipeline.records(trace->bytes(), 0, trace->readAt, TimePrecision::milliseconds);
+            }
+            if (error == 0) {
+                error = pipeline.endTrace();
+            }
+            if (error != 0) {
+                reportUnwritable(error, streams.err);
+                return traceExitFailure;
+            }
+        } while (passes.anotherPass());
+    } while (passes.anotherRound());
     if (trace->pastBound() || trace->read.moreThanReturned) {
         tell(streams.err,
              "ambertrace: %s: the driver had more trace than was read: the rest is not shown\n",
@@ -349,6 +341,27 @@ int passesOverDriverTrace(RecordPipeline& pipeline, InputPasses& passes, DeviceS
     }
     return traceExitSuccess;
 }
+
+// The copies of standard input, made in the first round and read in every
+// round; closed with the run.
+class StandardInputCopies {
+  public:
+    explicit StandardInputCopies(std::size_t inputs) : copies_(inputs, nullptr) {}
+    StandardInputCopies(const StandardInputCopies&) = delete;
+    StandardInputCopies& operator=(const StandardInputCopies&) = delete;
+    ~StandardInputCopies() {
+        for (std::FILE* copy : copies_) {
+            if (copy != nullptr) {
+                std::fclose(copy);
+            }
+        }
+    }
+
+    std::FILE*& of(std::size_t index) { return copies_[index]; }
+
+  private:
+    std::vector<std::FILE*> copies_;
+};
 
 }  // namespace
 
@@ -360,16 +373,36 @@ int viewTracesInPasses(const std::vector<std::string>& files, const InputChoices
     }
     int exitCode = traceExitSuccess;
     const InputOptions options{choices.damaged, files.size() > 1};
-    for (const std::string& name : files) {
-        const InputOutcome outcome = passesOverInput(name, pipeline, passes, options, streams);
-        if (outcome == InputOutcome::unwritable) {
-            return traceExitFailure;
+    StandardInputCopies copies(files.size());
+    for (bool firstRound = true;; firstRound = false) {
+        for (std::size_t index = 0; index < files.size(); ++index) {
+            const std::string& name = files[index];
+            if (!passes.beginInput(index)) {
+                continue;
+            }
+            std::FILE*& copy = copies.of(index);
+            if (name == standardStream && firstRound) {
+                copy = copyOfStandardInput(streams);
+                if (copy == nullptr) {
+                    exitCode = traceExitFailure;
+                    continue;
+                }
+            } else if (name == standardStream && copy == nullptr) {
+                continue;  // its copy could not be made: told in the first round
+            }
+            const InputOutcome outcome =
+                passesOverInput(name, copy, firstRound, pipeline, passes, options, streams.err);
+            if (outcome == InputOutcome::unwritable) {
+                return traceExitFailure;
+            }
+            if (outcome != InputOutcome::shown) {
+                exitCode = traceExitFailure;
+            }
         }
-        if (outcome != InputOutcome::shown) {
-            exitCode = traceExitFailure;
+        if (!passes.anotherRound()) {
+            return exitCode;
         }
     }
-    return exitCode;
 }
 
 }  // namespace ambertap

@@ -23,16 +23,24 @@ int viewTraces(const std::vector<std::string>& files, const InputChoices& choice
                RecordPipeline& pipeline, DeviceSystem& system, const Streams& streams);
 
 // What reads each input more than once: after each pass over an input it
-// says whether it wants another, which sees the same records.
+// says whether it wants another, which sees the same records; once every
+// input had its passes, whether it wants another round of them all.
 class InputPasses {
   public:
     virtual ~InputPasses() = default;
+    // Before the passes over the input of this index (from 0), in each round:
+    // whether it is read in this round.
+    virtual bool beginInput(std::size_t index) {
+        static_cast<void>(index);
+        return true;
+    }
     virtual bool anotherPass() = 0;
+    virtual bool anotherRound() { return false; }
 };
 
 // As viewTraces, each input read as often as `passes` asks; only the first
 // pass tells of an input's damage. Standard input is copied to a temporary
-// file first, and the driver's trace read once.
+// file first, and the driver's trace read once, for every round.
 int viewTracesInPasses(const std::vector<std::string>& files, const InputChoices& choices,
                        RecordPipeline& pipeline, InputPasses& passes, DeviceSystem& system,
                        const Streams& streams);

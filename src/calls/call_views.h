@@ -22,6 +22,9 @@ const char* directionText(CallDirection direction);
 // A finding's words, as its line gives them after its severity.
 void appendFindingText(TextOutput& out, const Finding& finding);
 
+// A call's block of lines as the text view writes it.
+void writeCallBlock(TextOutput& out, const Call& call);
+
 // Every call, in the order the calls begin, then the messages of no call for
 // each application and controller. In JSON, one object a line: a call's
 // carries `applId`, `controller` and `plci`; a listing of messages of no call

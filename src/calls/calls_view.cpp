@@ -409,6 +409,10 @@ const char* directionText(CallDirection direction) {
     return "of unknown direction";
 }
 
+void writeCallBlock(TextOutput& out, const Call& call) {
+    writeCallText(out, call);
+}
+
 CallsWriter::CallsWriter(CallsFormat format, const char* fileOrNull, std::FILE* out,
                          std::size_t memoryBound)
     : text_(out),

@@ -67,6 +67,36 @@ struct WriteOutcome {
 WriteOutcome writeWholeFile(const char* name, std::span<const std::uint8_t> bytes,
                             bool replaceExisting);
 
+// A file written as it goes and given its name only once whole: its bytes go
+// to a new temporary file in the target's folder, which commit() flushes to
+// the disk and renames. Until then no file of the name changes; a file that
+// is not committed is removed, so that a failure leaves nothing half-written.
+class StreamedFile {
+  public:
+    StreamedFile() = default;
+    StreamedFile(const StreamedFile&) = delete;
+    StreamedFile& operator=(const StreamedFile&) = delete;
+    ~StreamedFile();
+
+    // Makes the temporary file for `name`. An existing file of that name is
+    // replaced only when `replaceExisting`; otherwise the open fails at
+    // WriteStep::exists.
+    WriteOutcome create(const char* name, bool replaceExisting);
+    // Where the bytes go, once created.
+    std::FILE* stream() const { return stream_; }
+    // Flushes the bytes to the disk and gives the file its name; removes it
+    // when any of that fails.
+    WriteOutcome commit();
+    // Removes the temporary file: it never held anything worth keeping.
+    void discard();
+
+  private:
+    std::FILE* stream_ = nullptr;
+    std::string name_;
+    std::string temporary_;
+    bool replaceExisting_ = false;
+};
+
 // A file that grows while others read it, as a capture does: made new under
 // its name, each append written to the file at once, so that a reader sees it
 // and a program killed at any instant leaves it, and flushed to the disk

@@ -72,6 +72,23 @@ WriteOutcome failedAt(WriteStep step) {
     return {step, {errno}};
 }
 
+// Gives the written temporary file its name, or removes it.
+WriteOutcome nameTemporary(const std::string& temporary, const char* name, bool replaceExisting) {
+    // mkstemp makes the file for its owner alone; what is written is an ordinary file.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::chmod(temporary.c_str(), 0666 & ~mask);
+    const bool named = replaceExisting ? ::rename(temporary.c_str(), name) == 0
+                                       : nameWithoutReplacing(temporary, name);
+    if (named) {
+        flushFolder(folderOf(name));
+        return {};
+    }
+    const WriteOutcome outcome = failedAt(errno == EEXIST ? WriteStep::exists : WriteStep::rename);
+    ::unlink(temporary.c_str());
+    return outcome;
+}
+
 }  // namespace
 
 std::string describe(SystemError error) {
@@ -154,20 +171,69 @@ WriteOutcome writeWholeFile(const char* name, std::span<const std::uint8_t> byte
         outcome = failedAt(WriteStep::flush);
     }
     if (outcome.succeeded()) {
-        // mkstemp makes the file for its owner alone; the trace is an ordinary file.
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        ::chmod(temporary.c_str(), 0666 & ~mask);
-        const bool named = replaceExisting ? ::rename(temporary.c_str(), name) == 0
-                                           : nameWithoutReplacing(temporary, name);
-        if (named) {
-            flushFolder(folderOf(name));
-            return outcome;
-        }
-        outcome = failedAt(errno == EEXIST ? WriteStep::exists : WriteStep::rename);
+        return nameTemporary(temporary, name, replaceExisting);
     }
     ::unlink(temporary.c_str());
     return outcome;
+}
+
+StreamedFile::~StreamedFile() {
+    discard();
+}
+
+WriteOutcome StreamedFile::create(const char* name, bool replaceExisting) {
+    discard();
+    if (!replaceExisting && nameExists(name)) {
+        return {WriteStep::exists, {EEXIST}};
+    }
+    std::string temporary = std::string(name) + ".XXXXXX";
+    const int descriptor = ::mkstemp(temporary.data());
+    if (descriptor < 0) {
+        return failedAt(WriteStep::create);
+    }
+    stream_ = ::fdopen(descriptor, "wb");
+    if (stream_ == nullptr) {
+        const WriteOutcome outcome = failedAt(WriteStep::create);
+        ::close(descriptor);
+        ::unlink(temporary.c_str());
+        return outcome;
+    }
+    name_ = name;
+    temporary_ = std::move(temporary);
+    replaceExisting_ = replaceExisting;
+    return {};
+}
+
+WriteOutcome StreamedFile::commit() {
+    WriteOutcome outcome;
+    if (std::fflush(stream_) != 0 || std::ferror(stream_) != 0) {
+        outcome = failedAt(WriteStep::write);
+    }
+    if (outcome.succeeded() && ::fsync(::fileno(stream_)) != 0) {
+        outcome = failedAt(WriteStep::flush);
+    }
+    if (std::fclose(stream_) != 0 && outcome.succeeded()) {
+        outcome = failedAt(WriteStep::flush);
+    }
+    stream_ = nullptr;
+    if (outcome.succeeded()) {
+        outcome = nameTemporary(temporary_, name_.c_str(), replaceExisting_);
+    } else {
+        ::unlink(temporary_.c_str());
+    }
+    temporary_.clear();
+    return outcome;
+}
+
+void StreamedFile::discard() {
+    if (stream_ != nullptr) {
+        std::fclose(stream_);
+        stream_ = nullptr;
+    }
+    if (!temporary_.empty()) {
+        ::unlink(temporary_.c_str());
+        temporary_.clear();
+    }
 }
 
 GrowingFile::~GrowingFile() {

@@ -61,6 +61,19 @@ HANDLE createTemporary(const std::wstring& target, std::wstring& temporary) {
     return INVALID_HANDLE_VALUE;
 }
 
+// Gives the written temporary file its name, or removes it.
+WriteOutcome nameTemporary(const std::wstring& temporary, const std::wstring& target,
+                           bool replaceExisting) {
+    const DWORD flags = MOVEFILE_WRITE_THROUGH | (replaceExisting ? MOVEFILE_REPLACE_EXISTING : 0);
+    if (MoveFileExW(temporary.c_str(), target.c_str(), flags)) {
+        return {};
+    }
+    const DWORD error = GetLastError();
+    const bool taken = error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS;
+    DeleteFileW(temporary.c_str());
+    return {taken ? WriteStep::exists : WriteStep::rename, {static_cast<int>(error)}};
+}
+
 }  // namespace
 
 std::string describe(SystemError error) {
@@ -176,17 +189,80 @@ WriteOutcome writeWholeFile(const char* name, std::span<const std::uint8_t> byte
         outcome = failedAt(WriteStep::flush);
     }
     if (outcome.succeeded()) {
-        const DWORD flags =
-            MOVEFILE_WRITE_THROUGH | (replaceExisting ? MOVEFILE_REPLACE_EXISTING : 0);
-        if (MoveFileExW(temporary.c_str(), target.c_str(), flags)) {
-            return outcome;
-        }
-        const DWORD error = GetLastError();
-        const bool taken = error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS;
-        outcome = {taken ? WriteStep::exists : WriteStep::rename, {static_cast<int>(error)}};
+        return nameTemporary(temporary, target, replaceExisting);
     }
     DeleteFileW(temporary.c_str());
     return outcome;
+}
+
+StreamedFile::~StreamedFile() {
+    discard();
+}
+
+WriteOutcome StreamedFile::create(const char* name, bool replaceExisting) {
+    discard();
+    const std::wstring target = wide(name);
+    if (!replaceExisting && GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        return {WriteStep::exists, {ERROR_FILE_EXISTS}};
+    }
+    std::wstring temporary;
+    const HANDLE file = createTemporary(target, temporary);
+    if (file == INVALID_HANDLE_VALUE) {
+        return failedAt(WriteStep::create);
+    }
+    const int descriptor = _open_osfhandle(reinterpret_cast<std::intptr_t>(file), _O_BINARY);
+    stream_ = descriptor < 0 ? nullptr : _fdopen(descriptor, "wb");
+    if (stream_ == nullptr) {
+        if (descriptor < 0) {
+            CloseHandle(file);
+        } else {
+            _close(descriptor);
+        }
+        DeleteFileW(temporary.c_str());
+        return {WriteStep::create, {ERROR_NOT_ENOUGH_MEMORY}};
+    }
+    name_ = name;
+    // The temporary file's name is the target's and an ASCII suffix.
+    temporary_ = name;
+    for (std::size_t at = target.size(); at < temporary.size(); ++at) {
+        temporary_ += static_cast<char>(temporary[at]);
+    }
+    replaceExisting_ = replaceExisting;
+    return {};
+}
+
+WriteOutcome StreamedFile::commit() {
+    WriteOutcome outcome;
+    // The C runtime keeps the system's own error of a write that failed.
+    if (std::fflush(stream_) != 0 || std::ferror(stream_) != 0) {
+        outcome = failedAt(WriteStep::write);
+    }
+    const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream_)));
+    if (outcome.succeeded() && !FlushFileBuffers(handle)) {
+        outcome = failedAt(WriteStep::flush);
+    }
+    if (std::fclose(stream_) != 0 && outcome.succeeded()) {
+        outcome = failedAt(WriteStep::flush);
+    }
+    stream_ = nullptr;
+    const std::wstring temporary = wide(temporary_.c_str());
+    temporary_.clear();
+    if (outcome.succeeded()) {
+        return nameTemporary(temporary, wide(name_.c_str()), replaceExisting_);
+    }
+    DeleteFileW(temporary.c_str());
+    return outcome;
+}
+
+void StreamedFile::discard() {
+    if (stream_ != nullptr) {
+        std::fclose(stream_);
+        stream_ = nullptr;
+    }
+    if (!temporary_.empty()) {
+        DeleteFileW(wide(temporary_.c_str()).c_str());
+        temporary_.clear();
+    }
 }
 
 GrowingFile::~GrowingFile() {

@@ -122,11 +122,17 @@ void ReportWriter::writeFindings(const ReportContents& contents) {
     }
     for (const FindingEntry& finding : contents.findings) {
         const char* word = styleOf(finding.severity).word;
-        out_.line("<li class=\"finding ", word, "\"><a href=\"#",
-                  arrowAnchor(finding.input, finding.record), "\">",
-                  Escaped{nameOf(contents, finding.input)}, ':', Count{finding.record},
-                  "</a>: <span class=\"severity\">", word, "</span>: ", Escaped{finding.text},
-                  "</li>");
+        if (finding.drawn) {
+            out_.line("<li class=\"finding ", word, "\"><a href=\"#",
+                      arrowAnchor(finding.input, finding.record), "\">",
+                      Escaped{nameOf(contents, finding.input)}, ':', Count{finding.record},
+                      "</a>: <span class=\"severity\">", word, "</span>: ", Escaped{finding.text},
+                      "</li>");
+        } else {
+            out_.line("<li class=\"finding ", word, "\">", Escaped{nameOf(contents, finding.input)},
+                      ':', Count{finding.record}, ": <span class=\"severity\">", word,
+                      "</span>: ", Escaped{finding.text}, "</li>");
+        }
     }
     if (!contents.findings.empty()) {
         out_.line("</ul>");
@@ -144,18 +150,29 @@ void ReportWriter::writeCalls(const ReportContents& contents) {
     }
     out_.line("</tr>");
     for (const CallEntry& call : contents.calls) {
-        out_.line("<tr><td>", Escaped{nameOf(contents, call.input)}, "</td><td><a href=\"#",
-                  callAnchor(call.input, call.call), "\">call ", Count{call.call}, "</a></td>");
+        if (call.notDrawn.empty()) {
+            out_.line("<tr><td>", Escaped{nameOf(contents, call.input)}, "</td><td><a href=\"#",
+                      callAnchor(call.input, call.call), "\">call ", Count{call.call}, "</a></td>");
+        } else {
+            out_.line("<tr><td>", Escaped{nameOf(contents, call.input)}, "</td><td>call ",
+                      Count{call.call}, " (not drawn: ", Escaped{call.notDrawn}, ")</td>");
+        }
         for (const CallColumn& column : callColumns) {
             out_.line("<td>", Escaped{call.*column.part}, "</td>");
         }
         out_.line("</tr>");
     }
     for (const NoCallEntry& group : contents.noCalls) {
-        out_.line("<tr><td>", Escaped{nameOf(contents, group.input)}, "</td><td colspan=\"",
-                  Count{std::size(callColumns) + 1}, "\"><a href=\"#",
-                  noCallAnchor(group.input, group.applId, group.controller), "\">",
-                  Escaped{noCallText(group)}, "</a></td></tr>");
+        if (group.notDrawn.empty()) {
+            out_.line("<tr><td>", Escaped{nameOf(contents, group.input)}, "</td><td colspan=\"",
+                      Count{std::size(callColumns) + 1}, "\"><a href=\"#",
+                      noCallAnchor(group.input, group.applId, group.controller), "\">",
+                      Escaped{noCallText(group)}, "</a></td></tr>");
+        } else {
+            out_.line("<tr><td>", Escaped{nameOf(contents, group.input)}, "</td><td colspan=\"",
+                      Count{std::size(callColumns) + 1}, "\">", Escaped{noCallText(group)});
+            out_.line(" (not drawn: ", Escaped{group.notDrawn}, ")</td></tr>");
+        }
     }
     out_.line("</table>");
     out_.line("</section>");

@@ -30,6 +30,7 @@ struct FindingEntry {
     std::uint64_t record = 0;
     Severity severity = Severity::note;
     std::string text;
+    bool drawn = true;  // its message's arrow is in the report, to link to
 };
 
 // A call as `calls` gives it, each part already written out.
@@ -42,6 +43,7 @@ struct CallEntry {
     std::string connected;
     std::string data;  // the B3 connections' data
     std::string ending;
+    std::string notDrawn;  // why its diagram is not in the report; empty when it is
 };
 
 // An application's messages of no call on a controller, counted.
@@ -52,6 +54,7 @@ struct NoCallEntry {
     std::uint64_t messages = 0;
     std::uint64_t firstRecord = 0;
     std::uint64_t lastRecord = 0;
+    std::string notDrawn;  // as a call's
 };
 
 struct ReportContents {

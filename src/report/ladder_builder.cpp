@@ -10,9 +10,9 @@
 
 namespace ambertap {
 
-namespace {
+namespace {}  // namespace
 
-ladder::Severity severityOf(Severity severity) {
+ladder::Severity ladderSeverity(Severity severity) {
     switch (severity) {
         case Severity::error:
             return ladder::Severity::error;
@@ -23,6 +23,8 @@ ladder::Severity severityOf(Severity severity) {
     }
     return ladder::Severity::note;
 }
+
+namespace {
 
 std::string wordsOf(const Finding& finding) {
     TextOutput words(nullptr);
@@ -75,6 +77,8 @@ class LadderBuilder::Survey final : public CallModelListener {
         }
         builder_.noCalls_ = model_.noCallMessages();
         builder_.planDiagrams(model_);
+        countMessages();
+        placeFindings();
     }
 
     void takeCall(const Call& call) override { calls_.emplace(call.number, call); }
@@ -82,12 +86,24 @@ class LadderBuilder::Survey final : public CallModelListener {
     void takeFinding(const Finding& finding) override {
         std::string text = wordsOf(finding);
         builder_.marks_.emplace(finding.subject.record,
-                                ladder::Mark{severityOf(finding.severity()), text});
+                                ladder::Mark{ladderSeverity(finding.severity()), text});
+        const std::uint64_t subject = finding.subject.record;
+        if (const auto recent = recentPlaces_.find(subject); recent != recentPlaces_.end()) {
+            findingPlaces_.emplace(builder_.findings_.size(), diagramOf(recent->second));
+        } else if (subject > lastPlaced_) {
+            unplacedFindings_.emplace(subject, builder_.findings_.size());
+        }
         builder_.findings_.push_back({finding, std::move(text)});
     }
 
     // What a drawing pass no longer waits for when it comes.
     void takePlace(const RecordPlace& place) override {
+        notePlace(place);
+        if (place.call != 0) {
+            ++messagesOfCall_[place.call];
+        } else {
+            ++messagesOfNoCall_[noCallKey(place.applId, place.controller)];
+        }
         const std::uint64_t window = builder_.bounds_.partnerWindow;
         if (current_ - place.record > window) {
             builder_.latePlaces_.emplace(place.record, place);
@@ -98,10 +114,69 @@ class LadderBuilder::Survey final : public CallModelListener {
     }
 
   private:
+    // The diagrams are planned once the pass ends: until then a place is
+    // kept as the key of its call or of its application's messages of no call.
+    struct PlaceKey {
+        std::uint64_t call = 0;
+        std::uint32_t noCall = 0;
+    };
+
+    static PlaceKey diagramOf(const RecordPlace& place) {
+        return {place.call, noCallKey(place.applId, place.controller)};
+    }
+
+    // The places of the last records, for the findings about them proven
+    // since, and the findings waiting for their message's place.
+    void notePlace(const RecordPlace& place) {
+        lastPlaced_ = place.record;
+        const auto [first, last] = unplacedFindings_.equal_range(place.record);
+        for (auto waiting = first; waiting != last; ++waiting) {
+            findingPlaces_.emplace(waiting->second, diagramOf(place));
+        }
+        unplacedFindings_.erase(first, last);
+        recentPlaces_.emplace(place.record, place);
+        recentOrder_.push_back(place.record);
+        if (recentOrder_.size() > builder_.bounds_.partnerWindow) {
+            recentPlaces_.erase(recentOrder_.front());
+            recentOrder_.pop_front();
+        }
+    }
+
+    void placeFindings() {
+        for (const auto& [index, key] : findingPlaces_) {
+            builder_.findings_[index].diagram = diagramIndex(key);
+        }
+    }
+
+    std::size_t diagramIndex(const PlaceKey& key) const {
+        if (key.call != 0) {
+            return builder_.calls_.at(static_cast<std::size_t>(key.call - 1)).diagram;
+        }
+        const auto found = builder_.noCallDiagram_.find(key.noCall);
+        return found != builder_.noCallDiagram_.end() ? found->second
+                                                      : SurveyedFinding::unknownDiagram;
+    }
+
+    void countMessages() {
+        for (const SurveyedCall& surveyed : builder_.calls_) {
+            builder_.plans_[surveyed.diagram].messages += messagesOfCall_[surveyed.call.number];
+        }
+        for (const auto& [key, index] : builder_.noCallDiagram_) {
+            builder_.plans_[index].messages = messagesOfNoCall_[key];
+        }
+    }
+
     LadderBuilder& builder_;
     CallModel model_;
     std::uint64_t current_ = 0;
     std::map<std::uint64_t, Call> calls_;
+    std::unordered_map<std::uint64_t, std::uint64_t> messagesOfCall_;
+    std::unordered_map<std::uint32_t, std::uint64_t> messagesOfNoCall_;
+    std::unordered_map<std::uint64_t, RecordPlace> recentPlaces_;
+    std::deque<std::uint64_t> recentOrder_;
+    std::uint64_t lastPlaced_ = 0;
+    std::multimap<std::uint64_t, std::size_t> unplacedFindings_;  // record -> finding
+    std::unordered_map<std::size_t, PlaceKey> findingPlaces_;     // finding -> its place
 };
 
 // ---- The passes that draw ----
@@ -219,17 +294,21 @@ class LadderBuilder::Drawing final : public CallModelListener {
         return late != builder_.lateAnswers_.end() ? late->second : 0;
     }
 
+    // SIZE_MAX for a message that the model counts neither in a call nor
+    // among the messages of no call, as a message cut by the trace's end.
     std::size_t diagramOf(const RecordPlace& place) const {
         if (place.call != 0) {
             return builder_.calls_.at(static_cast<std::size_t>(place.call - 1)).diagram;
         }
-        return builder_.noCallDiagram_.at(noCallKey(place.applId, place.controller));
+        const auto found = builder_.noCallDiagram_.find(noCallKey(place.applId, place.controller));
+        return found != builder_.noCallDiagram_.end() ? found->second : SIZE_MAX;
     }
 
     // The diagram a message goes into, made when it is the diagram's first;
     // null when an earlier pass drew it or a later one will.
     ladder::Diagram* heldDiagram(std::size_t index) {
-        if (index < builder_.nextDiagram_) {
+        if (index < builder_.nextDiagram_ || index >= builder_.drawn_ ||
+            index >= builder_.plans_.size()) {
             return nullptr;
         }
         if (const auto found = held_.find(index); found != held_.end()) {
@@ -282,6 +361,14 @@ class LadderBuilder::Drawing final : public CallModelListener {
     void handOutInOrder() {
         const bool traceEnded = queue_.empty() && ended_;
         while (true) {
+            // A diagram that no message is drawn in (the model's listing of
+            // an application's messages of no call may hold none) is never
+            // held: it is passed over, so that the passes end.
+            if (builder_.nextDiagram_ < builder_.plans_.size() &&
+                builder_.plans_[builder_.nextDiagram_].messages == 0) {
+                ++builder_.nextDiagram_;
+                continue;
+            }
             const auto found = held_.find(builder_.nextDiagram_);
             if (found == held_.end() || !complete(found->first, traceEnded)) {
                 return;
@@ -365,7 +452,7 @@ bool LadderBuilder::endPass() {
     }
     drawing_->end();
     drawing_.reset();
-    return nextDiagram_ < plans_.size();
+    return diagramsLeft();
 }
 
 void LadderBuilder::planDiagrams(const CallModel& model) {

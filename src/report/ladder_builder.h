@@ -7,6 +7,7 @@
 // their first calls began, then those of the messages of no call.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -50,7 +51,15 @@ struct SurveyedCall {
 struct SurveyedFinding {
     Finding finding;
     std::string text;
+    // The diagram its message is drawn in; unknownDiagram when the message's
+    // place came more than the look-back before the finding.
+    std::size_t diagram = unknownDiagram;
+
+    static constexpr std::size_t unknownDiagram = SIZE_MAX;
 };
+
+// A finding's severity as a ladder marks it.
+ladder::Severity ladderSeverity(Severity severity);
 
 // One diagram's own facts: its calls (none for messages of no call), its
 // controller and PLCI or its application and controller, and its last record.
@@ -60,6 +69,7 @@ struct DiagramPlan {
     std::uint8_t controller = 0;  // of a diagram of no call
     std::uint64_t firstRecord = 0;
     std::uint64_t lastRecord = 0;
+    std::uint64_t messages = 0;  // that it draws, folded or not
 };
 
 class LadderBuilder {
@@ -79,6 +89,12 @@ class LadderBuilder {
     void gap(const CaptureGap& gap);
     // Ends a pass. Returns whether another pass is needed.
     bool endPass();
+
+    // Draws only the first `count` diagrams, once the first pass has ended;
+    // the rest are never built.
+    void drawOnly(std::size_t count) { drawn_ = count; }
+    // Whether a diagram to draw is not handed out yet.
+    bool diagramsLeft() const { return nextDiagram_ < std::min(plans_.size(), drawn_); }
 
     // What the first pass found, once it has ended.
     const std::vector<SurveyedCall>& calls() const { return calls_; }
@@ -116,6 +132,7 @@ class LadderBuilder {
     std::unique_ptr<Survey> survey_;
     std::unique_ptr<Drawing> drawing_;
     std::size_t nextDiagram_ = 0;  // the first not handed out yet
+    std::size_t drawn_ = SIZE_MAX;
 };
 
 }  // namespace ambertap

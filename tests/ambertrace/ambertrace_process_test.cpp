@@ -268,6 +268,65 @@ const ScriptCase scriptCases[] = {
     {"calls_ladder_to_a_full_disk",
      "$AMBERTRACE calls --ladder \"$SAMPLES/outgoing_data_call.hex\" >/dev/full", 2, "",
      "ambertrace: standard output: cannot write: No space left on device\n"},
+    // The report: whole or absent. To standard output and to a file the same
+    // bytes, those of the golden report for the same name; an existing file
+    // kept unless --force; a folder that is not there, a disk that fills and
+    // an input that cannot be read leave no file, not even a temporary one.
+    {"report_to_standard_output",
+     "cd \"$SAMPLES\" && $AMBERTRACE report -o - outgoing_data_call.hex", 0,
+     contentsOf(AMBERTAP_DEMO_REPORT), ""},
+    {"report_to_a_file",
+     "cp \"$SAMPLES/outgoing_data_call.hex\" . && "
+     "$AMBERTRACE report outgoing_data_call.hex -o r.html && cmp r.html '" AMBERTAP_DEMO_REPORT "'",
+     0, "", "", "outgoing_data_call.hex\nr.html\n"},
+    {"report_of_standard_input",
+     "cp \"$SAMPLES/incoming_voice_call.hex\" v && $AMBERTRACE report -o - - <v | "
+     "sed 's/standard input/v/g' >a && $AMBERTRACE report -o - v >b && cmp a b && "
+     "grep -m1 '<h3' a",
+     0,
+     "<h3>calls 1 and 2: PLCI 0201 on controller 1, applications 1 and 2, incoming (records "
+     "5-49)</h3>\n",
+     "", "a\nb\nv\n"},
+    {"report_keeps_an_existing_file",
+     "echo kept >r.html; $AMBERTRACE report -o r.html \"$SAMPLES/busy_callee.hex\"; s=$?; "
+     "cat r.html; exit $s",
+     2, "kept\n", "ambertrace: r.html: already exists; use --force to replace it\n", "r.html\n"},
+    {"report_forced_over_an_existing_file",
+     "cp \"$SAMPLES/outgoing_data_call.hex\" . && echo old >r.html && "
+     "$AMBERTRACE report --force -o r.html outgoing_data_call.hex && "
+     "cmp r.html '" AMBERTAP_DEMO_REPORT "'",
+     0, "", "", "outgoing_data_call.hex\nr.html\n"},
+    {"report_into_a_missing_folder",
+     "$AMBERTRACE report -o missing/r.html \"$SAMPLES/busy_callee.hex\"", 2, "",
+     "ambertrace: missing/r.html: cannot create a temporary file beside it: No such file or "
+     "directory\n"},
+    {"report_of_an_unreadable_input",
+     "$AMBERTRACE report -o r.html \"$SAMPLES/busy_callee.hex\" missing.hex", 2, "",
+     "ambertrace: missing.hex: cannot open: No such file or directory\n"
+     "ambertrace: r.html: not written, since an input could not be read whole\n"},
+    {"report_to_a_full_standard_output",
+     "$AMBERTRACE report -o - \"$SAMPLES/busy_callee.hex\" >/dev/full", 2, "",
+     "ambertrace: standard output: cannot write: No space left on device\n"},
+    {"report_to_a_full_disk",
+     onOwnMount("size=16k",
+                "$AMBERTRACE report -o d/r.html \"$SAMPLES/outgoing_data_call.hex\"; "
+                "s=$?; ls -A d; exit $s"),
+     2, "", "ambertrace: d/r.html: cannot write: No space left on device\n", "d\n", "listen", true},
+    // Every golden trace, damaged or cut ones too, gives a ladder and a
+    // report; a message cut by the trace's end is in no call and no diagram.
+    {"ladders_and_reports_of_every_golden_trace",
+     "for f in \"$GOLDEN\"/*.hex; do for v in 'calls --ladder' 'report -o -'; do "
+     "$AMBERTRACE $v --damaged \"$f\" >/dev/null 2>&1; s=$?; "
+     "[ $s -le 2 ] || echo \"$(basename \"$f\") $v: $s\"; done; done",
+     0, "", ""},
+    // Past its bounds a report draws no more diagrams, and its calls table
+    // says which calls it does not draw.
+    {"report_past_its_bounds",
+     "for i in $(seq 520); do cat \"$SAMPLES/busy_callee.hex\"; done >long.hex && "
+     "$AMBERTRACE report -o - long.hex >r && grep -c '<h3' r && grep -c '(not drawn: ' r && "
+     "grep -m1 -o 'call 501 (not drawn: [^)]*)' r",
+     0, "500\n21\ncall 501 (not drawn: the report draws at most 500 diagrams and 20000 messages)\n",
+     "", "long.hex\nr\n"},
     {"show_to_a_full_disk", "$AMBERTRACE show \"$GOLDEN/listen.hex\" >/dev/full", 2, "",
      "ambertrace: standard output: cannot write: No space left on device\n"},
     {"save_to_a_full_standard_output", "$AMBERTRACE save - >/dev/full", 2, "",

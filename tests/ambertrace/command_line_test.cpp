@@ -37,6 +37,7 @@ struct CommandLineCase {
     bool check = false;
     std::string saveTo{};
     StopOn stopOn = StopOn::never;
+    std::string output = "";
 };
 
 void PrintTo(const CommandLineCase& c, std::ostream* os) {
@@ -370,6 +371,55 @@ const CommandLineCase cases[] = {
      .arguments = {"save", "--stop-on", "error", "t"},
      .command = AmbertraceCommand::save,
      .usageError = "ambertrace: save: unknown option '--stop-on' (see 'ambertrace save --help')"},
+    {.name = "report_to_a_file",
+     .arguments = {"report", "-o", "r.html", "a", "b"},
+     .command = AmbertraceCommand::report,
+     .usageError = "",
+     .files = {"a", "b"},
+     .output = "r.html"},
+    {.name = "report_joined_forced_masked",
+     .arguments = {"report", "a", "-fo-", "--mask-numbers", "--appl=2"},
+     .command = AmbertraceCommand::report,
+     .usageError = "",
+     .files = {"a"},
+     .force = true,
+     .appl = 2,
+     .maskNumbers = true,
+     .output = "-"},
+    {.name = "report_long_output_of_standard_input",
+     .arguments = {"report", "--output=-", "-"},
+     .command = AmbertraceCommand::report,
+     .usageError = "",
+     .files = {"-"},
+     .output = "-"},
+    {.name = "report_output_after_the_files_end",
+     .arguments = {"report", "--output", "r.html", "--", "-o"},
+     .command = AmbertraceCommand::report,
+     .usageError = "",
+     .files = {"-o"},
+     .output = "r.html"},
+    {.name = "report_without_output",
+     .arguments = {"report", "a"},
+     .command = AmbertraceCommand::report,
+     .usageError = "ambertrace: report: no -o REPORT given (see 'ambertrace report --help')"},
+    {.name = "report_output_without_name",
+     .arguments = {"report", "a", "-o"},
+     .command = AmbertraceCommand::report,
+     .usageError =
+         "ambertrace: report: --output needs a file name (see 'ambertrace report --help')"},
+    {.name = "report_output_empty",
+     .arguments = {"report", "a", "--output="},
+     .command = AmbertraceCommand::report,
+     .usageError =
+         "ambertrace: report: --output needs a file name (see 'ambertrace report --help')"},
+    {.name = "report_takes_no_width",
+     .arguments = {"report", "-o", "r", "--width", "80"},
+     .command = AmbertraceCommand::report,
+     .usageError = "ambertrace: report: unknown option '--width' (see 'ambertrace report --help')"},
+    {.name = "output_is_the_reports",
+     .arguments = {"show", "-o", "r"},
+     .command = AmbertraceCommand::show,
+     .usageError = "ambertrace: show: unknown option '-o' (see 'ambertrace show --help')"},
 };
 
 class CommandLineTest : public ::testing::TestWithParam<CommandLineCase> {};
@@ -406,6 +456,7 @@ TEST_P(CommandLineTest, ReadsCommandOptionsAndFiles) {
     EXPECT_EQ(line.check, c.check);
     EXPECT_EQ(line.saveTo, c.saveTo);
     EXPECT_EQ(line.stopOn, c.stopOn);
+    EXPECT_EQ(line.output, c.output);
 }
 
 INSTANTIATE_TEST_SUITE_P(Arguments, CommandLineTest, ::testing::ValuesIn(cases),

@@ -345,15 +345,15 @@ const std::vector<NamedDiagram>& ladderCases() {
 std::vector<NamedReport> sampleReports() {
     NamedReport outgoing{"outgoing_data_call", {}, {outgoingDataCall(), outgoingDataCallNoCall()}};
     outgoing.contents.inputs = {{"samples/outgoing_data_call.hex", "", 28, 531, 0, false}};
-    outgoing.contents.findings = {{1, 1, Severity::note, listenNote}};
+    outgoing.contents.findings = {{1, 1, Severity::note, listenNote, true}};
     outgoing.contents.calls = {
         {1, 1, "outgoing", "called 0301234567, calling 4711",
          "CIP 0002 (unrestricted digital information); B1 0000, B2 0000, B3 0000",
          "at record 5, connected number 0301234567",
          "NCCI 00010101: sent 2 blocks (192 bytes), received 1 block (42 bytes)",
-         "cleared by the application: Reason 3490 (normal call clearing), record 27"},
+         "cleared by the application: Reason 3490 (normal call clearing), record 27", ""},
     };
-    outgoing.contents.noCalls = {{1, 1, 1, 2, 1, 2}};
+    outgoing.contents.noCalls = {{1, 1, 1, 2, 1, 2, ""}};
 
     NamedReport incoming{
         "incoming_voice_call",
@@ -361,16 +361,16 @@ std::vector<NamedReport> sampleReports() {
         {incomingVoiceCall(), incomingNoCall(1, 1, "1 00000001 00010012 00000000 []"),
          incomingNoCall(2, 3, "1 00000000 00030010 00000000 []")}};
     incoming.contents.inputs = {{"samples/incoming_voice_call.hex", "", 49, 973, 0, false}};
-    incoming.contents.findings = {{1, 6, Severity::note, givenUpNote}};
+    incoming.contents.findings = {{1, 6, Severity::note, givenUpNote, true}};
     incoming.contents.calls = {
         {1, 1, "incoming", "called 4711, calling 0301234567", "CIP 0010 (telephony)",
          "at record 14", "NCCI 00010201: sent 2 blocks (320 bytes), received 8 blocks (1280 bytes)",
-         "cleared by the network: Reason 3490 (normal call clearing), record 48"},
+         "cleared by the network: Reason 3490 (normal call clearing), record 48", ""},
         {1, 2, "incoming", "called 4711, calling 0301234567", "CIP 0010 (telephony)",
          "not connected", "",
-         "cleared by the network: Reason 3304 (another application got the call), record 12"},
+         "cleared by the network: Reason 3304 (another application got the call), record 12", ""},
     };
-    incoming.contents.noCalls = {{1, 1, 1, 2, 1, 2}, {1, 2, 1, 2, 3, 4}};
+    incoming.contents.noCalls = {{1, 1, 1, 2, 1, 2, ""}, {1, 2, 1, 2, 3, 4, ""}};
 
     // Each stress case is an input of its own, since records number each input.
     NamedReport stress{"stress", {}, {}};
@@ -390,16 +390,17 @@ std::vector<NamedReport> sampleReports() {
         for (std::uint64_t& number : table.facts.calls) {
             number = ++call;
             stress.contents.calls.push_back(
-                {input, number, table.facts.direction, "called <&>", "", "", "", named.name});
+                {input, number, table.facts.direction, "called <&>", "", "", "", named.name, ""});
         }
         for (const MarkAt& mark : table.marks) {
-            stress.contents.findings.push_back({input, mark.record, mark.severity, mark.text});
+            stress.contents.findings.push_back(
+                {input, mark.record, mark.severity, mark.text, true});
         }
         if (table.facts.calls.empty()) {
             stress.contents.noCalls.push_back({input, table.messages.front().applId,
                                                static_cast<std::uint8_t>(table.facts.plci),
                                                table.messages.size(), table.messages.front().record,
-                                               table.messages.back().record});
+                                               table.messages.back().record, ""});
         }
         stress.diagrams.push_back(std::move(table));
     }

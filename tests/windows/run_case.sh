@@ -32,6 +32,8 @@
 #                          CR LF, as a text-mode transfer leaves it, as NEW
 #   cut NAME NEW           NAME of the case's folder without its last byte, as NEW
 #   file-exists NAME       NAME, as UTF-8, is a file of the case's folder
+#   same-bytes FILE NAME   NAME of the case's folder holds the bytes of FILE,
+#                          line ends and all
 #   empty-folder NAME      the folder NAME of the case's folder holds nothing
 #   trace-to-full EXIT ERR ARG...
 #                          ambertrace.exe ARG... with standard output on a device
@@ -299,6 +301,12 @@ step_file_exists() {
     fi
 }
 
+step_same_bytes() {
+    if ! cmp "$SOURCE_DIR/$1" "$work/files/$2" >&2; then
+        failures=$((failures + 1))
+    fi
+}
+
 step_empty_folder() {
     left=$(ls -A "$work/files/$1")
     if [ -n "$left" ]; then
@@ -372,6 +380,7 @@ for step in "$@"; do
     to-crlf) step_to_crlf "$@" ;;
     cut) step_cut "$@" ;;
     file-exists) step_file_exists "$@" ;;
+    same-bytes) step_same_bytes "$@" ;;
     empty-folder) step_empty_folder "$@" ;;
     *)
         echo "run_case: unknown step: $step" >&2

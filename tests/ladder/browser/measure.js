@@ -53,7 +53,8 @@
         });
     }
     for (const item of document.querySelectorAll("li.finding")) {
-        const target = document.getElementById(item.querySelector("a").getAttribute("href").slice(1));
+        const link = item.querySelector("a");
+        const target = link ? document.getElementById(link.getAttribute("href").slice(1)) : null;
         result.findings.push({
             arrow: target ? target.id : null,
             classes: target ? target.getAttribute("class") : "",
