@@ -145,7 +145,7 @@ std::string watchHelp() {
     return withFilterHelp(text, "  -h, --help          show this help\n");
 }
 
-const std::array<CommandEntry, 6> commands{{
+const std::array<CommandEntry, 7> commands{{
     {AmbertraceCommand::save,
      "save",
      {helpOption, forceOption},
