@@ -162,9 +162,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     MemoryStream html;
     ReportWriter report(html.file());
     report.begin({{{facts.direction, facts.direction, 1, 2, 3, true}},
-                  {{1, record, Severity::error, facts.direction}},
-                  {{1, 1, facts.direction, facts.direction, "", "", "", ""}},
-                  {{1, 1, static_cast<std::uint8_t>(facts.plci), 2, 1, 2}}});
+                  {{1, record, Severity::error, facts.direction, true}},
+                  {{1, 1, facts.direction, facts.direction, "", "", "", "", ""}},
+                  {{1, 1, static_cast<std::uint8_t>(facts.plci), 2, 1, 2, ""}}});
     report.diagram(diagram);
     if (report.finish() != 0) {
         fail("the report was not written", "");
