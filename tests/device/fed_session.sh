@@ -208,8 +208,9 @@ for line in sys.stdin:
 
 # Each line shown is the next line fed, or one after it when the lines
 # between were traced inside the window that the possible gap just before
-# marks; every record fed is accounted for, and more than the stand-in holds
-# is kept.
+# marks; every record fed is accounted for, those after the last line shown
+# only when a possible gap follows it (a slow machine's last clear can take
+# the feed's last records), and more than the stand-in holds is kept.
 clearing() {
     long=
     repeats=0
@@ -241,7 +242,7 @@ clearing() {
         }
         END {
             if (bad) exit 1
-            if (at < count) { print "records fed after the last shown: " count - at; exit 1 }
+            if (at < count && !afterGap) { print "records fed after the last shown: " count - at; exit 1 }
             if (gaps == 0) { print "no possible gap"; exit 1 }
             if (kept <= 65536) { print "kept no more than the stand-in holds: " kept; exit 1 }
         }' fed.txt shown.txt >clearing.txt || failed "$(cat clearing.txt)"
