@@ -1,26 +1,26 @@
 #!/usr/bin/env bash
 # The browser stage: installs headless Chromium and a standards HTML parser
 # when missing, builds the test reports (tests/ladder/sample_reports.cpp) and
-# ambertrace in a tree of its own, writes the real report of every sample
-# call, and checks each as Chromium renders it
-# (tests/ladder/browser/check_reports.py).
+# ambertrace in the sanitizers' tree (which the test command has built by the
+# time it starts this), writes the real report of every sample call, and
+# checks each as Chromium renders it (tests/ladder/browser/check_reports.py).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 started=$SECONDS
 
 scripts/install-deps.sh browser
 
-# A tree of its own, so that the stage can run beside the others.
-cmake --preset default >/dev/null
-cmake --build --preset default --target ladder_sample_reports ambertrace
+build=build/sanitize
+cmake --preset sanitize >/dev/null
+cmake --build --preset sanitize --target ladder_sample_reports ambertrace
 
-reports=build/default/browser-reports
+reports=$build/browser-reports
 rm -rf "$reports"
 mkdir -p "$reports"
-build/default/tests/ladder/ladder_sample_reports "$reports"
+"$build/tests/ladder/ladder_sample_reports" "$reports"
 # The real reports of the sample calls, each beside what ambertrace's own JSON
 # views of its trace say the page must show.
-ambertrace=$PWD/build/default/src/ambertrace/ambertrace
+ambertrace=$PWD/$build/src/ambertrace/ambertrace
 for trace in samples/*.hex; do
     name=$(basename "$trace" .hex)
     (cd samples && "$ambertrace" report -o "../$reports/report-$name.html" "$name.hex")

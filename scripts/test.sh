@@ -89,10 +89,28 @@ wait_for_stages() {
     done
 }
 
+# The browser stage builds nothing of its own: it waits for this tree, then
+# runs its programs beside the tests.
 sanitized_tests() {
-    cmake --preset sanitize >/dev/null &&
-        cmake --build --preset sanitize &&
-        ctest --preset sanitize
+    local built=1
+    cmake --preset sanitize >/dev/null && cmake --build --preset sanitize && built=0
+    echo $built >"$logs/sanitize-built.status"
+    ((built == 0)) && ctest --preset sanitize
+}
+
+browser_tests() {
+    while [ ! -f "$logs/sanitize-built.status" ]; do
+        if ! kill -0 "${pid_of[sanitizers]}" 2>/dev/null && [ ! -f "$logs/sanitize-built.status" ]; then
+            echo "The sanitizers' stage ended before its tree was built." >&2
+            return 1
+        fi
+        sleep 1
+    done
+    if [ "$(cat "$logs/sanitize-built.status")" != 0 ]; then
+        echo "The sanitizers' tree did not build: see its stage." >&2
+        return 1
+    fi
+    scripts/test-browser.sh
 }
 
 # The Windows test trees are built as the release builds its programs, in the
@@ -172,7 +190,7 @@ else
     not_run fuzzers "$fuzzers"
 fi
 if [ "$native" = yes ] && scripts/install-deps.sh browser; then
-    launch browser "$browser" scripts/test-browser.sh
+    launch browser "$browser" browser_tests
 else
     not_run browser "$browser"
 fi

@@ -7,6 +7,7 @@
 #include "capi_vocabulary.h"
 #include "capture_file.h"
 #include "capture_session.h"
+#include "file_system.h"
 #include "watch_command.h"
 
 namespace ambertap {
@@ -512,7 +513,7 @@ void checkWatch(CommandLine& line) {
     if (!line.files.empty()) {
         refuse(line, "watch: no FILE: it reads the driver (--save FILE keeps the capture)");
     }
-    if (line.saveTo == "-") {
+    if (line.saveTo == standardStreamName) {
         refuse(line, "watch: a capture grows while it is read: give --save a FILE, not -");
     }
     if (line.force && line.saveTo.empty()) {
@@ -546,7 +547,7 @@ void checkFiles(CommandLine& line) {
                                               std::to_string(line.files.size()) + " given");
     }
     if (line.command == AmbertraceCommand::record && line.files.size() == 1 &&
-        line.files.front() == "-") {
+        line.files.front() == standardStreamName) {
         refuse(line, "record: a capture grows while it is read: give it a FILE, not -");
     }
     if (line.ladder && line.json) {

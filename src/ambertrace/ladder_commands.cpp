@@ -142,7 +142,7 @@ class TextLadderView final : public LadderView, private DiagramOutput {
     int beginSurvey(std::size_t, const TraceSource& trace) override {
         if (trace.oneOfSeveral) {
             const std::string name =
-                std::strcmp(trace.name, "-") == 0 ? "standard input" : trace.name;
+                trace.name == standardStreamName ? "standard input" : trace.name;
             const std::string header = (first_ ? "==> " : "\n==> ") + name + " <==\n";
             if (const int error = writeBytes(out_, header.data(), header.size()); error != 0) {
                 return error;
@@ -206,7 +206,8 @@ class ReportView final : public LadderView, private DiagramOutput {
         facts.resize(std::max(facts.size(), files_.size()));
         for (std::size_t index = 0; index < files_.size(); ++index) {
             if (facts[index].name.empty()) {
-                facts[index].name = files_[index] == "-" ? "standard input" : files_[index];
+                facts[index].name =
+                    files_[index] == standardStreamName ? "standard input" : files_[index];
                 facts[index].when = "not read";
             }
         }
@@ -311,7 +312,7 @@ class ReportTarget {
     }
 
   private:
-    bool toStream() const { return name_ == "-"; }
+    bool toStream() const { return name_ == standardStreamName; }
 
     const std::string& name_;
     bool force_;

@@ -18,8 +18,6 @@ namespace ambertap {
 
 namespace {
 
-constexpr std::string_view standardStream = "-";
-
 bool writeToFile(const std::string& name, std::span<const std::uint8_t> image, bool force,
                  std::FILE* err) {
     const WriteOutcome outcome = writeWholeFile(name.c_str(), image, force);
@@ -114,7 +112,7 @@ void tellWriteFailure(const std::string& name, const WriteOutcome& outcome, std:
 
 int saveTrace(const CommandLine& line, DeviceSystem& system, const Streams& streams) {
     const std::string& name = line.files.front();
-    const bool toStream = name == standardStream;
+    const bool toStream = name == standardStreamName;
     // Refused before the driver is asked, so that nothing happens at all.
     if (!toStream && !line.force && nameExists(name.c_str())) {
         std::fprintf(streams.err, "ambertrace: %s: already exists; use --force to replace it\n",

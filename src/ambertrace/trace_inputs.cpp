@@ -18,8 +18,6 @@ namespace ambertap {
 
 namespace {
 
-constexpr std::string_view standardStream = "-";
-
 // A message on `err`; a pass that reads an input again passes none, so that
 // what its first pass said is not said twice.
 [[gnu::format(printf, 2, 3)]] void tell(std::FILE* err, const char* format, ...) {
@@ -75,7 +73,7 @@ struct InputOptions {
 
 // The name of an input as messages and headers give it.
 std::string displayName(const std::string& name) {
-    return name == standardStream ? "standard input" : name;
+    return name == standardStreamName ? "standard input" : name;
 }
 
 // "==> FILE <==" before each input, and an empty line between them, when
@@ -184,7 +182,7 @@ InputOutcome showSource(const std::string& name, ByteSource& source, RecordPipel
 
 InputOutcome showInput(const std::string& name, RecordPipeline& pipeline,
                        const InputOptions& options, const Streams& streams) {
-    if (name == standardStream) {
+    if (name == standardStreamName) {
         useBinaryMode(streams.in);
         FileByteSource source(streams.in);
         return showSource(name, source, pipeline, options, streams.err, streams.err);
@@ -381,13 +379,13 @@ int viewTracesInPasses(const std::vector<std::string>& files, const InputChoices
                 continue;
             }
             std::FILE*& copy = copies.of(index);
-            if (name == standardStream && firstRound) {
+            if (name == standardStreamName && firstRound) {
                 copy = copyOfStandardInput(streams);
                 if (copy == nullptr) {
                     exitCode = traceExitFailure;
                     continue;
                 }
-            } else if (name == standardStream && copy == nullptr) {
+            } else if (name == standardStreamName && copy == nullptr) {
                 continue;  // its copy could not be made: told in the first round
             }
             const InputOutcome outcome =

@@ -9,8 +9,12 @@
 #include <initializer_list>
 #include <span>
 #include <string>
+#include <string_view>
 
 namespace ambertap {
+
+// The name that stands for standard input, or standard output, on a command line.
+inline constexpr std::string_view standardStreamName = "-";
 
 // What the system said when a file operation failed: errno on POSIX systems,
 // the Win32 error code on Windows.

@@ -39,7 +39,7 @@ constexpr ParameterDefinition presentation =
     named("presentation", "presentation", presentationNames);
 constexpr ParameterDefinition screening = named("screening", "screening", screeningNames);
 
-constexpr ElementRest digits[] = {{{"digits", "digits", text}}};
+constexpr ElementRest digitsRest[] = {{{"digits", "digits", text}}};
 constexpr ElementRest characters[] = {{{"text", "text", text}}};
 
 constexpr OctetGroup octet3[] = {{"3"}};
@@ -50,7 +50,7 @@ constexpr ElementField numberOctet3[] = {
     {"3", 0x70, typeOfNumber},
     {"3", 0x0f, numberingPlan},
 };
-constexpr ElementDefinition calledNumber{octet3, numberOctet3, digits};
+constexpr ElementDefinition calledNumber{octet3, numberOctet3, digitsRest};
 
 constexpr ElementField numberOctets3And3a[] = {
     {"3", 0x70, typeOfNumber},
@@ -61,11 +61,12 @@ constexpr ElementField numberOctets3And3a[] = {
 
 // A CAPI structure always gives octet 3a, whatever octet 3's extension bit.
 constexpr OctetGroup octets3And3aAlways[] = {{"3"}, {"3a"}};
-constexpr ElementDefinition structureCallingNumber{octets3And3aAlways, numberOctets3And3a, digits};
+constexpr ElementDefinition structureCallingNumber{octets3And3aAlways, numberOctets3And3a,
+                                                   digitsRest};
 
 constexpr ParameterDefinition octets3b = further("octets3b", "octets 3b on");
 constexpr OctetGroup extendedNumberOctet3[] = {{"3", true, {}, &octets3b}};
-constexpr ElementDefinition extendedNumber{extendedNumberOctet3, numberOctets3And3a, digits};
+constexpr ElementDefinition extendedNumber{extendedNumberOctet3, numberOctets3And3a, digitsRest};
 
 constexpr ElementField redirectingNumberFields[] = {
     {"3", 0x70, typeOfNumber},
@@ -77,7 +78,7 @@ constexpr ElementField redirectingNumberFields[] = {
 constexpr ParameterDefinition octets3c = further("octets3c", "octets 3c on");
 constexpr OctetGroup redirectingNumberOctet3[] = {{"3", true, {}, &octets3c}};
 constexpr ElementDefinition redirectingNumber{redirectingNumberOctet3, redirectingNumberFields,
-                                              digits};
+                                              digitsRest};
 
 // ---- Subaddresses ----
 
@@ -187,7 +188,7 @@ constexpr ElementField causeFields[] = {
     {"4", 0x7f, {"cause", "cause value", byte, Meaning::cause}},
 };
 constexpr ElementRest diagnostics[] = {{{"diagnostics", "diagnostics", bytes}}};
-constexpr ElementDefinition cause{causeGroups, causeFields, diagnostics};
+constexpr ElementDefinition causeElement{causeGroups, causeFields, diagnostics};
 
 constexpr OctetGroup progressGroups[] = {{"3"}, {"4"}};
 constexpr ElementField progressFields[] = {
@@ -285,7 +286,7 @@ struct IdentifiedElement {
 };
 
 constexpr IdentifiedElement identifiedElements[] = {
-    {0x08, "cause", &cause},
+    {0x08, "cause", &causeElement},
     {0x18, "channel identification", &channelIdentification},
     {0x1c, "facility", &facility},
     {0x1e, "progress indicator", &progressIndicator},

@@ -12,8 +12,8 @@ AddressParts addressParts(std::uint32_t address) {
 
 namespace {
 
-NumberMeaning causeMeaning(int cause) {
-    return NumberMeaning{causeName(static_cast<std::uint32_t>(cause)), cause};
+NumberMeaning causeMeaning(int number) {
+    return NumberMeaning{causeName(static_cast<std::uint32_t>(number)), number};
 }
 
 const char* infoNumberKindKey(InfoNumberKind kind) {

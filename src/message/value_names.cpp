@@ -132,7 +132,7 @@ constexpr ValueName channelAllocationOperations[] = {{0, "DTE"}, {1, "DCE"}};
 constexpr ValueName sendingCompleteModes[] = {{0, "not complete"}, {1, "complete"}};
 constexpr ValueName bChannelOperations[] = {{0, "default"}, {1, "DTE mode"}, {2, "DCE mode"}};
 constexpr ValueName parities[] = {{0, "none"}, {1, "odd"}, {2, "even"}};
-constexpr ValueName stopBits[] = {{0, "one"}, {1, "two"}};
+constexpr ValueName stopBitValues[] = {{0, "one"}, {1, "two"}};
 constexpr ValueName resolutions[] = {{0, "standard"}, {1, "high"}};
 constexpr ValueName faxFormats[] = {
     {0, "SFF"},           {1, "plain fax format (modified Huffman)"},
@@ -286,8 +286,8 @@ constexpr ValueName charges[] = {{InfoNumber::chargeInUnits, "charge in units"},
                                  {InfoNumber::chargeInCurrency, "charge in currency"}};
 
 // The classes of Info values whose members the standard names only as a class.
-const char* infoClassName(std::uint16_t info) {
-    switch (InfoValue::classOf(info)) {
+const char* infoClassName(std::uint16_t value) {
+    switch (InfoValue::classOf(value)) {
         case InfoValue::registrationError:
             return "registration error";
         case InfoValue::messageExchangeError:
@@ -297,7 +297,7 @@ const char* infoClassName(std::uint16_t info) {
         default:
             break;
     }
-    if (info >= InfoValue::firstFaxFailure && info <= InfoValue::lastFaxFailure) {
+    if (value >= InfoValue::firstFaxFailure && value <= InfoValue::lastFaxFailure) {
         return "fax (T.30) failure";
     }
     return nullptr;
@@ -320,7 +320,7 @@ const ValueNames faxOptionBits{faxOptionBitNames};
 const ValueNames sendingCompleteNames{sendingCompleteModes};
 const ValueNames bChannelOperationNames{bChannelOperations};
 const ValueNames parityNames{parities};
-const ValueNames stopBitNames{stopBits};
+const ValueNames stopBitNames{stopBitValues};
 const ValueNames resolutionNames{resolutions};
 const ValueNames infoMaskBits{infoMaskBitNames};
 const ValueNames cipMaskBits{cipMaskBitNames};

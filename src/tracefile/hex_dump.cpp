@@ -8,8 +8,6 @@ namespace ambertap {
 
 namespace {
 
-constexpr std::uint8_t noDigit = 0xff;
-
 // The layouts as their tools print them by default: xxd; hexdump -C (and
 // xxd -a) write "*" for repeated lines; certutil -encodehex, after a tab that
 // a console turns into blanks; Format-Hex of Windows PowerShell 5.1, and of
@@ -45,19 +43,6 @@ class LineCursor {
     std::span<const std::uint8_t> line_;
 };
 
-std::uint8_t hexValue(std::uint8_t c) {
-    if (c >= '0' && c <= '9') {
-        return static_cast<std::uint8_t>(c - '0');
-    }
-    if (c >= 'a' && c <= 'f') {
-        return static_cast<std::uint8_t>(c - 'a' + 10);
-    }
-    if (c >= 'A' && c <= 'F') {
-        return static_cast<std::uint8_t>(c - 'A' + 10);
-    }
-    return noDigit;
-}
-
 bool isBlank(std::uint8_t c) {
     return c == ' ' || c == '\t';
 }
@@ -82,7 +67,7 @@ std::size_t byteColumnWidth(const DumpLayout& layout) {
 std::size_t offsetDigits(const LineCursor& line, std::uint64_t& value) {
     std::size_t digits = 0;
     value = 0;
-    while (digits <= 16 && hexValue(line.at(digits)) != noDigit) {
+    while (digits <= 16 && hexValue(line.at(digits)) != noHexDigit) {
         value = value << 4 | hexValue(line.at(digits));
         ++digits;
     }
@@ -106,7 +91,7 @@ std::size_t afterOffsetEnd(const LineCursor& line, std::size_t at, const DumpLay
 }
 
 bool isHexByte(const LineCursor& line, std::size_t at) {
-    return hexValue(line.at(at)) != noDigit && hexValue(line.at(at + 1)) != noDigit;
+    return hexValue(line.at(at)) != noHexDigit && hexValue(line.at(at + 1)) != noHexDigit;
 }
 
 bool onlySpaces(const LineCursor& line, std::size_t from, std::size_t to) {

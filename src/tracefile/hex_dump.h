@@ -36,6 +36,23 @@ struct DumpLayout {
 // Every layout read, in the order a dump's first line is tried against them.
 std::span<const DumpLayout> dumpLayouts();
 
+// What hexValue gives for a byte that is not a hex digit.
+inline constexpr std::uint8_t noHexDigit = 0xff;
+
+// The value of a hex digit of either case, or noHexDigit.
+constexpr std::uint8_t hexValue(std::uint8_t c) {
+    if (c >= '0' && c <= '9') {
+        return static_cast<std::uint8_t>(c - '0');
+    }
+    if (c >= 'a' && c <= 'f') {
+        return static_cast<std::uint8_t>(c - 'a' + 10);
+    }
+    if (c >= 'A' && c <= 'F') {
+        return static_cast<std::uint8_t>(c - 'A' + 10);
+    }
+    return noHexDigit;
+}
+
 enum class DumpLineKind : std::uint8_t {
     blank,          // nothing, or a comment: '#' first
     data,           // an offset, bytes and maybe the text column

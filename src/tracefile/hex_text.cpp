@@ -8,29 +8,14 @@ namespace ambertap {
 
 namespace {
 
-constexpr std::uint8_t noDigit = 0xff;
-
-std::uint8_t hexValue(std::uint8_t c) {
-    if (c >= '0' && c <= '9') {
-        return static_cast<std::uint8_t>(c - '0');
-    }
-    if (c >= 'a' && c <= 'f') {
-        return static_cast<std::uint8_t>(c - 'a' + 10);
-    }
-    if (c >= 'A' && c <= 'F') {
-        return static_cast<std::uint8_t>(c - 'A' + 10);
-    }
-    return noDigit;
-}
-
 // Control characters other than the tab (lines end before this is asked), and DEL.
 bool isControl(std::uint8_t c) {
     return (c < 0x20 && c != '\t') || c == 0x7f;
 }
 
 const DumpLayout& formatHexLayout() {
-    const auto layouts = dumpLayouts();
-    return *std::find_if(layouts.begin(), layouts.end(),
+    const auto known = dumpLayouts();
+    return *std::find_if(known.begin(), known.end(),
                          [](const DumpLayout& layout) { return layout.formatHexHeaders; });
 }
 
@@ -373,7 +358,7 @@ void HexText::insideLine(std::uint8_t c, RecordBuffer& out) {
     if (skippingWord_) {
         return;
     }
-    if (const std::uint8_t value = hexValue(c); value != noDigit) {
+    if (const std::uint8_t value = hexValue(c); value != noHexDigit) {
         hexDigit(value, out);
     } else if (c == ':') {
         colon(out);

@@ -62,11 +62,10 @@ struct Row {
     std::size_t gapAfter = 0;  // a possible gap after this record of the edited trace
 };
 
-constexpr const char* outgoing = "outgoing_data_call.hex";
-constexpr const char* incoming = "incoming_voice_call.hex";
-constexpr const char* fax = "fax_breaks_off.hex";
-
-constexpr const char* busy = "busy_callee.hex";
+using testing::busy;
+using testing::fax;
+using testing::incoming;
+using testing::outgoing;
 
 const Row rows[] = {
     // One answer removed.

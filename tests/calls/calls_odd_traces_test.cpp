@@ -11,7 +11,7 @@
 namespace ambertap {
 namespace {
 
-struct Row {
+struct OddTraceRow {
     std::string name;
     const char* records;      // hex bytes: direction, length, message, record after record
     const char* calls;        // a part of the `calls` text
@@ -20,7 +20,7 @@ struct Row {
     const char* absent = "";  // in neither the `calls` nor the `check` text
 };
 
-const Row rows[] = {
+const OddTraceRow oddTraces[] = {
     // A fuzzer's find: an NCCI whose PLCI part is 0 names no call.
     {"ConnectB3IndicationWithoutPlci", "02 0d 0d 00 01 00 82 82 01 01 01 00 01 00 00",
      "application 1, controller 1: messages of no call (record 1)\n  CONNECT_B3_IND: 1",
@@ -129,7 +129,7 @@ const Row rows[] = {
      "cause:"},
 };
 
-testing::Bytes bytesOf(const char* hex) {
+testing::Bytes hexBytes(const char* hex) {
     testing::Bytes bytes;
     std::istringstream words(hex);
     for (std::string word; words >> word;) {
@@ -138,11 +138,11 @@ testing::Bytes bytesOf(const char* hex) {
     return bytes;
 }
 
-class OddTrace : public ::testing::TestWithParam<Row> {};
+class OddTrace : public ::testing::TestWithParam<OddTraceRow> {};
 
 TEST_P(OddTrace, ShowsWhatTheTraceHolds) {
-    const Row& row = GetParam();
-    const testing::Capture capture{bytesOf(row.records), {}};
+    const OddTraceRow& row = GetParam();
+    const testing::Capture capture{hexBytes(row.records), {}};
     const testing::Checked checked = testing::checkOf(capture, "trace");
     const std::string calls = testing::callsText(capture, false);
     const std::string json = testing::callsText(capture, true);
@@ -156,7 +156,7 @@ TEST_P(OddTrace, ShowsWhatTheTraceHolds) {
     EXPECT_EQ(checked.counts.errors + checked.counts.warnings, 0u) << checked.text;
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, OddTrace, ::testing::ValuesIn(rows), testing::NamedByRow());
+INSTANTIATE_TEST_SUITE_P(Rows, OddTrace, ::testing::ValuesIn(oddTraces), testing::NamedByRow());
 
 }  // namespace
 }  // namespace ambertap

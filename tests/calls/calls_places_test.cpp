@@ -14,7 +14,7 @@
 namespace ambertap {
 namespace {
 
-struct Row {
+struct PlaceRow {
     std::string name;
     const char* sample;
     std::size_t removed;   // a record left out of the sample; 0: none
@@ -25,12 +25,12 @@ struct Row {
     std::uint64_t answers;
 };
 
-constexpr const char* outgoing = "outgoing_data_call.hex";
-constexpr const char* incoming = "incoming_voice_call.hex";
-constexpr const char* busy = "busy_callee.hex";
-constexpr const char* fax = "fax_breaks_off.hex";
+using testing::busy;
+using testing::fax;
+using testing::incoming;
+using testing::outgoing;
 
-const Row rows[] = {
+const PlaceRow placeRows[] = {
     {"ListenOfNoCall", outgoing, 0, 1, 0, 1, 1, 0},
     {"ListenConfirmationAnswersIt", outgoing, 0, 2, 0, 1, 1, 1},
     {"ConnectRequestInTheCallItsConfirmationBegins", outgoing, 0, 3, 1, 1, 1, 0},
@@ -46,7 +46,7 @@ const Row rows[] = {
     {"ConfirmationAfterACrossingIndication", fax, 0, 35, 1, 4, 1, 33},
 };
 
-testing::Capture captureOf(const Row& row) {
+testing::Capture captureOfPlace(const PlaceRow& row) {
     std::vector<testing::Bytes> records =
         testing::recordsOf(testing::listingBytes(testing::samplePath(row.sample)));
     if (row.removed != 0) {
@@ -55,11 +55,11 @@ testing::Capture captureOf(const Row& row) {
     return {testing::traceOf(records), {}};
 }
 
-class Places : public ::testing::TestWithParam<Row> {};
+class Places : public ::testing::TestWithParam<PlaceRow> {};
 
 TEST_P(Places, PlaceEachRecordOnceWithItsCallAndItsPair) {
-    const Row& row = GetParam();
-    const testing::Capture capture = captureOf(row);
+    const PlaceRow& row = GetParam();
+    const testing::Capture capture = captureOfPlace(row);
     const std::vector<RecordPlace> places = testing::placesOf(capture);
     std::map<std::uint64_t, RecordPlace> byRecord;
     for (const RecordPlace& place : places) {
@@ -75,7 +75,7 @@ TEST_P(Places, PlaceEachRecordOnceWithItsCallAndItsPair) {
     EXPECT_EQ(place.answers, row.answers);
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, Places, ::testing::ValuesIn(rows), testing::NamedByRow());
+INSTANTIATE_TEST_SUITE_P(Rows, Places, ::testing::ValuesIn(placeRows), testing::NamedByRow());
 
 }  // namespace
 }  // namespace ambertap

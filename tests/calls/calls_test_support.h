@@ -11,6 +11,12 @@
 
 namespace ambertap::testing {
 
+// The sample calls' files, in the samples folder.
+inline constexpr const char* outgoing = "outgoing_data_call.hex";
+inline constexpr const char* incoming = "incoming_voice_call.hex";
+inline constexpr const char* busy = "busy_callee.hex";
+inline constexpr const char* fax = "fax_breaks_off.hex";
+
 using Bytes = std::vector<std::uint8_t>;
 
 // The bytes of a hex listing: "#" starts a comment, the rest is hexadecimal.

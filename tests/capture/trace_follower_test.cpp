@@ -10,30 +10,13 @@
 #include <vector>
 
 #include "case_names.h"
+#include "named_records.h"
 
 namespace ambertap {
 namespace {
 
-// Records of one message byte each, told apart by it: "a" is 01 01 0a.
-std::vector<std::uint8_t> records(const std::string& names) {
-    std::vector<std::uint8_t> bytes;
-    for (const char name : names) {
-        if (name == '-') {
-            bytes.push_back(0x01);  // a record cut after its direction
-        } else {
-            bytes.insert(bytes.end(), {0x01, 0x01, static_cast<std::uint8_t>(name - 'a' + 10)});
-        }
-    }
-    return bytes;
-}
-
-std::string namesOf(std::span<const std::uint8_t> bytes) {
-    std::string names;
-    for (std::size_t at = 0; at + 3 <= bytes.size(); at += 3) {
-        names += static_cast<char>('a' + bytes[at + 2] - 10);
-    }
-    return names;
-}
+using testing::namesOf;
+using testing::records;
 
 struct Step {
     std::string read;  // the trace, as names of records; "-": a cut record

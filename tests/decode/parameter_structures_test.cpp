@@ -113,13 +113,13 @@ std::string connectReqLine(const std::string& bProtocol) {
     return formatted(message);
 }
 
-struct ProtocolCase {
+struct ProtocolStructureCase {
     const char* name;
     const char* structure;
     const char* group;
 };
 
-class ProtocolGroup : public ::testing::TestWithParam<ProtocolCase> {};
+class ProtocolGroup : public ::testing::TestWithParam<ProtocolStructureCase> {};
 
 TEST_P(ProtocolGroup, NamesEachNumberTheStructureHolds) {
     const std::string line = connectReqLine(GetParam().structure);
@@ -131,18 +131,20 @@ TEST_P(ProtocolGroup, NamesEachNumberTheStructureHolds) {
 INSTANTIATE_TEST_SUITE_P(
     Thresholds, ProtocolGroup,
     ::testing::Values(
-        ProtocolCase{"empty", "00", "B[]"}, ProtocolCase{"length_2", "02 01 00", "B[]"},
-        ProtocolCase{"length_3_b1", "03 01 00 00", "B[Transp]"},
-        ProtocolCase{"length_4_b1", "04 01 00 02 00", "B[Transp]"},
-        ProtocolCase{"length_5_b1_b2", "05 01 00 02 00 00", "B[Transp, SDLC]"},
-        ProtocolCase{"length_6_b1_b2", "06 01 00 02 00 03 00", "B[Transp, SDLC]"},
-        ProtocolCase{"length_7_all_three", "07 01 00 02 00 03 00 00", "B[Transp, SDLC, X.25 DCE]"},
-        ProtocolCase{"length_9_code_0_in_every_layer", "09 00 00 00 00 01 00 00 00 00",
-                     "B[HDLC Frm, ISO 7776, T.90NL]"},
-        ProtocolCase{"length_9_unnamed_codes", "09 07 00 34 12 05 00 00 00 00",
-                     "B[0x7, 0x1234, 0x5]"},
-        ProtocolCase{"length_9_highest_codes", "09 06 00 06 00 04 00 00 00 00",
-                     "B[56 kBit/s, Transp (No frm), T.30]"}),
+        ProtocolStructureCase{"empty", "00", "B[]"},
+        ProtocolStructureCase{"length_2", "02 01 00", "B[]"},
+        ProtocolStructureCase{"length_3_b1", "03 01 00 00", "B[Transp]"},
+        ProtocolStructureCase{"length_4_b1", "04 01 00 02 00", "B[Transp]"},
+        ProtocolStructureCase{"length_5_b1_b2", "05 01 00 02 00 00", "B[Transp, SDLC]"},
+        ProtocolStructureCase{"length_6_b1_b2", "06 01 00 02 00 03 00", "B[Transp, SDLC]"},
+        ProtocolStructureCase{"length_7_all_three", "07 01 00 02 00 03 00 00",
+                              "B[Transp, SDLC, X.25 DCE]"},
+        ProtocolStructureCase{"length_9_code_0_in_every_layer", "09 00 00 00 00 01 00 00 00 00",
+                              "B[HDLC Frm, ISO 7776, T.90NL]"},
+        ProtocolStructureCase{"length_9_unnamed_codes", "09 07 00 34 12 05 00 00 00 00",
+                              "B[0x7, 0x1234, 0x5]"},
+        ProtocolStructureCase{"length_9_highest_codes", "09 06 00 06 00 04 00 00 00 00",
+                              "B[56 kBit/s, Transp (No frm), T.30]"}),
     NamedByRow());
 
 // Every entry of the three protocol tables, shown in its own layer above Transp.

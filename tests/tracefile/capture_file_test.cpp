@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "byte_images.h"
 #include "case_names.h"
 #include "memory_source.h"
 #include "trace_input.h"
@@ -16,11 +17,11 @@
 namespace ambertap {
 namespace {
 
-using testing::bytesOf;
+using testing::flipped;
+using testing::putDword;
+using testing::span;
 
-std::span<const std::uint8_t> span(const std::string& bytes) {
-    return {reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()};
-}
+using testing::bytesOf;
 
 template <std::size_t size>
 std::string text(const std::array<std::uint8_t, size>& bytes) {
@@ -104,12 +105,6 @@ std::string walk(const std::string& image, DamagePolicy policy, std::size_t piec
     return events + "end";
 }
 
-void putDword(std::string& image, std::size_t at, std::uint32_t value) {
-    for (std::size_t i = 0; i < 4; ++i) {
-        image[at + i] = static_cast<char>(value >> (8 * i));
-    }
-}
-
 // Makes a block's checksum fit again after a change, so that only the change shows.
 std::string resealed(std::string block) {
     const std::size_t crcAt = block.size() - 8;
@@ -119,11 +114,6 @@ std::string resealed(std::string block) {
 
 std::string withDword(std::string image, std::size_t at, std::uint32_t value) {
     putDword(image, at, value);
-    return image;
-}
-
-std::string flipped(std::string image, std::size_t at) {
-    image[at] = static_cast<char>(image[at] ^ 0x40);
     return image;
 }
 
