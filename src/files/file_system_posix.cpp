@@ -27,20 +27,6 @@ std::string folderOf(const std::string& name) {
     return slash == 0 ? "/" : name.substr(0, slash);
 }
 
-bool writeAll(int descriptor, std::span<const std::uint8_t> bytes) {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(descriptor, bytes.data(), bytes.size());
-        if (written < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return false;
-        }
-        bytes = bytes.subspan(static_cast<std::size_t>(written));
-    }
-    return true;
-}
-
 // The new name comes into being only if no file has it: a link fails rather
 // than replace. File systems without hard links fall back on a check and a
 // rename, which another writer could race.
@@ -149,33 +135,6 @@ std::FILE* openScratchFile(SystemError& error) {
 }
 
 void useBinaryMode(std::FILE*) {}
-
-WriteOutcome writeWholeFile(const char* name, std::span<const std::uint8_t> bytes,
-                            bool replaceExisting) {
-    if (!replaceExisting && nameExists(name)) {
-        return {WriteStep::exists, {EEXIST}};
-    }
-    std::string temporary = std::string(name) + ".XXXXXX";
-    const int descriptor = ::mkstemp(temporary.data());
-    if (descriptor < 0) {
-        return failedAt(WriteStep::create);
-    }
-    WriteOutcome outcome;
-    if (!writeAll(descriptor, bytes)) {
-        outcome = failedAt(WriteStep::write);
-    }
-    if (outcome.succeeded() && ::fsync(descriptor) != 0) {
-        outcome = failedAt(WriteStep::flush);
-    }
-    if (::close(descriptor) != 0 && outcome.succeeded()) {
-        outcome = failedAt(WriteStep::flush);
-    }
-    if (outcome.succeeded()) {
-        return nameTemporary(temporary, name, replaceExisting);
-    }
-    ::unlink(temporary.c_str());
-    return outcome;
-}
 
 StreamedFile::~StreamedFile() {
     discard();

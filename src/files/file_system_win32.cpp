@@ -167,34 +167,6 @@ void useBinaryMode(std::FILE* stream) {
     _setmode(_fileno(stream), _O_BINARY);
 }
 
-WriteOutcome writeWholeFile(const char* name, std::span<const std::uint8_t> bytes,
-                            bool replaceExisting) {
-    const std::wstring target = wide(name);
-    if (!replaceExisting && GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES) {
-        return {WriteStep::exists, {ERROR_FILE_EXISTS}};
-    }
-    std::wstring temporary;
-    const HANDLE file = createTemporary(target, temporary);
-    if (file == INVALID_HANDLE_VALUE) {
-        return failedAt(WriteStep::create);
-    }
-    WriteOutcome outcome;
-    if (!writeAll(file, bytes)) {
-        outcome = failedAt(WriteStep::write);
-    }
-    if (outcome.succeeded() && !FlushFileBuffers(file)) {
-        outcome = failedAt(WriteStep::flush);
-    }
-    if (!CloseHandle(file) && outcome.succeeded()) {
-        outcome = failedAt(WriteStep::flush);
-    }
-    if (outcome.succeeded()) {
-        return nameTemporary(temporary, target, replaceExisting);
-    }
-    DeleteFileW(temporary.c_str());
-    return outcome;
-}
-
 StreamedFile::~StreamedFile() {
     discard();
 }
