@@ -5,9 +5,11 @@
 # Wine on three machines (win64, xp32, wow64), the PE header and import
 # checks, and the release archive checks.
 #
-#   scripts/test-windows.sh         both steps below
-#   scripts/test-windows.sh build   install what is missing and build both trees
-#   scripts/test-windows.sh cases   run the cases of both trees, built before
+#   scripts/test-windows.sh [STEP] [PRESET...]
+#     STEP    all (both steps below, the default), build (install what is
+#             missing and build the trees) or cases (run the cases of the
+#             trees, built before)
+#     PRESET  mingw-x64, mingw-x86: the trees to take (default: both)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source packaging/release_tree.sh
@@ -56,10 +58,22 @@ step=${1:-all}
 case $step in
 build | cases | all) ;;
 *)
-    echo "Use: scripts/test-windows.sh [build|cases]" >&2
+    echo "Use: scripts/test-windows.sh [build|cases|all] [mingw-x64|mingw-x86]..." >&2
     exit 2
     ;;
 esac
+if (($# > 1)); then
+    presets=("${@:2}")
+fi
+for preset in "${presets[@]}"; do
+    case $preset in
+    mingw-x64 | mingw-x86) ;;
+    *)
+        echo "test-windows: not a Windows preset: $preset" >&2
+        exit 2
+        ;;
+    esac
+done
 started=$SECONDS
 if [ "$step" != cases ]; then
     build_trees
