@@ -288,9 +288,13 @@ class ReportTarget {
     // Gives the written file its name, or tells why it was not written.
     // `writeError` is the C library's error number of a failed write, or 0.
     bool close(int writeError, bool keep) {
+        if (writeError != 0 && toStream()) {
+            std::fprintf(streams_.err, "ambertrace: standard output: cannot write: %s\n",
+                         std::strerror(writeError));
+            return false;
+        }
         if (writeError != 0) {
-            std::fprintf(streams_.err, "ambertrace: %s: cannot write: %s\n",
-                         toStream() ? "standard output" : name_.c_str(), std::strerror(writeError));
+            tellWriteFailure(name_, file_.failedWrite(writeError), streams_.err);
             return false;
         }
         if (toStream()) {

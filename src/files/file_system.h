@@ -93,6 +93,10 @@ class StreamedFile {
     WriteOutcome commit();
     // Removes the temporary file: it never held anything worth keeping.
     void discard();
+    // Removes the temporary file after a write to stream() failed with the C
+    // library's error number `runtimeError`, and tells the system's error of
+    // that write.
+    WriteOutcome failedWrite(int runtimeError);
 
   private:
     std::FILE* stream_ = nullptr;

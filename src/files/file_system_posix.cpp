@@ -184,6 +184,11 @@ WriteOutcome StreamedFile::commit() {
     return outcome;
 }
 
+WriteOutcome StreamedFile::failedWrite(int runtimeError) {
+    discard();
+    return {WriteStep::write, {runtimeError}};
+}
+
 void StreamedFile::discard() {
     if (stream_ != nullptr) {
         std::fclose(stream_);

@@ -29,6 +29,15 @@ WriteOutcome failedAt(WriteStep step) {
     return {step, {static_cast<int>(GetLastError())}};
 }
 
+// The system's error of a write through the C runtime that failed. The
+// runtime's own calls have cleared GetLastError's by the time the stream
+// tells of it, so it is the one msvcrt keeps; a write that the system cut
+// short without an error leaves none there, and is a full disk to msvcrt.
+SystemError runtimeWriteError() {
+    const unsigned long code = _doserrno;
+    return {code != 0 ? static_cast<int>(code) : ERROR_DISK_FULL};
+}
+
 bool writeAll(HANDLE file, std::span<const std::uint8_t> bytes) {
     while (!bytes.empty()) {
         const DWORD chunk =
@@ -193,6 +202,8 @@ WriteOutcome StreamedFile::create(const char* name, bool replaceExisting) {
         DeleteFileW(temporary.c_str());
         return {WriteStep::create, {ERROR_NOT_ENOUGH_MEMORY}};
     }
+    // So that an error runtimeWriteError() tells is one of this file's writes.
+    _doserrno = 0;
     name_ = name;
     // The temporary file's name is the target's and an ASCII suffix.
     temporary_ = name;
@@ -205,9 +216,8 @@ WriteOutcome StreamedFile::create(const char* name, bool replaceExisting) {
 
 WriteOutcome StreamedFile::commit() {
     WriteOutcome outcome;
-    // The C runtime keeps the system's own error of a write that failed.
     if (std::fflush(stream_) != 0 || std::ferror(stream_) != 0) {
-        outcome = failedAt(WriteStep::write);
+        outcome = {WriteStep::write, runtimeWriteError()};
     }
     const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream_)));
     if (outcome.succeeded() && !FlushFileBuffers(handle)) {
@@ -224,6 +234,14 @@ WriteOutcome StreamedFile::commit() {
     }
     DeleteFileW(temporary.c_str());
     return outcome;
+}
+
+// The C library's error number names no system error on Windows: the one
+// msvcrt keeps does.
+WriteOutcome StreamedFile::failedWrite(int) {
+    const SystemError error = runtimeWriteError();
+    discard();
+    return {WriteStep::write, error};
 }
 
 void StreamedFile::discard() {
