@@ -23,22 +23,36 @@ stages=()
 failed=()
 declare -A title_of=() outcome=() pid_of=()
 
-# launch STAGE TITLE COMMAND...: starts a stage in the background, its output
-# into its log; its time and then its exit code go into files beside it.
+# launch STAGE TITLE NICENESS COMMAND...: starts a stage in the background at
+# that niceness, its output into its log; its time and then its exit code go
+# into files beside it.
 launch() {
-    local stage=$1 title=$2
-    shift 2
+    local stage=$1 title=$2 niceness=$3
+    shift 3
     stages+=("$stage")
     title_of[$stage]=$title
     echo "== $title: started at $((SECONDS - started)) s"
     {
         begun=$SECONDS
+        renice -n "$niceness" -p "$BASHPID" >/dev/null
         "$@"
         status=$?
+        # The stage's processes' own times, which the shell holds once it has
+        # waited for them: a builtin's redirection, so as not to fork.
+        times >"$logs/$stage.times"
         echo $((SECONDS - begun)) >"$logs/$stage.seconds"
         echo $status >"$logs/$stage.status.new" && mv "$logs/$stage.status.new" "$logs/$stage.status"
     } >"$logs/$stage.log" 2>&1 &
     pid_of[$stage]=$!
+}
+
+# The processor seconds, user and system, that the processes a stage waited
+# for took (the second line of `times`), or "?" when none were recorded.
+processor_seconds() {
+    awk 'NR == 2 {
+        split($1, user, "m"); split($2, system, "m")
+        printf "%d", user[1] * 60 + user[2] + system[1] * 60 + system[2]; found = 1
+    } END { if (!found) printf "?" }' "$logs/$1.times" 2>/dev/null || printf '?'
 }
 
 # not_run STAGE TITLE: a stage whose packages could not be installed.
@@ -84,8 +98,8 @@ wait_for_stages() {
     wait
     echo "== Stages (all in $((SECONDS - started)) s; logs in $logs/)"
     for stage in "${stages[@]}"; do
-        printf '%-8s %4s s  %s\n' "${outcome[$stage]}" "$(cat "$logs/$stage.seconds")" \
-            "${title_of[$stage]}"
+        printf '%-8s %4s s  %5s processor s  %s\n' "${outcome[$stage]}" \
+            "$(cat "$logs/$stage.seconds")" "$(processor_seconds "$stage")" "${title_of[$stage]}"
     done
 }
 
@@ -126,11 +140,11 @@ windows_tests() {
     }
     scripts/test-windows.sh cases mingw-x86 >"$logs/windows-x86-cases.log" 2>&1 &
     x86_cases=$!
-    if TZ='<-12>12' scripts/test-windows.sh build mingw-x64; then
-        TZ='<-12>12' scripts/package-windows.sh --from-trees build "$twice/first" \
+    if TZ='<-12>12' nice -n "$others" scripts/test-windows.sh build mingw-x64; then
+        TZ='<-12>12' nice -n "$others" scripts/package-windows.sh --from-trees build "$twice/first" \
             >"$logs/first-archives.log" 2>&1 && packed=0
         echo $packed >"$logs/first-archives.status"
-        scripts/test-windows.sh cases mingw-x64 || status=1
+        nice -n "$others" scripts/test-windows.sh cases mingw-x64 || status=1
     else
         echo 1 >"$logs/first-archives.status"
         status=1
@@ -172,6 +186,11 @@ release_archives_twice() {
     sh packaging/compare_releases.sh "$twice/first" "$twice/second"
 }
 
+# The 32-bit Windows cases are the longest chain of steps that must follow
+# one another, and much of it waits on the emulated Wine rather than working:
+# every other stage runs at a lower priority, so that the chain gets a
+# processor whenever it can use one and the rest fill the time between.
+others=5
 sanitizers="Unit, golden and process tests (sanitizers)"
 fuzzers="Fuzzers"
 windows="Windows build under Wine"
@@ -181,28 +200,28 @@ browser="Reports in a browser"
 native=no
 if scripts/install-deps.sh native; then
     native=yes
-    launch sanitizers "$sanitizers" sanitized_tests
+    launch sanitizers "$sanitizers" "$others" sanitized_tests
 else
     not_run sanitizers "$sanitizers"
 fi
 if scripts/install-deps.sh windows; then
-    launch windows "$windows" windows_tests
-    launch releases "$releases" release_archives_twice yes
+    launch windows "$windows" 0 windows_tests
+    launch releases "$releases" "$others" release_archives_twice yes
 else
     not_run windows "$windows"
     if scripts/install-deps.sh mingw; then
-        launch releases "$releases" release_archives_twice no
+        launch releases "$releases" "$others" release_archives_twice no
     else
         not_run releases "$releases"
     fi
 fi
 if [ "$native" = yes ] && scripts/install-deps.sh fuzz; then
-    launch fuzzers "$fuzzers" scripts/fuzz.sh
+    launch fuzzers "$fuzzers" "$others" scripts/fuzz.sh
 else
     not_run fuzzers "$fuzzers"
 fi
 if [ "$native" = yes ] && scripts/install-deps.sh browser; then
-    launch browser "$browser" browser_tests
+    launch browser "$browser" "$others" browser_tests
 else
     not_run browser "$browser"
 fi
