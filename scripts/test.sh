@@ -23,18 +23,16 @@ stages=()
 failed=()
 declare -A title_of=() outcome=() pid_of=()
 
-# launch STAGE TITLE NICENESS COMMAND...: starts a stage in the background at
-# that niceness, its output into its log; its time and then its exit code go
-# into files beside it.
+# launch STAGE TITLE COMMAND...: starts a stage in the background, its output
+# into its log; its time and then its exit code go into files beside it.
 launch() {
-    local stage=$1 title=$2 niceness=$3
-    shift 3
+    local stage=$1 title=$2
+    shift 2
     stages+=("$stage")
     title_of[$stage]=$title
     echo "== $title: started at $((SECONDS - started)) s"
     {
         begun=$SECONDS
-        renice -n "$niceness" -p "$BASHPID" >/dev/null
         "$@"
         status=$?
         # The stage's processes' own times, which the shell holds once it has
@@ -50,8 +48,8 @@ launch() {
 # for took (the second line of `times`), or "?" when none were recorded.
 processor_seconds() {
     awk 'NR == 2 {
-        split($1, user, "m"); split($2, system, "m")
-        printf "%d", user[1] * 60 + user[2] + system[1] * 60 + system[2]; found = 1
+        split($1, user, "m"); split($2, kernel, "m")
+        printf "%d", user[1] * 60 + user[2] + kernel[1] * 60 + kernel[2]; found = 1
     } END { if (!found) printf "?" }' "$logs/$1.times" 2>/dev/null || printf '?'
 }
 
@@ -129,29 +127,19 @@ browser_tests() {
 
 # The Windows test trees are built as the release builds its programs, in the
 # first of the two time zones below, so that the first archives are packed
-# from them (the second build proves them alike). The 32-bit tree's cases,
-# two machines under an emulated 32-bit Wine, take longest: they start as soon
-# as that tree is built, while the 64-bit tree builds beside them.
+# from them (the second build proves them alike) before their cases run.
+# Measured: starting the 32-bit tree's cases as soon as that tree was built
+# made them slower, run beside the builds, and the whole longer.
 windows_tests() {
-    local packed=1 status=0 x86_cases
-    TZ='<-12>12' scripts/test-windows.sh build mingw-x86 || {
+    local packed=1
+    TZ='<-12>12' scripts/test-windows.sh build || {
         echo 1 >"$logs/first-archives.status"
         return 1
     }
-    scripts/test-windows.sh cases mingw-x86 >"$logs/windows-x86-cases.log" 2>&1 &
-    x86_cases=$!
-    if TZ='<-12>12' nice -n "$others" scripts/test-windows.sh build mingw-x64; then
-        TZ='<-12>12' nice -n "$others" scripts/package-windows.sh --from-trees build "$twice/first" \
-            >"$logs/first-archives.log" 2>&1 && packed=0
-        echo $packed >"$logs/first-archives.status"
-        nice -n "$others" scripts/test-windows.sh cases mingw-x64 || status=1
-    else
-        echo 1 >"$logs/first-archives.status"
-        status=1
-    fi
-    wait $x86_cases || status=1
-    cat "$logs/windows-x86-cases.log"
-    return $status
+    TZ='<-12>12' scripts/package-windows.sh --from-trees build "$twice/first" \
+        >"$logs/first-archives.log" 2>&1 && packed=0
+    echo $packed >"$logs/first-archives.status"
+    scripts/test-windows.sh cases
 }
 
 # Waits until the Windows stage has packed the first archives, or could not,
@@ -186,11 +174,6 @@ release_archives_twice() {
     sh packaging/compare_releases.sh "$twice/first" "$twice/second"
 }
 
-# The 32-bit Windows cases are the longest chain of steps that must follow
-# one another, and much of it waits on the emulated Wine rather than working:
-# every other stage runs at a lower priority, so that the chain gets a
-# processor whenever it can use one and the rest fill the time between.
-others=5
 sanitizers="Unit, golden and process tests (sanitizers)"
 fuzzers="Fuzzers"
 windows="Windows build under Wine"
@@ -200,28 +183,28 @@ browser="Reports in a browser"
 native=no
 if scripts/install-deps.sh native; then
     native=yes
-    launch sanitizers "$sanitizers" "$others" sanitized_tests
+    launch sanitizers "$sanitizers" sanitized_tests
 else
     not_run sanitizers "$sanitizers"
 fi
 if scripts/install-deps.sh windows; then
-    launch windows "$windows" 0 windows_tests
-    launch releases "$releases" "$others" release_archives_twice yes
+    launch windows "$windows" windows_tests
+    launch releases "$releases" release_archives_twice yes
 else
     not_run windows "$windows"
     if scripts/install-deps.sh mingw; then
-        launch releases "$releases" "$others" release_archives_twice no
+        launch releases "$releases" release_archives_twice no
     else
         not_run releases "$releases"
     fi
 fi
 if [ "$native" = yes ] && scripts/install-deps.sh fuzz; then
-    launch fuzzers "$fuzzers" "$others" scripts/fuzz.sh
+    launch fuzzers "$fuzzers" scripts/fuzz.sh
 else
     not_run fuzzers "$fuzzers"
 fi
 if [ "$native" = yes ] && scripts/install-deps.sh browser; then
-    launch browser "$browser" "$others" browser_tests
+    launch browser "$browser" browser_tests
 else
     not_run browser "$browser"
 fi
