@@ -31,9 +31,8 @@ std::uint16_t wordOf(const DecodedMessage& message, std::string_view key) {
 
 // The address that the message's first parameter holds.
 const Field* addressField(const DecodedMessage& message) {
-    for (const Field& field : message.fields()) {
-        if (field.depth == 0 && !isHeaderField(field) &&
-            field.definition->meaning == Meaning::address) {
+    for (const Field& field : message.parameters()) {
+        if (field.depth == 0 && field.definition->meaning == Meaning::address) {
             return &field;
         }
     }
@@ -258,18 +257,18 @@ void CallModel::take(const DecodedMessage& decoded, std::uint64_t index,
     lastRecord_ = index;
     if (!decoded.hasCommandWord() || decoded.cut()) {
         const MessageRef cut{index, decoded.commandWord(), 0, 0};
-        report(wordOf(decoded, "applId"), cut, MessageCut{});
-        place(cut, wordOf(decoded, "applId"), Owner{});
+        report(decoded.headerWord(HeaderField::applId), cut, MessageCut{});
+        place(cut, decoded.headerWord(HeaderField::applId), Owner{});
         return;
     }
     const Field* address = addressField(decoded);
     if (!decoded.known() || address == nullptr) {
-        place(MessageRef{index, decoded.commandWord(), 0, 0}, wordOf(decoded, "applId"), Owner{});
+        place(MessageRef{index, decoded.commandWord(), 0, 0}, decoded.headerWord(HeaderField::applId), Owner{});
         return;
     }
-    const Message message{MessageRef{index, decoded.commandWord(), wordOf(decoded, "messageNumber"),
+    const Message message{MessageRef{index, decoded.commandWord(), decoded.headerWord(HeaderField::messageNumber),
                                      static_cast<std::uint32_t>(address->value)},
-                          wordOf(decoded, "applId"), decoded, protocolsPutInForce,
+                          decoded.headerWord(HeaderField::applId), decoded, protocolsPutInForce,
                           acceptedBy(decoded)};
     switch (subcommandOf(message.ref.commandWord)) {
         case Subcommand::request:

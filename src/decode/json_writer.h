@@ -5,6 +5,7 @@
 #pragma once
 
 #include <algorithm>
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <limits>
@@ -20,8 +21,15 @@ namespace ambertap {
 // quote and the backslash. Those two are written `\"` and `\\`, every other
 // byte as `\u00XX`, so that the text is ASCII, valid UTF-8 and valid JSON
 // whatever bytes it was given.
+inline constexpr auto bytesStandingInJsonStrings = [] {
+    std::array<bool, 256> stands{};
+    for (std::size_t byte = 0x20; byte <= 0x7e; ++byte) {
+        stands[byte] = byte != '"' && byte != '\\';
+    }
+    return stands;
+}();
 constexpr bool standsInJsonString(std::uint8_t byte) {
-    return byte >= 0x20 && byte <= 0x7e && byte != '"' && byte != '\\';
+    return bytesStandingInJsonStrings[byte];
 }
 
 // `Text` takes `text(std::string_view)` and `character(char)`. The writer

@@ -40,16 +40,8 @@ struct Tlv {
     std::size_t end = 0;
 };
 
-// Whether a field's key is `key`, without measuring the key first: most keys
-// differ in their first characters.
 bool hasKey(const Field& field, std::string_view key) {
-    const char* own = field.definition->key;
-    for (const char c : key) {
-        if (*own++ != c) {
-            return false;
-        }
-    }
-    return *own == '\0';
+    return field.definition->key == key;
 }
 
 std::size_t widthOf(ParameterType type) {
@@ -89,7 +81,7 @@ class MessageWalker {
         if (walkItems(headerLayout, at, Span{dataSize, dataSize}, 0, noParent) != Outcome::whole) {
             return;
         }
-        const auto totalLength = static_cast<std::size_t>(out_.find("totalLength")->value);
+        const std::size_t totalLength = out_.headerWord(HeaderField::totalLength);
         const Span parameters{totalLength, std::min<std::size_t>(totalLength, dataSize)};
         out_.bytes_.end = data.begin + std::max(parameters.availableEnd, at);
         const MessageDefinition* definition = messageDefinition(out_.commandWord());
@@ -605,16 +597,13 @@ class MessageWalker {
     }
 
     std::int64_t b3InForce() const {
-        const Field* applId = out_.find("applId");
-        if (applId == nullptr || out_.count_ <= headerLayout.size()) {
+        const auto parameters = out_.parameters();
+        if (parameters.empty() || parameters.front().definition->meaning != Meaning::address) {
             return -1;
         }
-        const Field& first = out_.fields_[headerLayout.size()];
-        if (first.definition->meaning != Meaning::address) {
-            return -1;
-        }
-        const BProtocols* protocols = protocols_.inForce(static_cast<std::uint16_t>(applId->value),
-                                                         static_cast<std::uint32_t>(first.value));
+        const BProtocols* protocols =
+            protocols_.inForce(out_.headerWord(HeaderField::applId),
+                               static_cast<std::uint32_t>(parameters.front().value));
         return protocols != nullptr ? protocols->b3 : -1;
     }
 
@@ -664,11 +653,6 @@ const Field* DecodedMessage::find(const Field& parent, std::string_view key) con
         }
     }
     return nullptr;
-}
-
-bool isHeaderField(const Field& field) {
-    return field.definition >= headerLayout.data() &&
-           field.definition < headerLayout.data() + headerLayout.size();
 }
 
 void decodeMessage(ByteView message, const ProtocolTracker& protocols, DecodedMessage& out) {

@@ -3,6 +3,7 @@
 // length and by the data: a field is in the tree only when its bytes are.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -40,6 +41,18 @@ class DecodedMessage {
     std::span<const std::uint8_t> bytes() const { return {bytes_.begin, bytes_.size()}; }
 
     std::span<const Field> fields() const { return {fields_, count_}; }
+    // The fields after the header's.
+    std::span<const Field> parameters() const { return fields().subspan(headerFields()); }
+
+    // A header field, or null when the message does not hold it: the
+    // header's fields come first, in its order.
+    const Field* header(HeaderField which) const {
+        const auto index = static_cast<std::size_t>(which);
+        return index < count_ ? &fields_[index] : nullptr;
+    }
+    std::uint16_t headerWord(HeaderField which) const {
+        return static_cast<std::uint16_t>(numberOr(header(which), 0));
+    }
 
     // The parameter or header field with this key, or null.
     const Field* find(std::string_view key) const;
@@ -56,10 +69,8 @@ class DecodedMessage {
     }
 
     // Whether the message holds a command word (and the header before it).
-    bool hasCommandWord() const { return find("commandWord") != nullptr; }
-    std::uint16_t commandWord() const {
-        return static_cast<std::uint16_t>(numberOr(find("commandWord"), 0));
-    }
+    bool hasCommandWord() const { return header(HeaderField::commandWord) != nullptr; }
+    std::uint16_t commandWord() const { return headerWord(HeaderField::commandWord); }
     // A row of the table matched the command word.
     bool known() const { return known_; }
 
@@ -74,6 +85,8 @@ class DecodedMessage {
   private:
     friend class MessageWalker;
 
+    std::size_t headerFields() const { return std::min(count_, headerFieldCount); }
+
     ByteView bytes_;
     Field fields_[capacity];
     std::size_t count_ = 0;
@@ -81,9 +94,6 @@ class DecodedMessage {
     const ParameterDefinition* missing_ = nullptr;
     bool missingShownInPart_ = false;
 };
-
-// Whether the field is one of the message header's.
-bool isHeaderField(const Field& field);
 
 // Walks the message at the start of `message` (which runs to the end of the
 // data) into `out`, its NCPI laid out by the B3 protocol that `protocols` has

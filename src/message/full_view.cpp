@@ -174,7 +174,7 @@ void appendValue(const DecodedMessage& message, const Field& field, LineWriter& 
 
 void buildField(const DecodedMessage& message, const Field& field, LineWriter& line) {
     appendIndent(field.depth, line);
-    line.append(std::string_view(field.definition->label), ':');
+    line.append(field.definition->label, ':');
     appendValue(message, field, line);
 }
 
@@ -192,7 +192,7 @@ void buildEnd(const DecodedMessage& message, LineWriter& line) {
     line.append(
         message.endOffset() == 1 ? std::string_view(" byte, ") : std::string_view(" bytes, "),
         message.missingShownInPart() ? std::string_view("inside ") : std::string_view("before "),
-        std::string_view(message.missing()->label));
+        message.missing()->label);
 }
 
 void writeEnd(const DecodedMessage& message, RecordOutput& output) {
@@ -216,10 +216,8 @@ void writeFullRecord(const TracedRecord& record, std::string_view line, RecordOu
         return;
     }
     const DecodedMessage& message = *record.message;
-    for (const Field& field : message.fields()) {
-        if (!isHeaderField(field)) {
-            writeField(message, field, output);
-        }
+    for (const Field& field : message.parameters()) {
+        writeField(message, field, output);
     }
     if (message.cut()) {
         writeEnd(message, output);
@@ -233,12 +231,10 @@ std::vector<std::string> fullRecordLines(const TracedRecord& record, std::string
     }
     const DecodedMessage& message = *record.message;
     char text[fieldLineRoom];
-    for (const Field& field : message.fields()) {
-        if (!isHeaderField(field)) {
-            LineWriter built(text, fieldLineRoom);
-            buildField(message, field, built);
-            lines.emplace_back(text, built.length());
-        }
+    for (const Field& field : message.parameters()) {
+        LineWriter built(text, fieldLineRoom);
+        buildField(message, field, built);
+        lines.emplace_back(text, built.length());
     }
     if (message.cut()) {
         LineWriter built(text, fieldLineRoom);

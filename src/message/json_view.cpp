@@ -159,9 +159,9 @@ void writeMembers(const DecodedMessage& message, std::size_t first, std::size_t 
     }
 }
 
-void writeHeaderNumber(const DecodedMessage& message, std::string_view key, JsonLine& json) {
-    if (const Field* field = message.find(key)) {
-        json.key(key);
+void writeHeaderNumber(const DecodedMessage& message, HeaderField which, JsonLine& json) {
+    if (const Field* field = message.header(which)) {
+        json.key(field->key());
         json.number(field->value);
     }
 }
@@ -179,22 +179,22 @@ void writeCommand(const DecodedMessage& message, JsonLine& json) {
 }
 
 void writeMessage(const DecodedMessage& message, JsonLine& json) {
-    writeHeaderNumber(message, "totalLength", json);
-    writeHeaderNumber(message, "applId", json);
-    writeHeaderNumber(message, "messageNumber", json);
+    writeHeaderNumber(message, HeaderField::totalLength, json);
+    writeHeaderNumber(message, HeaderField::applId, json);
+    writeHeaderNumber(message, HeaderField::messageNumber, json);
     writeCommand(message, json);
     const auto fields = message.fields();
-    if (fields.size() >= headerLayout.size()) {
+    if (fields.size() >= headerFieldCount) {
         json.key("parameters");
         json.beginObject();
-        writeMembers(message, headerLayout.size(), fields.size(), json);
+        writeMembers(message, headerFieldCount, fields.size(), json);
         json.endObject();
     }
     if (message.cut()) {
         json.key("cut");
         json.boolean(true);
         json.key("missing");
-        json.string(std::string_view(message.missing()->key));
+        json.string(message.missing()->key);
     }
 }
 

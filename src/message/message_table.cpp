@@ -1,7 +1,9 @@
 #include "message_table.h"
 
 #include <algorithm>
+#include <array>
 #include <iterator>
+#include <string_view>
 
 #include "capi_message.h"
 #include "capi_vocabulary.h"
@@ -540,19 +542,59 @@ constexpr ParameterDefinition headerItems[] = {
     number("commandWord", "Command", word),
     number("messageNumber", "Message number", word),
 };
+static_assert(std::size(headerItems) == headerFieldCount);
+constexpr bool headerKeyIs(HeaderField field, std::string_view key) {
+    return headerItems[static_cast<std::size_t>(field)].key == key;
+}
+static_assert(headerKeyIs(HeaderField::totalLength, "totalLength") &&
+              headerKeyIs(HeaderField::applId, "applId") &&
+              headerKeyIs(HeaderField::commandWord, "commandWord") &&
+              headerKeyIs(HeaderField::messageNumber, "messageNumber"));
 
 const Layout headerLayout{headerItems};
 const ParameterDefinition trailingBytes = rest("trailing", "trailing bytes", bytes);
 const Layout manufacturerCommonLayout{manufacturerCommonItems};
 const Layout manufacturerBytesLayout{manufacturerBytesItems};
 
-const MessageDefinition* messageDefinition(std::uint16_t commandWord) {
-    for (const MessageDefinition& definition : messages) {
-        if (definition.commandWord == commandWord) {
-            return &definition;
-        }
+namespace {
+
+// Where a command word's row would be among all the words that a command
+// byte and the four subcommands make; past them for any other subcommand.
+constexpr std::size_t commandWordPlace(std::uint16_t commandWord) {
+    std::size_t subcommand = 0;
+    while (subcommand < std::size(subcommandNames) &&
+           subcommandNames[subcommand].subcommand != subcommandOf(commandWord)) {
+        ++subcommand;
     }
-    return nullptr;
+    if (subcommand == std::size(subcommandNames)) {
+        return 256 * std::size(subcommandNames);
+    }
+    return static_cast<std::size_t>(commandOf(commandWord)) * std::size(subcommandNames) +
+           subcommand;
+}
+
+// Each row's place plus one, and 0 for a word that has no row: every message
+// is found without a search.
+constexpr auto rowPlaces = [] {
+    std::array<std::uint8_t, 256 * std::size(subcommandNames)> places{};
+    for (std::size_t row = 0; row < std::size(messages); ++row) {
+        places[commandWordPlace(messages[row].commandWord)] = static_cast<std::uint8_t>(row + 1);
+    }
+    return places;
+}();
+static_assert(std::size(messages) < 256);
+static_assert(std::count_if(rowPlaces.begin(), rowPlaces.end(),
+                            [](std::uint8_t place) { return place != 0; }) ==
+              std::size(messages));
+
+}  // namespace
+
+const MessageDefinition* messageDefinition(std::uint16_t commandWord) {
+    const std::size_t place = commandWordPlace(commandWord);
+    if (place >= rowPlaces.size() || rowPlaces[place] == 0) {
+        return nullptr;
+    }
+    return &messages[rowPlaces[place] - 1];
 }
 
 std::span<const MessageDefinition> messageDefinitions() {

@@ -4,8 +4,10 @@
 // walked.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string_view>
 
 #include "value_names.h"
 
@@ -60,8 +62,8 @@ struct ElementDefinition;
 using Layout = std::span<const ParameterDefinition>;
 
 struct ParameterDefinition {
-    const char* key;    // the JSON key
-    const char* label;  // the standard's name for it
+    std::string_view key;    // the JSON key
+    std::string_view label;  // the standard's name for it
     ParameterType type;
     Meaning meaning = Meaning::plain;
     const ValueNames* names = nullptr;
@@ -103,7 +105,10 @@ const Layout* chosenLayout(LayoutChoice choice, const ChoiceFacts& facts);
 // null when it goes by something else.
 const char* selectorKeyOf(LayoutChoice choice);
 
-// The message header: Total length, ApplID, command word, message number.
+// The message header: Total length, ApplID, command word, message number,
+// its fields in this order.
+enum class HeaderField : std::uint8_t { totalLength, applId, commandWord, messageNumber };
+inline constexpr std::size_t headerFieldCount = 4;
 extern const Layout headerLayout;
 
 // Bytes after the last field that a message or structure holds.

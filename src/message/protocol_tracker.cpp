@@ -76,13 +76,11 @@ void ProtocolTracker::confirm(std::uint16_t applId, std::uint16_t messageNumber,
 
 void ProtocolTracker::takeNote(const DecodedMessage& message) {
     lastPut_.reset();
-    const Field* applIdField = message.find("applId");
-    const Field* messageNumberField = message.find("messageNumber");
-    if (applIdField == nullptr || messageNumberField == nullptr) {
+    if (message.header(HeaderField::messageNumber) == nullptr) {
         return;
     }
-    const auto applId = static_cast<std::uint16_t>(applIdField->value);
-    const auto messageNumber = static_cast<std::uint16_t>(messageNumberField->value);
+    const std::uint16_t applId = message.headerWord(HeaderField::applId);
+    const std::uint16_t messageNumber = message.headerWord(HeaderField::messageNumber);
     switch (message.commandWord()) {
         case connectReq:
             if (const auto protocols = bProtocolsOf(message)) {

@@ -45,12 +45,12 @@ ArrowTexts arrowTextsOf(const TracedRecord& record) {
     ArrowTexts out;
     out.decode = fullRecordLines(record, record.line);
     const DecodedMessage* message = record.message;
-    if (message == nullptr || !message->hasCommandWord() || message->find("applId") == nullptr) {
+    if (message == nullptr || !message->hasCommandWord() || message->header(HeaderField::applId) == nullptr) {
         return out;
     }
     out.message = true;
     out.put = record.bytes.begin[TraceRecord::direction] == TraceRecord::put;
-    out.applId = static_cast<std::uint16_t>(DecodedMessage::numberOr(message->find("applId"), 0));
+    out.applId = message->headerWord(HeaderField::applId);
     out.commandWord = message->commandWord();
     out.dataBytes =
         static_cast<std::uint32_t>(DecodedMessage::numberOr(message->find("dataLength"), 0));

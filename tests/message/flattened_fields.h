@@ -51,7 +51,7 @@ inline std::string flattened(const DecodedMessage& message) {
             ends.pop_back();
             path.pop_back();
         }
-        if (isHeaderField(field)) {
+        if (i < headerFieldCount) {
             continue;
         }
         std::string key;
