@@ -207,15 +207,15 @@ class JsonObject {
     JsonObject& operator=(const JsonObject&) = delete;
     ~JsonObject() { json_.endObject(); }
 
-    Json& key(std::string_view name) {
+    Json& key(JsonKey name) {
         json_.key(name);
         return json_;
     }
-    void number(std::string_view name, std::uint64_t value) { key(name).number(value); }
-    void string(std::string_view name, std::string_view value) { key(name).string(value); }
-    void boolean(std::string_view name, bool value) { key(name).boolean(value); }
+    void number(JsonKey name, std::uint64_t value) { key(name).number(value); }
+    void string(JsonKey name, std::string_view value) { key(name).string(value); }
+    void boolean(JsonKey name, bool value) { key(name).boolean(value); }
     // {"value": 13456, "name": "normal call clearing"}, without a name it has none.
-    void named(std::string_view name, std::uint16_t value, const char* meaning) {
+    void named(JsonKey name, std::uint16_t value, const char* meaning) {
         key(name);
         JsonObject inner(json_);
         inner.number("value", value);
@@ -229,7 +229,7 @@ class JsonObject {
     Json& json_;
 };
 
-void writeTraffic(JsonObject& object, std::string_view name, const Traffic& traffic) {
+void writeTraffic(JsonObject& object, JsonKey name, const Traffic& traffic) {
     object.key(name);
     JsonObject inner(object.json());
     inner.number("blocks", traffic.blocks);

@@ -1,6 +1,7 @@
 #include "text_output.h"
 
 #include "block_output.h"
+#include "line_writer.h"
 #include "parameter_structures.h"
 
 namespace ambertap {
@@ -12,15 +13,7 @@ constexpr char hexDigits[] = "0123456789abcdef";
 }  // namespace
 
 TextOutput& TextOutput::number(std::uint64_t value) {
-    char digits[20];
-    std::size_t count = 0;
-    do {
-        digits[count++] = static_cast<char>('0' + value % 10);
-        value /= 10;
-    } while (value != 0);
-    while (count > 0) {
-        pending_.push_back(digits[--count]);
-    }
+    pending_.append(DecimalText(value).view());
     return *this;
 }
 

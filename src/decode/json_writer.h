@@ -8,29 +8,15 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <limits>
+#include <cstring>
 #include <span>
 #include <string_view>
 #include <type_traits>
 
+#include "json_key.h"
 #include "line_writer.h"
 
 namespace ambertap {
-
-// Whether a byte stands in a JSON string as it is: printable ASCII but the
-// quote and the backslash. Those two are written `\"` and `\\`, every other
-// byte as `\u00XX`, so that the text is ASCII, valid UTF-8 and valid JSON
-// whatever bytes it was given.
-inline constexpr auto bytesStandingInJsonStrings = [] {
-    std::array<bool, 256> stands{};
-    for (std::size_t byte = 0x20; byte <= 0x7e; ++byte) {
-        stands[byte] = byte != '"' && byte != '\\';
-    }
-    return stands;
-}();
-constexpr bool standsInJsonString(std::uint8_t byte) {
-    return bytesStandingInJsonStrings[byte];
-}
 
 // `Text` takes `text(std::string_view)` and `character(char)`. The writer
 // puts the commas between members and elements; a key is followed by its value.
@@ -44,23 +30,23 @@ class JsonWriter {
     void beginArray() { open('['); }
     void endArray() { close(']'); }
 
-    void key(std::string_view name) {
+    void key(JsonKey name) {
         // A key is most often short and plain: the member's head in one piece.
         constexpr std::size_t shortKey = 60;
-        if (name.size() <= shortKey && isPlain(asBytes(name))) {
+        const std::string_view text = name.text();
+        if (text.size() <= shortKey && name.plain()) {
             char head[shortKey + 4];
-            char* at = head;
-            if (needsComma_) {
-                *at++ = ',';
-            }
-            *at++ = '"';
-            at = std::copy(name.begin(), name.end(), at);
-            *at++ = '"';
-            *at++ = ':';
-            text_.text(std::string_view(head, static_cast<std::size_t>(at - head)));
+            head[0] = ',';
+            std::size_t length = needsComma_ ? 1 : 0;
+            head[length++] = '"';
+            std::memcpy(head + length, text.data(), text.size());
+            length += text.size();
+            head[length++] = '"';
+            head[length++] = ':';
+            text_.text(std::string_view(head, length));
         } else {
             separate();
-            writeString(asBytes(name));
+            writeString(asBytes(text));
             text_.character(':');
         }
         needsComma_ = false;
@@ -140,31 +126,20 @@ class JsonWriter {
 
     void signedNumber(std::int64_t value) {
         separate();
-        char digits[24];
-        LineWriter decimal(digits, sizeof digits);
-        decimal.decimal(value);
-        text_.text(std::string_view(digits, decimal.length()));
+        text_.text(DecimalText(value).view());
         needsComma_ = true;
     }
     void unsignedNumber(std::uint64_t value) {
-        constexpr auto largestSigned =
-            static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max());
-        if (value <= largestSigned) {
-            signedNumber(static_cast<std::int64_t>(value));
-            return;
-        }
-        // All but the last digit, then the last.
-        signedNumber(static_cast<std::int64_t>(value / 10));
-        text_.character(static_cast<char>('0' + value % 10));
+        separate();
+        text_.text(DecimalText(value).view());
+        needsComma_ = true;
     }
 
     static std::span<const std::uint8_t> asBytes(std::string_view text) {
         return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
     }
 
-    static bool isPlain(std::span<const std::uint8_t> bytes) {
-        return std::all_of(bytes.begin(), bytes.end(), standsInJsonString);
-    }
+    static bool isPlain(std::span<const std::uint8_t> bytes) { return isPlainJsonText(bytes); }
 
     void writeString(std::span<const std::uint8_t> bytes) {
         if (isPlain(bytes)) {

@@ -25,10 +25,10 @@ std::size_t decimalDigits(std::uint64_t value) {
     return digits;
 }
 
-// Writes `value` right-aligned in `field` characters at `at`: spaces, the
-// sign, the digits. The field is wide enough for the sign and digits.
-void writeDecimalField(char* at, std::size_t field, std::uint64_t value, bool negative) {
-    char* first = at + field;
+// Writes the sign and digits of a value so that they end at `end`, the last
+// digit last, and gives where they begin.
+char* writeDecimalBefore(char* end, std::uint64_t value, bool negative) {
+    char* first = end;
     while (value >= 100) {
         first -= 2;
         std::memcpy(first, &decimalPairs[2 * static_cast<std::size_t>(value % 100)], 2);
@@ -43,12 +43,21 @@ void writeDecimalField(char* at, std::size_t field, std::uint64_t value, bool ne
     if (negative) {
         *--first = '-';
     }
-    while (first > at) {
+    return first;
+}
+
+// Writes `value` right-aligned in `field` characters at `at`: spaces, the
+// sign, the digits. The field is wide enough for the sign and digits.
+void writeDecimalField(char* at, std::size_t field, std::uint64_t value, bool negative) {
+    for (char* first = writeDecimalBefore(at + field, value, negative); first > at;) {
         *--first = ' ';
     }
 }
 
 }  // namespace
+
+DecimalText::DecimalText(std::uint64_t magnitude, bool negative)
+    : first_(writeDecimalBefore(std::end(digits_), magnitude, negative)) {}
 
 LineWriter::LineWriter(char* out, int room)
     : begin_(out),

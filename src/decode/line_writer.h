@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <iterator>
 #include <span>
 #include <string_view>
 
@@ -20,6 +21,26 @@ struct Hex {
 // " %02x" for each byte.
 struct SpacedHexBytes {
     std::span<const std::uint8_t> bytes;
+};
+
+// A number's decimal digits, with a minus sign before a negative one, made
+// from the last digit back, so that their count need not be known first.
+class DecimalText {
+  public:
+    explicit DecimalText(std::int64_t value)
+        : DecimalText(
+              value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value),
+              value < 0) {}
+    explicit DecimalText(std::uint64_t magnitude, bool negative = false);
+
+    std::string_view view() const {
+        return {first_, static_cast<std::size_t>(std::end(digits_) - first_)};
+    }
+
+  private:
+    // The sign and the 20 digits of the largest 64-bit value.
+    char digits_[21];
+    char* first_;
 };
 
 // Appends text at the end of a line that never grows past its room: `room`

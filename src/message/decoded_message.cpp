@@ -41,7 +41,7 @@ struct Tlv {
 };
 
 bool hasKey(const Field& field, std::string_view key) {
-    return field.definition->key == key;
+    return field.key() == key;
 }
 
 std::size_t widthOf(ParameterType type) {

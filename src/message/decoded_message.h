@@ -27,7 +27,7 @@ struct Field {
     bool cut;                               // a structure whose content runs past its container
     std::uint64_t value;                    // a number's value; a structure's declared length
 
-    std::string_view key() const { return definition->key; }
+    std::string_view key() const { return definition->key.text(); }
     ParameterType type() const { return definition->type; }
 };
 

@@ -12,17 +12,17 @@ namespace {
 
 using enum ParameterType;
 
-constexpr ParameterDefinition named(const char* key, const char* label, const ValueNames& names) {
+constexpr ParameterDefinition named(JsonKey key, const char* label, const ValueNames& names) {
     return {key, label, byte, Meaning::named, &names};
 }
-constexpr ParameterDefinition plain(const char* key, const char* label) {
+constexpr ParameterDefinition plain(JsonKey key, const char* label) {
     return {key, label, byte};
 }
 // A number that is a count, shown in decimal too.
-constexpr ParameterDefinition counted(const char* key, const char* label) {
+constexpr ParameterDefinition counted(JsonKey key, const char* label) {
     return {key, label, byte, Meaning::quantity};
 }
-constexpr ParameterDefinition further(const char* key, const char* label) {
+constexpr ParameterDefinition further(JsonKey key, const char* label) {
     return {key, label, bytes};
 }
 

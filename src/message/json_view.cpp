@@ -154,14 +154,14 @@ void writeMembers(const DecodedMessage& message, std::size_t first, std::size_t 
                   JsonLine& json) {
     const auto fields = message.fields();
     for (std::size_t i = first; i < last; i = fields[i].end) {
-        json.key(fields[i].key());
+        json.key(fields[i].definition->key);
         writeValue(message, i, json);
     }
 }
 
 void writeHeaderNumber(const DecodedMessage& message, HeaderField which, JsonLine& json) {
     if (const Field* field = message.header(which)) {
-        json.key(field->key());
+        json.key(field->definition->key);
         json.number(field->value);
     }
 }
@@ -194,7 +194,7 @@ void writeMessage(const DecodedMessage& message, JsonLine& json) {
         json.key("cut");
         json.boolean(true);
         json.key("missing");
-        json.string(message.missing()->key);
+        json.string(message.missing()->key.text());
     }
 }
 

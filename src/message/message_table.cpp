@@ -15,19 +15,19 @@ namespace {
 
 using enum ParameterType;
 
-constexpr ParameterDefinition number(const char* key, const char* label, ParameterType type,
+constexpr ParameterDefinition number(JsonKey key, const char* label, ParameterType type,
                                      Meaning meaning = Meaning::plain,
                                      const ValueNames* names = nullptr,
                                      const char* unit = nullptr) {
     return {key, label, type, meaning, names, unit};
 }
 
-constexpr ParameterDefinition named(const char* key, const char* label, ParameterType type,
+constexpr ParameterDefinition named(JsonKey key, const char* label, ParameterType type,
                                     const ValueNames& names) {
     return number(key, label, type, Meaning::named, &names);
 }
 
-constexpr ParameterDefinition structured(const char* key, const char* label,
+constexpr ParameterDefinition structured(JsonKey key, const char* label,
                                          const Layout* layout = nullptr,
                                          LayoutChoice choice = LayoutChoice::fixed,
                                          bool optional = false) {
@@ -35,11 +35,11 @@ constexpr ParameterDefinition structured(const char* key, const char* label,
             choice, optional};
 }
 
-constexpr ParameterDefinition rest(const char* key, const char* label, ParameterType type) {
+constexpr ParameterDefinition rest(JsonKey key, const char* label, ParameterType type) {
     return {key, label, type};
 }
 
-constexpr ParameterDefinition elementStructure(const char* key, const char* label,
+constexpr ParameterDefinition elementStructure(JsonKey key, const char* label,
                                                const ElementDefinition& element) {
     return {key,     label,   ParameterType::structure, Meaning::plain, nullptr,
             nullptr, nullptr, LayoutChoice::fixed,      false,          &element};
@@ -351,7 +351,7 @@ const Layout* serviceParametersLayout(const ChoiceFacts& facts) {
     }
 }
 
-constexpr ParameterDefinition facilityParameter(const char* key, const char* label) {
+constexpr ParameterDefinition facilityParameter(JsonKey key, const char* label) {
     return structured(key, label, nullptr, LayoutChoice::facilityParameter);
 }
 
@@ -544,7 +544,7 @@ constexpr ParameterDefinition headerItems[] = {
 };
 static_assert(std::size(headerItems) == headerFieldCount);
 constexpr bool headerKeyIs(HeaderField field, std::string_view key) {
-    return headerItems[static_cast<std::size_t>(field)].key == key;
+    return headerItems[static_cast<std::size_t>(field)].key.text() == key;
 }
 static_assert(headerKeyIs(HeaderField::totalLength, "totalLength") &&
               headerKeyIs(HeaderField::applId, "applId") &&
@@ -584,8 +584,7 @@ constexpr auto rowPlaces = [] {
 }();
 static_assert(std::size(messages) < 256);
 static_assert(std::count_if(rowPlaces.begin(), rowPlaces.end(),
-                            [](std::uint8_t place) { return place != 0; }) ==
-              std::size(messages));
+                            [](std::uint8_t place) { return place != 0; }) == std::size(messages));
 
 }  // namespace
 

@@ -9,6 +9,7 @@
 #include <span>
 #include <string_view>
 
+#include "json_key.h"
 #include "value_names.h"
 
 namespace ambertap {
@@ -62,7 +63,7 @@ struct ElementDefinition;
 using Layout = std::span<const ParameterDefinition>;
 
 struct ParameterDefinition {
-    std::string_view key;    // the JSON key
+    JsonKey key;             // the JSON key
     std::string_view label;  // the standard's name for it
     ParameterType type;
     Meaning meaning = Meaning::plain;
