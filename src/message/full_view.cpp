@@ -1,5 +1,6 @@
 // The full view: the record's line, then every field of its message, one a
 // line, in the tool's hexadecimal conventions and with what the value means.
+#include <bit>
 #include <cstring>
 
 #include "decoded_message.h"
@@ -17,25 +18,30 @@ namespace {
 // name, depth and marks.
 constexpr int fieldLineRoom = 1024;
 
+// Two spaces a level, the parameters' own level included.
 void appendIndent(std::uint8_t depth, LineWriter& line) {
-    for (int level = 0; level <= depth; ++level) {
-        line.text("  ");
+    constexpr std::string_view someLevels = "                ";
+    std::size_t spaces = 2 * (std::size_t{depth} + 1);
+    for (; spaces > someLevels.size(); spaces -= someLevels.size()) {
+        line.text(someLevels);
     }
+    line.text(someLevels.substr(0, spaces));
 }
 
+// The number after a space.
 void appendHexNumber(const Field& field, LineWriter& line) {
     switch (field.type()) {
         case ParameterType::byte:
-            line.append(Hex{static_cast<std::uint32_t>(field.value), 2});
+            line.append(' ', Hex{static_cast<std::uint32_t>(field.value), 2});
             break;
         case ParameterType::word:
-            line.append(Hex{static_cast<std::uint32_t>(field.value), 4});
+            line.append(' ', Hex{static_cast<std::uint32_t>(field.value), 4});
             break;
         case ParameterType::dword:
-            line.append(Hex{static_cast<std::uint32_t>(field.value), 8});
+            line.append(' ', Hex{static_cast<std::uint32_t>(field.value), 8});
             break;
         default:
-            line.append(Hex{static_cast<std::uint32_t>(field.value >> 32), 8},
+            line.append(' ', Hex{static_cast<std::uint32_t>(field.value >> 32), 8},
                         Hex{static_cast<std::uint32_t>(field.value), 8});
             break;
     }
@@ -65,10 +71,8 @@ void appendBits(const Field& field, LineWriter& line) {
         line.text("none");
     }
     const char* separator = "";
-    for (std::uint32_t bit = 0; bit < 64; ++bit) {
-        if (((field.value >> bit) & 1u) == 0) {
-            continue;
-        }
+    for (std::uint64_t bits = field.value; bits != 0; bits &= bits - 1) {
+        const auto bit = static_cast<std::uint32_t>(std::countr_zero(bits));
         line.text(separator);
         if (const char* name = nameOf(field.definition->names, bit)) {
             line.text(name);
@@ -165,7 +169,6 @@ void appendValue(const DecodedMessage& message, const Field& field, LineWriter& 
             // Its items follow, one a line each.
             break;
         default:
-            line.character(' ');
             appendHexNumber(field, line);
             appendMeaning(field, line);
             break;
