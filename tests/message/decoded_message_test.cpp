@@ -328,7 +328,7 @@ class MessageMaker {
             if (item.optional && random_() % 2 == 0) {
                 return;  // a later edition's field, last in its layout
             }
-            const std::string key = path + item.key;
+            const std::string key = path + std::string(item.key.text());
             switch (item.type) {
                 case ParameterType::structure:
                     encodeStructure(item, key, numbers, out);
@@ -354,7 +354,7 @@ class MessageMaker {
                                                                                   : 8;
                     const std::uint64_t value = numberFor(item, width);
                     note(key, hexNumber(value));
-                    numbers.emplace_back(item.key, value);
+                    numbers.emplace_back(item.key.text(), value);
                     appendNumber(value, width, out);
                     break;
                 }
@@ -436,8 +436,8 @@ class MessageMaker {
         noteContainer(key, content, [&](std::vector<std::uint8_t>& bytes) {
             for (auto left = count; left > 0; --left) {
                 std::vector<std::uint8_t> one;
-                noteContainer(key + "." + row.key, one, [&](std::vector<std::uint8_t>& inside) {
-                    encodeItems(*row.layout, key + "." + row.key + ".", inside);
+                noteContainer(key + "." + std::string(row.key.text()), one, [&](std::vector<std::uint8_t>& inside) {
+                    encodeItems(*row.layout, key + "." + std::string(row.key.text()) + ".", inside);
                 });
                 bytes.insert(bytes.end(), one.begin(), one.end());
             }
@@ -509,7 +509,7 @@ class MessageMaker {
             if (!fieldsHold(row.when, values)) {
                 continue;
             }
-            const std::string key = path + row.field.key;
+            const std::string key = path + std::string(row.field.key.text());
             if (row.field.type == ParameterType::list) {
                 encodeComponents(key, rest);
                 continue;
@@ -559,8 +559,8 @@ class MessageMaker {
                                                   ((fieldValue(row) << shift) & row.mask));
                 const auto field =
                     static_cast<std::uint64_t>(static_cast<unsigned>(value & row.mask) >> shift);
-                note(path + row.field.key, hexNumber(field));
-                values.emplace_back(row.field.key, field);
+                note(path + std::string(row.field.key.text()), hexNumber(field));
+                values.emplace_back(row.field.key.text(), field);
             }
             if (!laid) {
                 further.push_back(value);
@@ -568,7 +568,7 @@ class MessageMaker {
             out.push_back(value);
         }
         if (!further.empty() && group.further != nullptr) {
-            note(path + group.further->key, "<" + testing::hexText(further) + ">");
+            note(path + std::string(group.further->key.text()), "<" + testing::hexText(further) + ">");
         }
     }
 

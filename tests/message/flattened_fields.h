@@ -58,14 +58,14 @@ inline std::string flattened(const DecodedMessage& message) {
         for (const std::string& part : path) {
             key += part + ".";
         }
-        key += field.definition->key;
+        key += field.key();
         std::string value;
         switch (field.type()) {
             case ParameterType::structure:
             case ParameterType::list:
             case ParameterType::group:
                 value = "[" + hexText(message.bytesOf(field)) + "]" + (field.cut ? "!cut" : "");
-                path.push_back(field.definition->key);
+                path.emplace_back(field.key());
                 ends.push_back(field.end);
                 break;
             case ParameterType::text: {
@@ -87,7 +87,7 @@ inline std::string flattened(const DecodedMessage& message) {
         text += (text.empty() ? "" : " ") + key + "=" + value;
     }
     if (message.cut()) {
-        text += std::string(" missing=") + message.missing()->key;
+        text += " missing=" + std::string(message.missing()->key.text());
     }
     return text;
 }
