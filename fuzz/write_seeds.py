@@ -198,7 +198,8 @@ def format_hex_7(records, path):
 
 
 # The first byte picks the piece size the fuzzer reads in (0: all at once),
-# the second the block room (bits 1-7) and whether damage is shown (bit 0).
+# the second the block room (bits 1-7) and whether damage is shown (bit 0);
+# the third, the views, is added as each seed is written (VIEW_GROUPS).
 def trace_input_seeds(records):
     saved = trace_file(records, flags=1)
     return {
@@ -249,6 +250,16 @@ def write(folder, name, data):
     path.write_bytes(data)
 
 
+# The input reader's fuzzer takes each input through one group of views,
+# picked by its third byte; each seed is written once for each group.
+VIEW_GROUPS = {"text": 0, "json": 1, "calls": 2}
+
+
+def write_trace_input(name, data):
+    for group, choice in VIEW_GROUPS.items():
+        write("trace_input", f"{name}_{group}", data[:2] + bytes([choice]) + data[2:])
+
+
 def main():
     for folder in ("trace_walker", "message_line", "option_parser", "trace_input"):
         shutil.rmtree(CORPUS / folder, ignore_errors=True)
@@ -263,10 +274,10 @@ def main():
         write("message_line", f"connect_req_room_{room}", room_prefix(room) + message)
     write("trace_walker", "three_records", bytes.fromhex(THREE_RECORDS))
     for name, data in trace_input_seeds(bytes.fromhex(THREE_RECORDS)).items():
-        write("trace_input", name, data)
+        write_trace_input(name, data)
     for listing in ELEMENT_LISTINGS:
         for name, record in listed_records(listing).items():
-            write("trace_input", name, bytes([0, 0]) + record)
+            write_trace_input(name, bytes([0, 0]) + record)
 
     for name, (letters, *arguments) in ARGUMENT_VECTORS.items():
         segments = b"\x00".join(text.encode() for text in [letters, *arguments])

@@ -31,7 +31,7 @@ cmake --build "$build" --target "${targets[@]}"
 
 # The longest input that can reach each fuzzer's code: a full trace buffer for
 # the walker; a message and its room, or a command line, for the next two; for
-# the trace input, its two bytes of choices and more than the first read that
+# the trace input, its three bytes of choices and more than the first read that
 # tells an input's form (4096 bytes), which also fills blocks of the smallest
 # room several times as bare records and twice as hex text. Every path of a
 # trace file lies in its first bytes; a longer input only costs more.
@@ -60,11 +60,14 @@ for fuzzer in "${fuzzers[@]}"; do
             cp "$trace" "$corpus/golden_$(basename "$trace")"
         done
     fi
-    # The input reader's first two bytes choose how it reads the rest.
+    # The input reader's first two bytes choose how it reads the rest, the
+    # third the views it goes through: each of the three groups gets each trace.
     if [[ $fuzzer == trace_input ]]; then
         for trace in "$root"/tests/golden/cases/*.bin "$root"/tests/message/cases/*.bin \
             "$root"/samples/*.hex; do
-            { printf '\0\0'; cat "$trace"; } >"$corpus/golden_$(basename "$trace")"
+            for group in 0 1 2; do
+                { printf '\0\0%b' "\\0$group"; cat "$trace"; } >"$corpus/golden_${group}_$(basename "$trace")"
+            done
         done
     fi
 

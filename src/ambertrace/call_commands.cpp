@@ -42,9 +42,13 @@ class CallsView final : public RecordSink {
         return 0;
     }
 
+    // What the trace's calls took is given back once they are written.
     int endTrace() override {
         model_->finish();
-        return told(writer_->finish(*model_), *writer_, err_);
+        const int error = told(writer_->finish(*model_), *writer_, err_);
+        model_.reset();
+        writer_.reset();
+        return error;
     }
 
   private:
@@ -89,6 +93,8 @@ int CheckView::endTrace() {
     model_->finish();
     const int error = told(writer_->finish(), *writer_, err_);
     counts_ += writer_->counts();
+    model_.reset();
+    writer_.reset();
     return error;
 }
 
