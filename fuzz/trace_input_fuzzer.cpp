@@ -2,11 +2,10 @@
 // size the fuzzer picks, into blocks of a room it picks, refused or shown
 // despite damage, and on through the views of ambertrace that it picks: the
 // lines, and every parameter for a person, or as JSON Lines with the calls, or
-// the call model with `calls` and `check`. The blocks must follow each other without gap, hold whole
-// records except the last (of each read, in a capture, whose gaps come
-// between them), and give bare records back unchanged; the views
-// must write text without control bytes but their newlines, JSON lines of
-// printable ASCII, one a record, and one finding a line for each it counts.
+// the call model with `calls` and `check`. The blocks must follow each other without gap, hold
+// whole records except the last (of each read, in a capture, whose gaps come between them), and
+// give bare records back unchanged; the views must write text without control bytes but their
+// newlines, JSON lines of printable ASCII, one a record, and one finding a line for each it counts.
 // Sanitizers catch any read or write outside a buffer.
 //
 // The views sit on record pipelines, as they do in the program. A run costs
@@ -248,8 +247,8 @@ class Views {
         if (records.offset() == 0) {
             return;
         }
-        expectWritten(pipeline().records({block.data, records.offset()}, block.offset,
-                                         block.seenAt, block.precision));
+        expectWritten(pipeline().records({block.data, records.offset()}, block.offset, block.seenAt,
+                                         block.precision));
         if (printTraceRecords(block.data, records.offset(), nowhere()) != 0) {
             fail("printing to /dev/null succeeds");
         }

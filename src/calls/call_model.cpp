@@ -42,7 +42,14 @@ const Field* addressField(const DecodedMessage& message) {
 // Whether a confirmation's Info says its request was taken, and a response's
 // Reject that it accepts; other messages have neither.
 bool acceptedBy(const DecodedMessage& message) {
-    return InfoValue::taken(wordOf(message, "info")) && wordOf(message, "reject") == 0;
+    switch (subcommandOf(message.commandWord())) {
+        case Subcommand::confirmation:
+            return InfoValue::taken(wordOf(message, "info"));
+        case Subcommand::response:
+            return wordOf(message, "reject") == 0;
+        default:
+            return true;
+    }
 }
 
 bool takes(Outcome outcome, bool accepted) {
@@ -263,13 +270,14 @@ void CallModel::take(const DecodedMessage& decoded, std::uint64_t index,
     }
     const Field* address = addressField(decoded);
     if (!decoded.known() || address == nullptr) {
-        place(MessageRef{index, decoded.commandWord(), 0, 0}, decoded.headerWord(HeaderField::applId), Owner{});
+        place(MessageRef{index, decoded.commandWord(), 0, 0},
+              decoded.headerWord(HeaderField::applId), Owner{});
         return;
     }
-    const Message message{MessageRef{index, decoded.commandWord(), decoded.headerWord(HeaderField::messageNumber),
-                                     static_cast<std::uint32_t>(address->value)},
-                          decoded.headerWord(HeaderField::applId), decoded, protocolsPutInForce,
-                          acceptedBy(decoded)};
+    const Message message{
+        MessageRef{index, decoded.commandWord(), decoded.headerWord(HeaderField::messageNumber),
+                   static_cast<std::uint32_t>(address->value)},
+        decoded.headerWord(HeaderField::applId), decoded, protocolsPutInForce, acceptedBy(decoded)};
     switch (subcommandOf(message.ref.commandWord)) {
         case Subcommand::request:
             return onRequest(message);

@@ -89,7 +89,8 @@ class MessageWalker {
         const std::size_t dataSize = data.size();
         out_.bytes_ = data;
         std::size_t at = 0;
-        if (walkItems(headerLayout, at, Span{dataSize, dataSize}, 0, noParent) != Outcome::whole) {
+        if (!walkWholeHeader(at, dataSize) &&
+            walkItems(headerLayout, at, Span{dataSize, dataSize}, 0, noParent) != Outcome::whole) {
             return;
         }
         const std::size_t totalLength = out_.headerWord(HeaderField::totalLength);
@@ -105,6 +106,20 @@ class MessageWalker {
     }
 
   private:
+    // The header's numbers, when the data holds the header whole, as it does
+    // in nearly every message; the walk of a cut one marks what is missing.
+    bool walkWholeHeader(std::size_t& at, std::size_t dataSize) {
+        if (dataSize < CapiMessage::headerSize) {
+            return false;
+        }
+        for (const ParameterDefinition& item : headerLayout) {
+            const std::size_t width = widthOf(item.type);
+            add(item, at, width, 0, readNumber(at, width));
+            at += width;
+        }
+        return true;
+    }
+
     Outcome walkItems(Layout items, std::size_t& at, Span span, std::uint8_t depth, int parent) {
         for (const ParameterDefinition& item : items) {
             if (item.optional && at >= span.declaredEnd) {

@@ -543,6 +543,9 @@ constexpr ParameterDefinition headerItems[] = {
     number("messageNumber", "Message number", word),
 };
 static_assert(std::size(headerItems) == headerFieldCount);
+static_assert(std::all_of(std::begin(headerItems), std::end(headerItems),
+                          [](const ParameterDefinition& item) { return item.type == word; }) &&
+              headerFieldCount * 2 == CapiMessage::headerSize);
 constexpr bool headerKeyIs(HeaderField field, std::string_view key) {
     return headerItems[static_cast<std::size_t>(field)].key.text() == key;
 }

@@ -45,7 +45,8 @@ ArrowTexts arrowTextsOf(const TracedRecord& record) {
     ArrowTexts out;
     out.decode = fullRecordLines(record, record.line);
     const DecodedMessage* message = record.message;
-    if (message == nullptr || !message->hasCommandWord() || message->header(HeaderField::applId) == nullptr) {
+    if (message == nullptr || !message->hasCommandWord() ||
+        message->header(HeaderField::applId) == nullptr) {
         return out;
     }
     out.message = true;

@@ -436,9 +436,12 @@ class MessageMaker {
         noteContainer(key, content, [&](std::vector<std::uint8_t>& bytes) {
             for (auto left = count; left > 0; --left) {
                 std::vector<std::uint8_t> one;
-                noteContainer(key + "." + std::string(row.key.text()), one, [&](std::vector<std::uint8_t>& inside) {
-                    encodeItems(*row.layout, key + "." + std::string(row.key.text()) + ".", inside);
-                });
+                noteContainer(key + "." + std::string(row.key.text()), one,
+                              [&](std::vector<std::uint8_t>& inside) {
+                                  encodeItems(*row.layout,
+                                              key + "." + std::string(row.key.text()) + ".",
+                                              inside);
+                              });
                 bytes.insert(bytes.end(), one.begin(), one.end());
             }
         });
@@ -568,7 +571,8 @@ class MessageMaker {
             out.push_back(value);
         }
         if (!further.empty() && group.further != nullptr) {
-            note(path + std::string(group.further->key.text()), "<" + testing::hexText(further) + ">");
+            note(path + std::string(group.further->key.text()),
+                 "<" + testing::hexText(further) + ">");
         }
     }
 

@@ -57,6 +57,23 @@ TEST(MessageTable, NamesEveryDefinedMessage) {
     EXPECT_EQ(messageDefinitions().size(), capiMessageCount());
 }
 
+// Whether an answer accepts is read from the Info of a confirmation and the
+// Reject of a response: no other message has either among its parameters.
+TEST(MessageTable, GivesInfoToConfirmationsAndRejectToResponses) {
+    for (const MessageDefinition& definition : messageDefinitions()) {
+        const Subcommand subcommand = subcommandOf(definition.commandWord);
+        for (const ParameterDefinition& parameter : definition.parameters) {
+            if (parameter.key.text() == "info") {
+                EXPECT_EQ(subcommand, Subcommand::confirmation)
+                    << messageName(definition.commandWord);
+            }
+            if (parameter.key.text() == "reject") {
+                EXPECT_EQ(subcommand, Subcommand::response) << messageName(definition.commandWord);
+            }
+        }
+    }
+}
+
 // ---- The protocol tracker ----
 
 // Messages of application 1 on PLCI 0101; each request or response carries
