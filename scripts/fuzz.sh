@@ -46,6 +46,15 @@ max_len_of() {
     esac
 }
 
+# A fuzzer's seconds should be the processor's, not a share of it: in the test
+# command the other stages keep both cores busy, and a fuzzer that waits for
+# them made some 300 runs a second where it makes 10,000 alone. As root it
+# runs before them (niceness -10); elsewhere as the shell runs.
+priority=()
+if ((EUID == 0)); then
+    priority=(nice -n -10)
+fi
+
 failed=()
 summary=()
 for fuzzer in "${fuzzers[@]}"; do
@@ -73,19 +82,22 @@ for fuzzer in "${fuzzers[@]}"; do
 
     echo "== $fuzzer: ${seconds}s"
     status=0
-    "$build/fuzz/${fuzzer}_fuzzer" -max_total_time="$seconds" -max_len="$(max_len_of "$fuzzer")" \
-        -timeout=10 -print_final_stats=1 -artifact_prefix="$artifacts/" "$corpus" >"$log" 2>&1 ||
-        status=$?
+    "${priority[@]}" "$build/fuzz/${fuzzer}_fuzzer" -max_total_time="$seconds" \
+        -max_len="$(max_len_of "$fuzzer")" -timeout=10 -print_final_stats=1 \
+        -artifact_prefix="$artifacts/" "$corpus" >"$log" 2>&1 || status=$?
 
     executions=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
     if [[ -z $executions ]]; then
         executions=$(grep -aoE '^#[0-9]+' "$log" | tail -1 | tr -d '#')
     fi
+    rate=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log" | tail -1)
     if ((status == 0)); then
-        summary+=("$(printf '%-14s %12s executions  ok' "$fuzzer" "${executions:-0}")")
+        summary+=("$(printf '%-14s %12s executions, %6s a second  ok' "$fuzzer" "${executions:-0}" \
+            "${rate:-?}")")
     else
         failed+=("$fuzzer")
-        summary+=("$(printf '%-14s %12s executions  FAILED' "$fuzzer" "${executions:-0}")")
+        summary+=("$(printf '%-14s %12s executions, %6s a second  FAILED' "$fuzzer" \
+            "${executions:-0}" "${rate:-?}")")
         grep -aE 'breaks|ERROR:|SUMMARY:|Test unit written' "$log" | head -8 || true
         echo "   full log: $log"
     fi
