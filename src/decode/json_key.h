@@ -5,7 +5,6 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <span>
 #include <string_view>
 
 namespace ambertap {
@@ -25,8 +24,9 @@ constexpr bool standsInJsonString(std::uint8_t byte) {
     return bytesStandingInJsonStrings[byte];
 }
 
-constexpr bool isPlainJsonText(std::span<const std::uint8_t> bytes) {
-    return std::all_of(bytes.begin(), bytes.end(), standsInJsonString);
+constexpr bool isPlainJsonText(std::string_view text) {
+    return std::all_of(text.begin(), text.end(),
+                       [](char c) { return standsInJsonString(static_cast<std::uint8_t>(c)); });
 }
 
 // A member's key, written in the program's own text: whether it stands in
@@ -35,17 +35,13 @@ constexpr bool isPlainJsonText(std::span<const std::uint8_t> bytes) {
 class JsonKey {
   public:
     template <std::size_t size>
-    consteval JsonKey(const char (&text)[size]) : text_(text, size - 1), plain_(isPlain(text_)) {}
+    consteval JsonKey(const char (&text)[size])
+        : text_(text, size - 1), plain_(isPlainJsonText(text_)) {}
 
     constexpr std::string_view text() const { return text_; }
     constexpr bool plain() const { return plain_; }
 
   private:
-    static constexpr bool isPlain(std::string_view text) {
-        return std::all_of(text.begin(), text.end(),
-                           [](char c) { return standsInJsonString(static_cast<std::uint8_t>(c)); });
-    }
-
     std::string_view text_;
     bool plain_;
 };

@@ -5,7 +5,6 @@
 #pragma once
 
 #include <algorithm>
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -139,7 +138,9 @@ class JsonWriter {
         return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
     }
 
-    static bool isPlain(std::span<const std::uint8_t> bytes) { return isPlainJsonText(bytes); }
+    static bool isPlain(std::span<const std::uint8_t> bytes) {
+        return isPlainJsonText({reinterpret_cast<const char*>(bytes.data()), bytes.size()});
+    }
 
     void writeString(std::span<const std::uint8_t> bytes) {
         if (isPlain(bytes)) {

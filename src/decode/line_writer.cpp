@@ -1,6 +1,7 @@
 #include "line_writer.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace ambertap {
 
@@ -57,7 +58,8 @@ void writeDecimalField(char* at, std::size_t field, std::uint64_t value, bool ne
 }  // namespace
 
 DecimalText::DecimalText(std::uint64_t magnitude, bool negative)
-    : first_(writeDecimalBefore(std::end(digits_), magnitude, negative)) {}
+    : first_(static_cast<std::size_t>(writeDecimalBefore(std::end(digits_), magnitude, negative) -
+                                      digits_)) {}
 
 LineWriter::LineWriter(char* out, int room)
     : begin_(out),

@@ -5,7 +5,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <iterator>
 #include <span>
 #include <string_view>
 
@@ -33,14 +32,13 @@ class DecimalText {
               value < 0) {}
     explicit DecimalText(std::uint64_t magnitude, bool negative = false);
 
-    std::string_view view() const {
-        return {first_, static_cast<std::size_t>(std::end(digits_) - first_)};
-    }
+    std::string_view view() const { return {digits_ + first_, sizeof digits_ - first_}; }
 
   private:
-    // The sign and the 20 digits of the largest 64-bit value.
+    // The sign and the 20 digits of the largest 64-bit value. Where they
+    // begin is kept as a place, not a pointer, so that a copy holds its own.
     char digits_[21];
-    char* first_;
+    std::size_t first_;
 };
 
 // Appends text at the end of a line that never grows past its room: `room`
